@@ -1,0 +1,48 @@
+# make test: install what is missing, build, run every test (also under the sanitizers).
+# make run:  install what is missing, build, start the desktop program.
+PACKAGES := cmake ninja-build g++ libgtest-dev qt6-base-dev ccache
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+.PHONY: all deps configure build test test-asan run bench clean format
+
+all: build
+
+deps:
+	@missing=$$(for p in $(PACKAGES); do dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing: $$missing"; \
+	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get update -q && \
+	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $$missing; \
+	fi
+
+build/build.ninja: | deps
+	cmake --preset default
+
+build-asan/build.ninja: | deps
+	cmake --preset asan
+
+configure: build/build.ninja
+
+build: deps build/build.ninja
+	cmake --build --preset default
+
+test: build build-asan/build.ninja
+	ctest --preset default
+	cmake --build --preset asan
+	ctest --preset asan
+
+test-asan: deps build-asan/build.ninja
+	cmake --build --preset asan
+	ctest --preset asan
+
+run: build
+	@if [ -x build/src/app/pomvelt ]; then build/src/app/pomvelt; else build/src/pomvelt-cli --help; fi
+
+bench: build
+	bench/run
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build build-asan

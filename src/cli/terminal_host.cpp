@@ -1,0 +1,50 @@
+#include "cli/terminal_host.h"
+
+namespace pomvelt {
+
+void TerminalProgress::SetRange(int lower, int upper, int step) {
+  lower_ = lower;
+  upper_ = upper;
+  step_ = step;
+  pos_ = lower;
+  file_ = 0;
+}
+
+void TerminalProgress::SetText(const std::string& text) {
+  text_ = text;
+  ++file_;
+  if (isTerminal_) {
+    Draw();
+  } else {
+    err_ << "[" << file_ << "] " << text_ << '\n' << std::flush;
+  }
+}
+
+int TerminalProgress::SetPos(int pos) {
+  const int previous = pos_;
+  pos_ = pos;
+  if (isTerminal_ && lineShown_) Draw();
+  return previous;
+}
+
+void TerminalProgress::Hide() { ClearLine(); }
+
+void TerminalProgress::Draw() {
+  const long long span = static_cast<long long>(upper_) - lower_;
+  const long long percent = span > 0 ? (static_cast<long long>(pos_) - lower_) * 100 / span : 0;
+  err_ << "\r\x1b[K[" << percent << "%] " << text_ << std::flush;
+  lineShown_ = true;
+}
+
+void TerminalProgress::ClearLine() {
+  if (lineShown_) err_ << "\r\x1b[K" << std::flush;
+  lineShown_ = false;
+}
+
+void TerminalHost::MessageBox(const std::string& text) {
+  progress_.ClearLine();
+  err_ << text << '\n' << std::flush;
+  ++messages_;
+}
+
+}  // namespace pomvelt

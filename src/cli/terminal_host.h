@@ -1,0 +1,55 @@
+// The JobHost of the command line: the files come from the arguments, messages and progress go
+// to standard error, and a cancel comes from SIGINT or SIGTERM.
+#pragma once
+
+#include <atomic>
+#include <ostream>
+
+#include "jobs/job_host.h"
+
+namespace pomvelt {
+
+class TerminalProgress : public Progress {
+ public:
+  TerminalProgress(std::ostream& err, bool isTerminal, const std::atomic<bool>& interrupted)
+      : err_(err), isTerminal_(isTerminal), interrupted_(interrupted) {}
+  void SetRange(int lower, int upper, int step) override;
+  void Show() override {}  // a signal that arrived is never forgotten
+  void SetText(const std::string& text) override;
+  int SetPos(int pos) override;
+  int StepIt() override { return SetPos(pos_ + step_); }
+  void Hide() override;
+  bool IsCancelled() const override { return interrupted_.load(); }
+  // Clears a redrawn progress line before other text is written.
+  void ClearLine();
+
+ private:
+  void Draw();
+  std::ostream& err_;
+  bool isTerminal_;
+  const std::atomic<bool>& interrupted_;
+  int lower_ = 0, upper_ = 100, step_ = 1, pos_ = 0, file_ = 0;
+  std::string text_;
+  bool lineShown_ = false;
+};
+
+class TerminalHost : public JobHost {
+ public:
+  TerminalHost(std::vector<std::string> files, std::ostream& err, bool isTerminal,
+               const std::atomic<bool>& interrupted)
+      : files_(std::move(files)), err_(err), progress_(err, isTerminal, interrupted) {}
+  std::optional<std::vector<std::string>> ChooseFiles(const JobFileDialogParams&) override {
+    return files_;
+  }
+  void MessageBox(const std::string& text) override;
+  Progress& progress() override { return progress_; }
+  int messages() const { return messages_; }
+
+ private:
+  std::vector<std::string> files_;
+  std::ostream& err_;
+  TerminalProgress progress_;
+  int messages_ = 0;
+};
+
+}  // namespace pomvelt

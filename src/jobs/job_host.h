@@ -1,0 +1,62 @@
+// What a batch job needs from whoever runs it: a file chooser, message boxes and a progress
+// window. The desktop program, the command line and the tests each provide one.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pomvelt {
+
+// Flags of the file-open dialog, with the values the jobs have always passed.
+inline constexpr unsigned kOfnOverwritePrompt = 0x0002;
+inline constexpr unsigned kOfnHideReadOnly = 0x0004;
+inline constexpr unsigned kOfnNoValidate = 0x0100;
+inline constexpr unsigned kOfnAllowMultiSelect = 0x0200;
+
+// The filter offered by the editing jobs: description and pattern pairs, each ended by "|".
+inline constexpr const char* kMapFilesFilter =
+    "файлы(*.mp)|*.mp|файлы(*.txt)|*.txt|Все файлы (*.*)|*.*|";
+
+inline constexpr const char* kFileDialogTitle = "Выбрать все - Ctr+A";
+
+// What a job asks of the file dialog. Always a multi-select file-open dialog.
+struct JobFileDialogParams {
+  std::optional<std::string> defaultExtension;  // e.g. ".mp"
+  std::optional<std::string> initialFileName;   // e.g. "*.mp"
+  unsigned flags = kOfnAllowMultiSelect | kOfnHideReadOnly | kOfnOverwritePrompt;
+  std::string filter = kMapFilesFilter;
+  std::string title = kFileDialogTitle;
+};
+
+// The parameters shared by element deletion, type replacement and layer deletion.
+inline JobFileDialogParams MapEditDialogParams() {
+  JobFileDialogParams p;
+  p.defaultExtension = ".mp";
+  return p;
+}
+
+// The progress window as a job sees it. Every call may come from a job thread.
+class Progress {
+ public:
+  virtual ~Progress() = default;
+  virtual void SetRange(int lower, int upper, int step) = 0;
+  virtual void Show() = 0;  // also clears the cancel request
+  virtual void SetText(const std::string& text) = 0;
+  virtual int SetPos(int pos) = 0;  // returns the previous position
+  virtual int StepIt() = 0;
+  virtual void Hide() = 0;
+  virtual bool IsCancelled() const = 0;
+};
+
+class JobHost {
+ public:
+  virtual ~JobHost() = default;
+  // The chosen full paths in the dialog's order, or nullopt when the user cancelled.
+  virtual std::optional<std::vector<std::string>> ChooseFiles(const JobFileDialogParams&) = 0;
+  // Shows a message (UTF-8) and returns when the user has dismissed it.
+  virtual void MessageBox(const std::string& text) = 0;
+  virtual Progress& progress() = 0;
+};
+
+}  // namespace pomvelt

@@ -1,0 +1,100 @@
+#include "text/line_io.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace pomvelt {
+
+std::ptrdiff_t MemorySource::Read(char* buf, std::size_t n) {
+  const std::size_t k = std::min(n, bytes_.size());
+  if (k > 0) std::memcpy(buf, bytes_.data(), k);
+  bytes_.remove_prefix(k);
+  return static_cast<std::ptrdiff_t>(k);
+}
+
+LineReader::LineReader(ByteSource& source, std::size_t blockSize)
+    : source_(source), block_(std::max<std::size_t>(blockSize, 1)) {}
+
+bool LineReader::Fill() {
+  if (eof_ || failed_) return false;
+  if (begin_ > 0) {  // move the unfinished tail to the front
+    std::memmove(buf_.get(), buf_.get() + begin_, end_ - begin_);
+    end_ -= begin_;
+    scan_ -= begin_;
+    begin_ = 0;
+  }
+  if (end_ == capacity_) {  // one line fills the whole buffer: grow it
+    const std::size_t grown = capacity_ == 0 ? block_ : capacity_ * 2;
+    std::unique_ptr<char[]> bigger(new char[grown]);
+    if (end_ > 0) std::memcpy(bigger.get(), buf_.get(), end_);
+    buf_ = std::move(bigger);
+    capacity_ = grown;
+  }
+  const std::ptrdiff_t got = source_.Read(buf_.get() + end_, capacity_ - end_);
+  if (got < 0) {
+    failed_ = true;
+    return false;
+  }
+  if (got == 0) {
+    eof_ = true;
+    return false;
+  }
+  end_ += static_cast<std::size_t>(got);
+  return true;
+}
+
+bool LineReader::ReadLine(std::string_view& line) {
+  for (;;) {
+    if (scan_ < end_) {
+      const void* nl = std::memchr(buf_.get() + scan_, '\n', end_ - scan_);
+      if (nl != nullptr) {
+        const char* start = buf_.get() + begin_;
+        std::size_t len = static_cast<std::size_t>(static_cast<const char*>(nl) - start);
+        begin_ += len + 1;
+        scan_ = begin_;
+        if (len > 0 && start[len - 1] == '\r') --len;
+        line = std::string_view(start, len);
+        return true;
+      }
+      scan_ = end_;
+    }
+    if (!Fill()) break;
+  }
+  if (failed_ || begin_ == end_) return false;
+  // The last line has no "\n".
+  const char* start = buf_.get() + begin_;
+  std::size_t len = end_ - begin_;
+  begin_ = scan_ = end_;
+  if (start[len - 1] == '\r') --len;
+  line = std::string_view(start, len);
+  return true;
+}
+
+LineWriter::LineWriter(ByteSink& sink, std::size_t bufferSize)
+    : sink_(sink),
+      buf_(new char[std::max<std::size_t>(bufferSize, 1)]),
+      capacity_(std::max<std::size_t>(bufferSize, 1)) {}
+
+void LineWriter::Write(std::string_view bytes) {
+  if (failed_) return;
+  if (bytes.size() <= capacity_ - used_) {
+    std::memcpy(buf_.get() + used_, bytes.data(), bytes.size());
+    used_ += bytes.size();
+    return;
+  }
+  if (!Flush()) return;
+  if (bytes.size() >= capacity_) {
+    if (!sink_.Write(bytes.data(), bytes.size())) failed_ = true;
+    return;
+  }
+  std::memcpy(buf_.get(), bytes.data(), bytes.size());
+  used_ = bytes.size();
+}
+
+bool LineWriter::Flush() {
+  if (!failed_ && used_ > 0 && !sink_.Write(buf_.get(), used_)) failed_ = true;
+  used_ = 0;
+  return !failed_;
+}
+
+}  // namespace pomvelt

@@ -1,0 +1,106 @@
+// Streaming line input and output. A map is never loaded whole: the reader hands out lines as
+// views into one block buffer, which grows only when a single line does not fit, so memory is
+// bounded by the longest line whatever the size of the file.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace pomvelt {
+
+// Where a LineReader takes its bytes from.
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  // Reads up to n bytes into buf: the count read, 0 at the end, -1 on a read error.
+  virtual std::ptrdiff_t Read(char* buf, std::size_t n) = 0;
+};
+
+// Where a LineWriter puts its bytes.
+class ByteSink {
+ public:
+  virtual ~ByteSink() = default;
+  // Writes all n bytes or returns false.
+  virtual bool Write(const char* data, std::size_t n) = 0;
+};
+
+// Bytes from memory, for tests and small in-memory runs.
+class MemorySource : public ByteSource {
+ public:
+  explicit MemorySource(std::string_view bytes) : bytes_(bytes) {}
+  std::ptrdiff_t Read(char* buf, std::size_t n) override;
+
+ private:
+  std::string_view bytes_;
+};
+
+// Bytes into a string.
+class StringSink : public ByteSink {
+ public:
+  bool Write(const char* data, std::size_t n) override {
+    bytes.append(data, n);
+    return true;
+  }
+  std::string bytes;
+};
+
+class LineReader {
+ public:
+  static constexpr std::size_t kDefaultBlock = 256 * 1024;
+
+  explicit LineReader(ByteSource& source, std::size_t blockSize = kDefaultBlock);
+  LineReader(const LineReader&) = delete;
+  LineReader& operator=(const LineReader&) = delete;
+
+  // The next line without its end ("\n" or "\r\n"; a "\r" at the very end of the input counts
+  // as an end too). The view stays valid until the next call. False at the end of the input or
+  // after a read error (see Failed). A last line without an end is delivered as a line.
+  bool ReadLine(std::string_view& line);
+
+  // True when the source reported a read error; the lines delivered before it were whole.
+  bool Failed() const { return failed_; }
+
+ private:
+  bool Fill();  // reads more bytes behind the unread ones; false when none came
+
+  ByteSource& source_;
+  std::size_t block_;
+  std::unique_ptr<char[]> buf_;
+  std::size_t capacity_ = 0;
+  std::size_t begin_ = 0;  // first unread byte
+  std::size_t end_ = 0;    // one past the last byte read
+  std::size_t scan_ = 0;   // where the search for the next "\n" resumes
+  bool eof_ = false;
+  bool failed_ = false;
+};
+
+class LineWriter {
+ public:
+  static constexpr std::size_t kDefaultBuffer = 256 * 1024;
+
+  explicit LineWriter(ByteSink& sink, std::size_t bufferSize = kDefaultBuffer);
+  LineWriter(const LineWriter&) = delete;
+  LineWriter& operator=(const LineWriter&) = delete;
+
+  // Writes the line followed by "\r\n".
+  void WriteLine(std::string_view line) {
+    Write(line);
+    Write("\r\n");
+  }
+  // Writes bytes as they are.
+  void Write(std::string_view bytes);
+  // Hands every buffered byte to the sink. False when any write so far failed.
+  bool Flush();
+  bool Failed() const { return failed_; }
+
+ private:
+  ByteSink& sink_;
+  std::unique_ptr<char[]> buf_;
+  std::size_t capacity_;
+  std::size_t used_ = 0;
+  bool failed_ = false;
+};
+
+}  // namespace pomvelt

@@ -1,0 +1,110 @@
+#include "support/test_support.h"
+
+#include <atomic>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+namespace pomvelt::test {
+
+void RecordingHost::SetRange(int lower, int upper, int step) {
+  step_ = step;
+  pos_ = lower;
+  calls.push_back("SetRange " + std::to_string(lower) + " " + std::to_string(upper) + " " +
+                  std::to_string(step));
+}
+
+void RecordingHost::Show() {
+  cancelled = false;
+  calls.push_back("Show");
+}
+
+void RecordingHost::SetText(const std::string& text) {
+  calls.push_back("SetText " + text);
+  if (onFile) onFile(texts_);
+  ++texts_;
+}
+
+int RecordingHost::SetPos(int pos) {
+  const int previous = pos_;
+  pos_ = pos;
+  calls.push_back("SetPos " + std::to_string(pos));
+  return previous;
+}
+
+int RecordingHost::StepIt() {
+  const int previous = pos_;
+  pos_ += step_;
+  calls.push_back("StepIt");
+  return previous;
+}
+
+TempDir::TempDir() {
+  static std::atomic<int> counter{0};
+  std::random_device rd;
+  path_ = std::filesystem::temp_directory_path() /
+          ("pomvelt-test-" + std::to_string(rd()) + "-" + std::to_string(counter++));
+  std::filesystem::create_directories(path_);
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  // Tests may take permissions away; give them back so everything can be removed.
+  for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
+       !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+    std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
+  }
+  std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                               std::filesystem::perm_options::add, ec);
+  std::filesystem::remove_all(path_, ec);
+}
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+void WriteBytes(const std::string& path, std::string_view bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+bool Exists(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
+}
+
+std::string CrLf(const std::vector<std::string_view>& lines) {
+  std::string out;
+  for (std::string_view l : lines) {
+    out.append(l);
+    out.append("\r\n");
+  }
+  return out;
+}
+
+std::string RunTransform(std::string_view input,
+                         const std::function<void(LineReader&, LineWriter&)>& transform,
+                         std::size_t blockSize) {
+  MemorySource source(input);
+  StringSink sink;
+  {
+    LineReader reader(source, blockSize);
+    LineWriter writer(sink, blockSize < 64 ? 64 : blockSize);
+    transform(reader, writer);
+    writer.Flush();
+  }
+  return sink.bytes;
+}
+
+std::string DataMap(const std::string& name) {
+  const char* env = std::getenv("POMVELT_DATA_DIR");
+  const std::filesystem::path dir = env != nullptr ? env : POMVELT_DATA_DIR;
+  const std::filesystem::path p = dir / name;
+  return std::filesystem::exists(p) ? p.string() : std::string();
+}
+
+}  // namespace pomvelt::test

@@ -1,0 +1,80 @@
+// Shared test helpers: a recording JobHost, temporary folders, file bytes, transforms over
+// strings, and the real maps of the shared data folder.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "jobs/job_host.h"
+#include "text/line_io.h"
+
+namespace pomvelt::test {
+
+// Records every call a job makes; answers the file dialog from a script.
+class RecordingHost : public JobHost, public Progress {
+ public:
+  // nullopt: the file dialog is cancelled.
+  std::optional<std::vector<std::string>> files;
+  // Called after each SetText, with the index of the file (0-based): lets a test press Cancel.
+  std::function<void(int)> onFile;
+
+  std::vector<JobFileDialogParams> dialogs;
+  std::vector<std::string> messages;
+  std::vector<std::string> calls;  // progress calls in order: "SetRange 0 3 1", "Show", ...
+  bool cancelled = false;
+
+  std::optional<std::vector<std::string>> ChooseFiles(const JobFileDialogParams& p) override {
+    dialogs.push_back(p);
+    return files;
+  }
+  void MessageBox(const std::string& text) override { messages.push_back(text); }
+  Progress& progress() override { return *this; }
+
+  void SetRange(int lower, int upper, int step) override;
+  void Show() override;
+  void SetText(const std::string& text) override;
+  int SetPos(int pos) override;
+  int StepIt() override;
+  void Hide() override { calls.push_back("Hide"); }
+  bool IsCancelled() const override { return cancelled; }
+
+ private:
+  int pos_ = 0;
+  int step_ = 1;
+  int texts_ = 0;
+};
+
+// A fresh folder under the system's temporary folder, removed with the object.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+  std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+std::string ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, std::string_view bytes);
+bool Exists(const std::string& path);
+
+// Lines joined with CR LF after each, as every command writes them.
+std::string CrLf(const std::vector<std::string_view>& lines);
+
+// Runs a transform over bytes in memory, with the given reader block size.
+std::string RunTransform(std::string_view input,
+                         const std::function<void(LineReader&, LineWriter&)>& transform,
+                         std::size_t blockSize = LineReader::kDefaultBlock);
+
+// The path of a real map in the shared data folder, or "" when that folder is absent.
+std::string DataMap(const std::string& name);
+
+}  // namespace pomvelt::test
