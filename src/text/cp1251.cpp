@@ -58,7 +58,7 @@ std::string Cp1251ToUtf8(std::string_view bytes) {
   for (char c : bytes) {
     const auto b = static_cast<unsigned char>(c);
     char32_t cp = b < 0x80 ? b : cp1251_detail::kHighHalf[b - 0x80u];
-    if (cp == 0) cp = 0xFFFD;
+    if (b >= 0x80 && cp == 0) cp = 0xFFFD;
     if (cp < 0x80) {
       out.push_back(static_cast<char>(cp));
     } else if (cp < 0x800) {

@@ -76,7 +76,7 @@ LineWriter::LineWriter(ByteSink& sink, std::size_t bufferSize)
       capacity_(std::max<std::size_t>(bufferSize, 1)) {}
 
 void LineWriter::Write(std::string_view bytes) {
-  if (failed_) return;
+  if (failed_ || bytes.empty()) return;
   if (bytes.size() <= capacity_ - used_) {
     std::memcpy(buf_.get() + used_, bytes.data(), bytes.size());
     used_ += bytes.size();

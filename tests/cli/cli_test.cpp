@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sys/wait.h>
+#include <sstream>
+
+#include "cli/cli.h"
+#include "support/test_support.h"
+
+namespace pomvelt {
+namespace {
+
+using test::CrLf;
+using test::TempDir;
+
+struct CliRun {
+  int status;
+  std::string out, err;
+};
+
+CliRun Cli(std::vector<std::string> args) {
+  std::ostringstream out, err;
+  const int status = RunCli(args, out, err);
+  return {status, out.str(), err.str()};
+}
+
+const std::string kMap = CrLf({"[IMG ID]", "[END-IMG ID]", "[POLYGON]", "Type=0x4b", "[END]",
+                               "[POLYLINE]", "Type=0x4b", "[END]"});
+const std::string kNoPolygon = CrLf({"[IMG ID]", "[END-IMG ID]", "[POLYLINE]", "Type=0x4b",
+                                     "[END]"});
+
+TEST(Cli, UsageErrorsExitWithTwo) {
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {},
+           {"no-such-command", "a.mp"},
+           {"delete-elements"},
+           {"delete-elements", "--kind", "circle", "a.mp"},
+           {"delete-elements", "--bogus", "a.mp"},
+           {"delete-elements", "--type"},
+           {"delete-elements", "--copy=yes", "a.mp"},
+           {"delete-elements", "--type", "漢", "a.mp"},
+       }) {
+    const CliRun r = Cli(args);
+    EXPECT_EQ(r.status, 2) << (args.empty() ? "" : args[0]);
+    EXPECT_NE(r.err.find("Usage:"), std::string::npos);
+  }
+  EXPECT_EQ(Cli({"--version"}).out, "Pomvelt 1.49\n");
+  EXPECT_EQ(Cli({"--help"}).status, 0);
+}
+
+TEST(Cli, DeleteElementsInPlaceAndCopy) {
+  TempDir dir;
+  const std::string a = dir.File("a.mp"), b = dir.File("b.mp");
+  test::WriteBytes(a, kMap);
+  test::WriteBytes(b, kMap);
+  CliRun r = Cli({"delete-elements", "--kind", "polygon", "--type", "0x4b", a, b});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(test::ReadBytes(a), kNoPolygon);
+  EXPECT_EQ(test::ReadBytes(b), kNoPolygon);
+  EXPECT_EQ(r.err, "[1] a.mp\n[2] b.mp\nГотово\n");
+
+  test::WriteBytes(a, kMap);
+  r = Cli({"delete-elements", "--copy", "--kind=line", a});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(test::ReadBytes(a), kMap);
+  EXPECT_EQ(test::ReadBytes(dir.File("a_0x4b_deleted.mp")),
+            CrLf({"[IMG ID]", "[END-IMG ID]", "[POLYGON]", "Type=0x4b", "[END]"}));
+}
+
+TEST(Cli, UnreadableFileFailsButTheOthersAreDone) {
+  TempDir dir;
+  const std::string a = dir.File("a.mp");
+  test::WriteBytes(a, kMap);
+  const CliRun r = Cli({"delete-elements", dir.File("missing.mp"), a});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(test::ReadBytes(a), kNoPolygon);
+  EXPECT_NE(r.err.find("Не могу открыть файл для чтения\n"), std::string::npos);
+  EXPECT_NE(r.err.find("\nГотово\n"), std::string::npos);
+}
+
+TEST(Cli, BuiltProgramEndToEnd) {
+  TempDir dir;
+  const std::string a = dir.File("a b.mp");  // a blank in the name
+  test::WriteBytes(a, kMap);
+  const std::string command = std::string("cd '") + dir.path().string() + "' && '" +
+                              POMVELT_CLI_PATH + "' delete-elements --copy 'a b.mp' 2>err.txt";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  EXPECT_EQ(test::ReadBytes(dir.File("a b_0x4b_deleted.mp")), kNoPolygon);
+  EXPECT_EQ(test::ReadBytes(a), kMap);
+  EXPECT_EQ(test::ReadBytes(dir.File("err.txt")), "[1] a b.mp\nГотово\n");
+  const std::string usage = std::string("'") + POMVELT_CLI_PATH + "' delete-elements 2>/dev/null";
+  const int status = std::system(usage.c_str());
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2);
+}
+
+}  // namespace
+}  // namespace pomvelt
