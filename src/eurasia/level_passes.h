@@ -1,0 +1,47 @@
+// The two level passes of the Eurasia utilities that are not element deletion: renumbering the
+// levels after levels 0 and 1 were removed, and filling empty levels 0 and 1 from the nearest
+// non-empty level. Each pass replaces the map in place with one atomic rename, or leaves it as
+// it was.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "jobs/job_host.h"
+#include "text/line_io.h"
+
+namespace pomvelt {
+
+// Renumbers levels 2..5 of coordinate keys down by two, replaces the header's level
+// definitions (from "Levels=" up to "[END-IMG ID]") by the fixed five-level block, turns a
+// "Preprocess=" line into "Preprocess=N", "CodePage=1251", "LblCoding=9" and drops other
+// "CodePage=" lines. False, with nothing useful written, when a "Levels=" line is not followed
+// by "[END-IMG ID]": the map body would be lost.
+bool ShiftLevelLines(LineReader& in, LineWriter& out);
+
+// "Не найден конец заголовка карты в файле " + path
+std::string HeaderEndMissingMessage(const std::string& path);
+
+// ShiftLevelLines over a file, in place (temporary output: stem + "_shifted.mp").
+bool ShiftLevels(const std::string& path, JobHost& host);
+
+// Which of the levels 0..9 hold no element so far (levels 8 and 9 are never examined). A
+// coordinate line of level 0 or 1 right after a line holding "Background" does not count.
+struct LevelScan {
+  std::array<bool, 10> empty{};
+  LevelScan() { empty.fill(true); }
+  // The source level K: the lowest non-empty level from 1 up, or -1 when there is none.
+  int SourceLevel() const;
+};
+LevelScan ScanLevels(LineReader& in);
+
+// Writes every line, and after each line of level k ("Data"k or "Origin"k) its level-0 copy
+// and, when level 1 is empty, its level-1 copy.
+void CopyLevelLines(LineReader& in, LineWriter& out, int k, bool level1Empty);
+
+// When level 0 is empty and some level from 1 to 7 holds elements, fills the map in place
+// (temporary output: stem + "_fixed.mp"); otherwise leaves it untouched. False on a failure
+// (shown on the host).
+bool FillEmptyLevels(const std::string& path, JobHost& host);
+
+}  // namespace pomvelt

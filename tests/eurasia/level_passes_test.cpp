@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "eurasia/level_passes.h"
+#include "support/test_support.h"
+
+namespace pomvelt {
+namespace {
+
+using test::CrLf;
+using test::RecordingHost;
+using test::TempDir;
+using Lines = std::vector<std::string_view>;
+
+const Lines kLevelBlock = {"Levels=5", "Level0=20", "Level1=18", "Level2=16", "Level3=13",
+                           "Level4=12", "Zoom0=2",   "Zoom1=3",   "Zoom2=4",   "Zoom3=5",
+                           "Zoom4=6"};
+
+Lines Join(std::initializer_list<Lines> parts) {
+  Lines all;
+  for (const Lines& p : parts) all.insert(all.end(), p.begin(), p.end());
+  return all;
+}
+
+std::string Shift(const std::string& input, bool* ok = nullptr) {
+  bool result = false;
+  std::string out = test::RunTransform(
+      input, [&](LineReader& in, LineWriter& w) { result = ShiftLevelLines(in, w); }, 3);
+  if (ok != nullptr) *ok = result;
+  return out;
+}
+
+TEST(ShiftLevels, HeaderAndCoordinateRewrites) {
+  const std::string in = CrLf({"[IMG ID]", "Name=A", "CodePage=1252", "Preprocess=F",
+                               "LblCoding=9", "Levels=8", "Level0=24", "Zoom0=0", "Other=1",
+                               "[END-IMG ID]", "[POLYGON]", "Type=0x1", "Data2=(1,2)",
+                               "Data3=(3,4)", "Data4=(5,6)", "Data5=(7,8)", "Data6=(9,9)",
+                               "Data1=(0,0)", "Origin4=(1,1)", "Label=Data2 street", "[END]"});
+  const std::string expected = CrLf(Join(
+      {{"[IMG ID]", "Name=A", "Preprocess=N", "CodePage=1251", "LblCoding=9", "LblCoding=9"},
+       kLevelBlock,
+       {"[END-IMG ID]", "[POLYGON]", "Type=0x1", "Data0=(1,2)", "Data1=(3,4)", "Data2=(5,6)",
+        "Data3=(7,8)", "Data6=(9,9)", "Data1=(0,0)", "Origin2=(1,1)", "Label=Data0 street",
+        "[END]"}}));
+  bool ok = false;
+  EXPECT_EQ(Shift(in, &ok), expected);
+  EXPECT_TRUE(ok);
+}
+
+TEST(ShiftLevels, LaterLevelsLineGetsTheBlockWithoutDropping) {
+  const std::string in = CrLf({"Levels=2", "Level0=1", "[END-IMG ID]", "x", "Levels=3", "y"});
+  const std::string expected =
+      CrLf(Join({kLevelBlock, {"[END-IMG ID]", "x"}, kLevelBlock, {"[END-IMG ID]", "y"}}));
+  EXPECT_EQ(Shift(in), expected);
+}
+
+TEST(ShiftLevels, MissingHeaderEndIsRefusedAndTheFileKept) {
+  bool ok = true;
+  Shift(CrLf({"Levels=4", "Level0=22", "[POLYGON]", "Type=0x1", "Data0=(1,1)", "[END]"}), &ok);
+  EXPECT_FALSE(ok);
+
+  TempDir dir;
+  const std::string map = dir.File("a.mp");
+  const std::string bytes = CrLf({"[IMG ID]", "Levels=4", "[POI]", "Data2=(1,1)", "[END]"});
+  test::WriteBytes(map, bytes);
+  RecordingHost host;
+  EXPECT_FALSE(ShiftLevels(map, host));
+  EXPECT_EQ(host.messages,
+            std::vector<std::string>{"Не найден конец заголовка карты в файле " + map});
+  EXPECT_EQ(test::ReadBytes(map), bytes);
+  EXPECT_FALSE(test::Exists(dir.File("a_shifted.mp")));
+}
+
+TEST(ShiftLevels, InPlaceOnAFile) {
+  TempDir dir;
+  const std::string map = dir.File("a.mp");
+  test::WriteBytes(map, "Levels=2\n[END-IMG ID]\nData2=(1,1)");
+  RecordingHost host;
+  EXPECT_TRUE(ShiftLevels(map, host));
+  EXPECT_EQ(test::ReadBytes(map),
+            CrLf(Join({kLevelBlock, {"[END-IMG ID]", "Data0=(1,1)"}})));
+  EXPECT_FALSE(test::Exists(dir.File("a_shifted.mp")));
+  EXPECT_FALSE(ShiftLevels(dir.File("none.mp"), host));
+  EXPECT_EQ(host.messages, std::vector<std::string>{"Не могу открыть файл для чтения"});
+}
+
+std::string Fill(const std::string& input) {
+  LevelScan scan;
+  test::RunTransform(input, [&](LineReader& in, LineWriter&) { scan = ScanLevels(in); });
+  const int k = scan.SourceLevel();
+  if (!scan.empty[0] || k < 0) return input;
+  return test::RunTransform(
+      input, [&](LineReader& in, LineWriter& w) { CopyLevelLines(in, w, k, scan.empty[1]); }, 2);
+}
+
+TEST(FillEmptyLevels, Cases) {
+  struct Case {
+    const char* what;
+    Lines in;
+    Lines out;
+  } cases[] = {
+      {"level 0 present: unchanged",
+       {"[POLYGON]", "Type=0x1", "Data0=(1,1)", "[END]"},
+       {"[POLYGON]", "Type=0x1", "Data0=(1,1)", "[END]"}},
+      {"level 0 after Background counts as empty",
+       {"Type=0x4b", "Label=Background", "Data0=(1,1)", "Data2=(2,2)"},
+       {"Type=0x4b", "Label=Background", "Data0=(1,1)", "Data2=(2,2)", "Data0=(2,2)",
+        "Data1=(2,2)"}},
+      {"level 1 present: K is 1, one copy",
+       {"[POI]", "Data1=(1,1)", "Origin1=(2,2)", "[END]"},
+       {"[POI]", "Data1=(1,1)", "Data0=(1,1)", "Origin1=(2,2)", "Data0=(2,2)", "[END]"}},
+      {"K is 3, two copies; origins become Data0 and Origin1",
+       {"Data3=(1,1)", "Origin3=(2,2)", "Data5=(3,3)"},
+       {"Data3=(1,1)", "Data0=(1,1)", "Data1=(1,1)", "Origin3=(2,2)", "Data0=(2,2)",
+        "Origin1=(2,2)", "Data5=(3,3)"}},
+      {"K is 4", {"Data4=(1,1)"}, {"Data4=(1,1)", "Data0=(1,1)", "Data1=(1,1)"}},
+      {"only levels 8 and 9: unchanged", {"Data8=(1,1)", "Data9=(1,1)"},
+       {"Data8=(1,1)", "Data9=(1,1)"}},
+      {"empty map: unchanged", {}, {}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Fill(CrLf(c.in)), CrLf(c.out)) << c.what;
+}
+
+TEST(FillEmptyLevels, OnFiles) {
+  TempDir dir;
+  const std::string filled = dir.File("f.mp"), kept = dir.File("k.mp");
+  test::WriteBytes(filled, "Data2=(1,1)\n");
+  const std::string keptBytes = "Data0=(1,1)\n";  // not CR LF: an untouched map stays as it is
+  test::WriteBytes(kept, keptBytes);
+  RecordingHost host;
+  EXPECT_TRUE(FillEmptyLevels(filled, host));
+  EXPECT_TRUE(FillEmptyLevels(kept, host));
+  EXPECT_EQ(test::ReadBytes(filled), CrLf({"Data2=(1,1)", "Data0=(1,1)", "Data1=(1,1)"}));
+  EXPECT_EQ(test::ReadBytes(kept), keptBytes);
+  EXPECT_FALSE(test::Exists(dir.File("f_fixed.mp")));
+  EXPECT_FALSE(FillEmptyLevels(dir.File("none.mp"), host));
+  EXPECT_EQ(host.messages, std::vector<std::string>{"Не могу открыть файл для чтения"});
+}
+
+}  // namespace
+}  // namespace pomvelt
