@@ -39,7 +39,8 @@ run: build
 	@if [ -x build/src/app/pomvelt ]; then build/src/app/pomvelt; else build/src/pomvelt-cli --help; fi
 
 bench: build
-	bench/run
+	@command -v /usr/bin/time >/dev/null || $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -q time
+	bench/run $(BENCH_ARGS)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
