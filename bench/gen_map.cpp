@@ -31,11 +31,11 @@ class Random {
 };
 
 constexpr std::string_view kLatinNames[] = {
-    "HOVGOROD", "ZVEHIGOROD-II", "MOSKVA", "SANKT-PETERBURG", "TVER'", "SHCHUKINO",
-    "UL. LENINA", "PROSPEKT MIRA", "A-IVANOVKA-I", "KRASNOYE SELO", "YAROSLAVL'", "OKA"};
-constexpr std::string_view kCyrillicNames[] = {
-    "Новгород"_cp, "Звенигород"_cp, "Москва"_cp,  "Щукино"_cp,
-    "УЛ. ЛЕНИНА"_cp, "4-Й ПРОЕЗД"_cp, "Ёлкино"_cp, "Красное Село"_cp};
+    "HOVGOROD",   "ZVEHIGOROD-II", "MOSKVA",       "SANKT-PETERBURG", "TVER'",      "SHCHUKINO",
+    "UL. LENINA", "PROSPEKT MIRA", "A-IVANOVKA-I", "KRASNOYE SELO",   "YAROSLAVL'", "OKA"};
+constexpr std::string_view kCyrillicNames[] = {"Новгород"_cp, "Звенигород"_cp,  "Москва"_cp,
+                                               "Щукино"_cp,   "УЛ. ЛЕНИНА"_cp,  "4-Й ПРОЕЗД"_cp,
+                                               "Ёлкино"_cp,   "Красное Село"_cp};
 constexpr std::string_view kPoiTypes[] = {"0x2f06", "0x6401", "0x2c04", "0x4400", "0x1"};
 constexpr std::string_view kLineTypes[] = {"0x1", "0x2", "0x4", "0x6", "0x16", "0x4b"};
 constexpr std::string_view kPolygonTypes[] = {"0x4b", "0x1", "0x3", "0x17", "0x28", "0x50"};

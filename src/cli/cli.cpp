@@ -16,7 +16,9 @@ namespace {
 
 std::atomic<bool> g_interrupted{false};
 
-extern "C" void OnStopSignal(int) { g_interrupted.store(true); }
+extern "C" void OnStopSignal(int) {
+  g_interrupted.store(true);
+}
 
 std::vector<CliCommand>& Registry() {
   static std::vector<CliCommand> commands;
@@ -139,7 +141,9 @@ bool RegisterCliCommand(CliCommand command) {
   return true;
 }
 
-void RequestCliCancel() { g_interrupted.store(true); }
+void RequestCliCancel() {
+  g_interrupted.store(true);
+}
 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
            bool errIsTerminal) {

@@ -58,9 +58,9 @@ int CliChoice(const CliArgs& args, const std::string& option,
               const std::vector<std::string>& choices, int fallback);
 
 struct CliCommand {
-  int order = 0;       // place in the usage text
-  std::string name;    // "delete-elements"
-  std::string usage;   // the rest of its usage line
+  int order = 0;      // place in the usage text
+  std::string name;   // "delete-elements"
+  std::string usage;  // the rest of its usage line
   std::vector<CliOption> options;
   // Runs the job on the host; returns the job's result (and may add its own failures).
   std::function<BatchResult(const CliArgs&, JobHost&)> run;

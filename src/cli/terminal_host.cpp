@@ -27,7 +27,9 @@ int TerminalProgress::SetPos(int pos) {
   return previous;
 }
 
-void TerminalProgress::Hide() { ClearLine(); }
+void TerminalProgress::Hide() {
+  ClearLine();
+}
 
 void TerminalProgress::Draw() {
   const long long span = static_cast<long long>(upper_) - lower_;

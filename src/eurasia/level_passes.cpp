@@ -16,9 +16,8 @@ constexpr std::string_view kLevelBlock[] = {
 
 // Applied in this order, so that a renumbered key is never renumbered twice.
 constexpr std::pair<std::string_view, std::string_view> kShift[] = {
-    {"Data2", "Data0"},     {"Data3", "Data1"},     {"Data4", "Data2"},
-    {"Data5", "Data3"},     {"Origin2", "Origin0"}, {"Origin3", "Origin1"},
-    {"Origin4", "Origin2"}, {"Origin5", "Origin3"},
+    {"Data2", "Data0"},     {"Data3", "Data1"},     {"Data4", "Data2"},     {"Data5", "Data3"},
+    {"Origin2", "Origin0"}, {"Origin3", "Origin1"}, {"Origin4", "Origin2"}, {"Origin5", "Origin3"},
 };
 
 bool IsCoordinateLine(std::string_view line) {
@@ -27,8 +26,7 @@ bool IsCoordinateLine(std::string_view line) {
 
 // Marks in `seen` the digit after every occurrence of `key` in the line.
 void MarkLevels(std::string_view line, std::string_view key, std::array<bool, 10>& seen) {
-  for (std::size_t at = line.find(key); at != std::string_view::npos;
-       at = line.find(key, at + 1)) {
+  for (std::size_t at = line.find(key); at != std::string_view::npos; at = line.find(key, at + 1)) {
     const std::size_t d = at + key.size();
     if (d < line.size() && line[d] >= '0' && line[d] <= '9') {
       seen[static_cast<std::size_t>(line[d] - '0')] = true;

@@ -52,7 +52,8 @@ BatchResult RunBatchJob(JobHost& host, const JobFileDialogParams& params, const 
 std::string MakeOutputPath(const std::string& inputPath, const std::string& suffix) {
   const std::size_t nameStart = inputPath.size() - FileNamePart(inputPath).size();
   const std::size_t dot = inputPath.rfind('.');
-  const std::size_t stemEnd = (dot == std::string::npos || dot < nameStart) ? inputPath.size() : dot;
+  const std::size_t stemEnd =
+      (dot == std::string::npos || dot < nameStart) ? inputPath.size() : dot;
   return inputPath.substr(0, stemEnd) + suffix;
 }
 

@@ -31,8 +31,8 @@ BatchResult RunBatchJob(JobHost& host, const JobFileDialogParams& params, const 
 
 // The same protocol with the departures the conversion and Eurasia jobs make from it.
 struct BatchHooks {
-  int stepsPerFile = 1;             // the progress range is count x stepsPerFile
-  bool stepAfterEachFile = true;    // false: the per-file step advances the progress itself
+  int stepsPerFile = 1;           // the progress range is count x stepsPerFile
+  bool stepAfterEachFile = true;  // false: the per-file step advances the progress itself
   // After the files are counted, before the progress window is set up (list files open here).
   std::function<void(const std::vector<std::string>& paths)> beforeProgress;
   // After the progress window is shown, before the loop (a run over the whole folder).

@@ -7,8 +7,12 @@
 
 namespace pomvelt {
 
-std::string ReadErrorMessage(const std::string& path) { return "Ошибка чтения файла " + path; }
-std::string WriteErrorMessage(const std::string& path) { return "Ошибка записи файла " + path; }
+std::string ReadErrorMessage(const std::string& path) {
+  return "Ошибка чтения файла " + path;
+}
+std::string WriteErrorMessage(const std::string& path) {
+  return "Ошибка записи файла " + path;
+}
 std::string ReplaceErrorMessage(const std::string& path) {
   return "Не могу заменить файл " + path;
 }

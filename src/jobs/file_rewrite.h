@@ -15,8 +15,8 @@ namespace pomvelt {
 
 inline constexpr const char* kCannotOpenForReading = "Не могу открыть файл для чтения";
 inline constexpr const char* kCannotOpenForOutput = "Не могу открыть файл для вывода";
-std::string ReadErrorMessage(const std::string& path);     // "Ошибка чтения файла " + path
-std::string WriteErrorMessage(const std::string& path);    // "Ошибка записи файла " + path
+std::string ReadErrorMessage(const std::string& path);  // "Ошибка чтения файла " + path
+std::string WriteErrorMessage(const std::string& path);  // "Ошибка записи файла " + path
 std::string ReplaceErrorMessage(const std::string& path);  // "Не могу заменить файл " + path
 // "Не могу открыть файл " + path + " для чтения"
 std::string CannotOpenNamedForReading(const std::string& path);

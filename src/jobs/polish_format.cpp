@@ -18,7 +18,9 @@ constexpr KindMarkers kMarkers[] = {
     {"[POI]", "[RGN10]", "[END-RGN10]"},
 };
 
-const KindMarkers& MarkersOf(ElementKind kind) { return kMarkers[static_cast<int>(kind)]; }
+const KindMarkers& MarkersOf(ElementKind kind) {
+  return kMarkers[static_cast<int>(kind)];
+}
 
 }  // namespace
 

@@ -21,7 +21,7 @@ constexpr CaseTables MakeCaseTables() {
   };
   for (int c = 'A'; c <= 'Z'; ++c) pair(c, c + 0x20);
   for (int c = 0xC0; c <= 0xDF; ++c) pair(c, c + 0x20);  // А..Я / а..я
-  pair(0xA8, 0xB8);                                       // Ё / ё
+  pair(0xA8, 0xB8);                                      // Ё / ё
   return t;
 }
 
@@ -29,8 +29,12 @@ constexpr CaseTables kCase = MakeCaseTables();
 
 }  // namespace
 
-char ToUpper1251(char c) { return kCase.upper[static_cast<unsigned char>(c)]; }
-char ToLower1251(char c) { return kCase.lower[static_cast<unsigned char>(c)]; }
+char ToUpper1251(char c) {
+  return kCase.upper[static_cast<unsigned char>(c)];
+}
+char ToLower1251(char c) {
+  return kCase.lower[static_cast<unsigned char>(c)];
+}
 
 void MakeUpper1251(std::string& s) {
   for (char& c : s) c = ToUpper1251(c);

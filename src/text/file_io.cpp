@@ -17,7 +17,9 @@ namespace pomvelt {
 namespace {
 
 #ifdef _WIN32
-int SysOpenRead(const std::string& p) { return ::_open(p.c_str(), _O_RDONLY | _O_BINARY); }
+int SysOpenRead(const std::string& p) {
+  return ::_open(p.c_str(), _O_RDONLY | _O_BINARY);
+}
 int SysCreate(const std::string& p) {
   return ::_open(p.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
 }
@@ -27,21 +29,35 @@ std::ptrdiff_t SysRead(int fd, char* b, std::size_t n) {
 std::ptrdiff_t SysWrite(int fd, const char* b, std::size_t n) {
   return ::_write(fd, b, static_cast<unsigned>(n > 0x40000000 ? 0x40000000 : n));
 }
-int SysSync(int fd) { return ::_commit(fd); }
-int SysClose(int fd) { return ::_close(fd); }
+int SysSync(int fd) {
+  return ::_commit(fd);
+}
+int SysClose(int fd) {
+  return ::_close(fd);
+}
 bool IsRegular(int fd) {
   struct _stat64 st {};
   return ::_fstat64(fd, &st) == 0 && (st.st_mode & _S_IFREG) != 0;
 }
 #else
-int SysOpenRead(const std::string& p) { return ::open(p.c_str(), O_RDONLY | O_CLOEXEC); }
+int SysOpenRead(const std::string& p) {
+  return ::open(p.c_str(), O_RDONLY | O_CLOEXEC);
+}
 int SysCreate(const std::string& p) {
   return ::open(p.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
 }
-std::ptrdiff_t SysRead(int fd, char* b, std::size_t n) { return ::read(fd, b, n); }
-std::ptrdiff_t SysWrite(int fd, const char* b, std::size_t n) { return ::write(fd, b, n); }
-int SysSync(int fd) { return ::fsync(fd); }
-int SysClose(int fd) { return ::close(fd); }
+std::ptrdiff_t SysRead(int fd, char* b, std::size_t n) {
+  return ::read(fd, b, n);
+}
+std::ptrdiff_t SysWrite(int fd, const char* b, std::size_t n) {
+  return ::write(fd, b, n);
+}
+int SysSync(int fd) {
+  return ::fsync(fd);
+}
+int SysClose(int fd) {
+  return ::close(fd);
+}
 bool IsRegular(int fd) {
   struct stat st {};
   return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
@@ -50,7 +66,9 @@ bool IsRegular(int fd) {
 
 }  // namespace
 
-InputFile::~InputFile() { Close(); }
+InputFile::~InputFile() {
+  Close();
+}
 
 bool InputFile::Open(const std::string& path) {
   Close();

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <sys/wait.h>
+#include <cstdio>
 #include <sstream>
 
 #include "cli/cli.h"
@@ -26,8 +26,8 @@ CliRun Cli(std::vector<std::string> args) {
 
 const std::string kMap = CrLf({"[IMG ID]", "[END-IMG ID]", "[POLYGON]", "Type=0x4b", "[END]",
                                "[POLYLINE]", "Type=0x4b", "[END]"});
-const std::string kNoPolygon = CrLf({"[IMG ID]", "[END-IMG ID]", "[POLYLINE]", "Type=0x4b",
-                                     "[END]"});
+const std::string kNoPolygon =
+    CrLf({"[IMG ID]", "[END-IMG ID]", "[POLYLINE]", "Type=0x4b", "[END]"});
 
 TEST(Cli, UsageErrorsExitWithTwo) {
   for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{

@@ -13,9 +13,9 @@ using test::RecordingHost;
 using test::TempDir;
 using Lines = std::vector<std::string_view>;
 
-const Lines kLevelBlock = {"Levels=5", "Level0=20", "Level1=18", "Level2=16", "Level3=13",
-                           "Level4=12", "Zoom0=2",   "Zoom1=3",   "Zoom2=4",   "Zoom3=5",
-                           "Zoom4=6"};
+const Lines kLevelBlock = {"Levels=5",  "Level0=20", "Level1=18", "Level2=16",
+                           "Level3=13", "Level4=12", "Zoom0=2",   "Zoom1=3",
+                           "Zoom2=4",   "Zoom3=5",   "Zoom4=6"};
 
 Lines Join(std::initializer_list<Lines> parts) {
   Lines all;
@@ -32,17 +32,18 @@ std::string Shift(const std::string& input, bool* ok = nullptr) {
 }
 
 TEST(ShiftLevels, HeaderAndCoordinateRewrites) {
-  const std::string in = CrLf({"[IMG ID]", "Name=A", "CodePage=1252", "Preprocess=F",
-                               "LblCoding=9", "Levels=8", "Level0=24", "Zoom0=0", "Other=1",
-                               "[END-IMG ID]", "[POLYGON]", "Type=0x1", "Data2=(1,2)",
-                               "Data3=(3,4)", "Data4=(5,6)", "Data5=(7,8)", "Data6=(9,9)",
-                               "Data1=(0,0)", "Origin4=(1,1)", "Label=Data2 street", "[END]"});
-  const std::string expected = CrLf(Join(
-      {{"[IMG ID]", "Name=A", "Preprocess=N", "CodePage=1251", "LblCoding=9", "LblCoding=9"},
-       kLevelBlock,
-       {"[END-IMG ID]", "[POLYGON]", "Type=0x1", "Data0=(1,2)", "Data1=(3,4)", "Data2=(5,6)",
-        "Data3=(7,8)", "Data6=(9,9)", "Data1=(0,0)", "Origin2=(1,1)", "Label=Data0 street",
-        "[END]"}}));
+  const std::string in =
+      CrLf({"[IMG ID]",    "Name=A",      "CodePage=1252", "Preprocess=F",  "LblCoding=9",
+            "Levels=8",    "Level0=24",   "Zoom0=0",       "Other=1",       "[END-IMG ID]",
+            "[POLYGON]",   "Type=0x1",    "Data2=(1,2)",   "Data3=(3,4)",   "Data4=(5,6)",
+            "Data5=(7,8)", "Data6=(9,9)", "Data1=(0,0)",   "Origin4=(1,1)", "Label=Data2 street",
+            "[END]"});
+  const std::string expected = CrLf(
+      Join({{"[IMG ID]", "Name=A", "Preprocess=N", "CodePage=1251", "LblCoding=9", "LblCoding=9"},
+            kLevelBlock,
+            {"[END-IMG ID]", "[POLYGON]", "Type=0x1", "Data0=(1,2)", "Data1=(3,4)", "Data2=(5,6)",
+             "Data3=(7,8)", "Data6=(9,9)", "Data1=(0,0)", "Origin2=(1,1)", "Label=Data0 street",
+             "[END]"}}));
   bool ok = false;
   EXPECT_EQ(Shift(in, &ok), expected);
   EXPECT_TRUE(ok);
@@ -78,8 +79,7 @@ TEST(ShiftLevels, InPlaceOnAFile) {
   test::WriteBytes(map, "Levels=2\n[END-IMG ID]\nData2=(1,1)");
   RecordingHost host;
   EXPECT_TRUE(ShiftLevels(map, host));
-  EXPECT_EQ(test::ReadBytes(map),
-            CrLf(Join({kLevelBlock, {"[END-IMG ID]", "Data0=(1,1)"}})));
+  EXPECT_EQ(test::ReadBytes(map), CrLf(Join({kLevelBlock, {"[END-IMG ID]", "Data0=(1,1)"}})));
   EXPECT_FALSE(test::Exists(dir.File("a_shifted.mp")));
   EXPECT_FALSE(ShiftLevels(dir.File("none.mp"), host));
   EXPECT_EQ(host.messages, std::vector<std::string>{"Не могу открыть файл для чтения"});
@@ -115,7 +115,8 @@ TEST(FillEmptyLevels, Cases) {
        {"Data3=(1,1)", "Data0=(1,1)", "Data1=(1,1)", "Origin3=(2,2)", "Data0=(2,2)",
         "Origin1=(2,2)", "Data5=(3,3)"}},
       {"K is 4", {"Data4=(1,1)"}, {"Data4=(1,1)", "Data0=(1,1)", "Data1=(1,1)"}},
-      {"only levels 8 and 9: unchanged", {"Data8=(1,1)", "Data9=(1,1)"},
+      {"only levels 8 and 9: unchanged",
+       {"Data8=(1,1)", "Data9=(1,1)"},
        {"Data8=(1,1)", "Data9=(1,1)"}},
       {"empty map: unchanged", {}, {}},
   };

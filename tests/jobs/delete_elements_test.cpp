@@ -28,44 +28,70 @@ TEST(DeleteElements, TransformCases) {
     std::vector<std::string_view> in;
     std::vector<std::string_view> out;
   } cases[] = {
-      {"a matching polygon vanishes", K::kPolygon, "0x4b",
+      {"a matching polygon vanishes",
+       K::kPolygon,
+       "0x4b",
        {"[IMG ID]", "[END-IMG ID]", "[POLYGON]", "Type=0x4b", "Label=A", "Data0=(1,2)", "[END]",
         "after"},
        {"[IMG ID]", "[END-IMG ID]", "after"}},
-      {"RGN80 header and own end", K::kPolygon, "0x4b",
+      {"RGN80 header and own end",
+       K::kPolygon,
+       "0x4b",
        {"[RGN80]", "Type=0x4b", "[END-RGN80]", "x"},
        {"x"}},
-      {"type compared exactly", K::kPolygon, "0x4b",
+      {"type compared exactly",
+       K::kPolygon,
+       "0x4b",
        {"[POLYGON]", "Type=0x4B", "[END]", "[POLYGON]", "Type=0x4b ", "[END]"},
        {"[POLYGON]", "Type=0x4B", "[END]", "[POLYGON]", "Type=0x4b ", "[END]"}},
-      {"type line not first stays", K::kPolygon, "0x4b",
+      {"type line not first stays",
+       K::kPolygon,
+       "0x4b",
        {"[POLYGON]", "Label=A", "Type=0x4b", "[END]"},
        {"[POLYGON]", "Label=A", "Type=0x4b", "[END]"}},
-      {"other kind stays", K::kLine, "0x4b",
+      {"other kind stays",
+       K::kLine,
+       "0x4b",
        {"[POLYGON]", "Type=0x4b", "[END]"},
        {"[POLYGON]", "Type=0x4b", "[END]"}},
-      {"line ended by its own marker", K::kLine, "0x1",
+      {"line ended by its own marker",
+       K::kLine,
+       "0x1",
        {"[POLYLINE]", "Type=0x1", "Data0=(1,2)", "[END-RGN40]", "keep"},
        {"keep"}},
-      {"a blank before [END] does not end it", K::kLine, "0x1",
+      {"a blank before [END] does not end it",
+       K::kLine,
+       "0x1",
        {"[POLYLINE]", "Type=0x1", " [END]", "gone", "[END]", "keep"},
        {"keep"}},
-      {"polygon not ended by the line marker", K::kPolygon, "0x4b",
+      {"polygon not ended by the line marker",
+       K::kPolygon,
+       "0x4b",
        {"[POLYGON]", "Type=0x4b", "[END-RGN40]", "gone", "[END-RGN80]", "keep"},
        {"keep"}},
-      {"no end runs to the end of the file", K::kPoint, "0x2f06",
+      {"no end runs to the end of the file",
+       K::kPoint,
+       "0x2f06",
        {"a", "[POI]", "Type=0x2f06", "Label=x", "Data0=(1,2)"},
        {"a"}},
-      {"two headers in a row keep the element", K::kPolygon, "0x4b",
+      {"two headers in a row keep the element",
+       K::kPolygon,
+       "0x4b",
        {"[POLYGON]", "[POLYGON]", "Type=0x4b", "[END]"},
        {"[POLYGON]", "[POLYGON]", "Type=0x4b", "[END]"}},
-      {"empty code matches a bare key only", K::kPolygon, "",
+      {"empty code matches a bare key only",
+       K::kPolygon,
+       "",
        {"[POLYGON]", "Type=", "[END]", "[POLYGON]", "Type=0x1", "[END]"},
        {"[POLYGON]", "Type=0x1", "[END]"}},
-      {"header on the last line gets an empty line", K::kPolygon, "0x4b",
+      {"header on the last line gets an empty line",
+       K::kPolygon,
+       "0x4b",
        {"a", "[POLYGON]"},
        {"a", "[POLYGON]", ""}},
-      {"point of the code vanishes, line of the code stays", K::kPoint, "0x1",
+      {"point of the code vanishes, line of the code stays",
+       K::kPoint,
+       "0x1",
        {"[RGN10]", "Type=0x1", "[END-RGN10]", "[RGN40]", "Type=0x1", "[END-RGN40]"},
        {"[RGN40]", "Type=0x1", "[END-RGN40]"}},
   };
@@ -85,8 +111,8 @@ TEST(DeleteElements, LastLineWithoutEndAndEmptyInput) {
 
 const std::string kMap = CrLf({"[IMG ID]", "Name=T", "[END-IMG ID]", "[POLYGON]", "Type=0x4b",
                                "Data0=(1,2)", "[END]", "[POLYGON]", "Type=0x1", "[END]"});
-const std::string kFiltered = CrLf({"[IMG ID]", "Name=T", "[END-IMG ID]", "[POLYGON]", "Type=0x1",
-                                    "[END]"});
+const std::string kFiltered =
+    CrLf({"[IMG ID]", "Name=T", "[END-IMG ID]", "[POLYGON]", "Type=0x1", "[END]"});
 
 TEST(DeleteElementsInFile, InPlaceAndAsCopy) {
   TempDir dir;
@@ -136,8 +162,8 @@ TEST(DeleteElementsInFile, FailuresLeaveTheInputAndNoOutput) {
     RecordingHost host;
     EXPECT_FALSE(DeleteElementsInFile(dir.File("none.mp"), "0x4b", options, host));
     EXPECT_FALSE(DeleteElementsInFile(dir.path().string(), "0x4b", options, host));
-    EXPECT_EQ(host.messages, (Calls{"Не могу открыть файл для чтения",
-                                    "Не могу открыть файл для чтения"}));
+    EXPECT_EQ(host.messages,
+              (Calls{"Не могу открыть файл для чтения", "Не могу открыть файл для чтения"}));
   }
   test::WriteBytes(a, kMap);
   {  // the output cannot be created: a folder stands in its place

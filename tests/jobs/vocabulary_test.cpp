@@ -14,12 +14,12 @@ TEST(Vocabulary, HeadersAreFoundAnywhereInTheLine) {
     K kind;
     bool header;
   } cases[] = {
-      {"[POLYGON]", K::kPolygon, true},      {"[RGN80]", K::kPolygon, true},
-      {"  [RGN80] x", K::kPolygon, true},    {"[POLYLINE]", K::kPolygon, false},
-      {"[POLYLINE]", K::kLine, true},        {"[RGN40]", K::kLine, true},
-      {"[POI]", K::kPoint, true},            {"Label=at [POI] corner", K::kPoint, true},
-      {"[RGN10]", K::kPoint, true},          {"[RGN20]", K::kPoint, false},
-      {"[polygon]", K::kPolygon, false},     {"[END-RGN80]", K::kPolygon, false},
+      {"[POLYGON]", K::kPolygon, true},   {"[RGN80]", K::kPolygon, true},
+      {"  [RGN80] x", K::kPolygon, true}, {"[POLYLINE]", K::kPolygon, false},
+      {"[POLYLINE]", K::kLine, true},     {"[RGN40]", K::kLine, true},
+      {"[POI]", K::kPoint, true},         {"Label=at [POI] corner", K::kPoint, true},
+      {"[RGN10]", K::kPoint, true},       {"[RGN20]", K::kPoint, false},
+      {"[polygon]", K::kPolygon, false},  {"[END-RGN80]", K::kPolygon, false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(IsElementHeader(c.line, c.kind), c.header) << c.line;

@@ -13,7 +13,9 @@ namespace {
 TEST(Cp1251, LiteralsBecomeSingleBytes) {
   constexpr std::string_view novgorod = "Новгород"_cp;
   EXPECT_EQ(novgorod, "\xCD\xEE\xE2\xE3\xEE\xF0\xEE\xE4");
-  EXPECT_EQ("ЁёАЯаяAz №"_cp, "\xA8\xB8\xC0\xDF\xE0\xFF" "Az \xB9");
+  EXPECT_EQ("ЁёАЯаяAz №"_cp,
+            "\xA8\xB8\xC0\xDF\xE0\xFF"
+            "Az \xB9");
   EXPECT_EQ(""_cp, "");
   static_assert("Ж"_cp.size() == 1);
 }
@@ -35,8 +37,8 @@ TEST(Cp1251, CaseMappingCoversLatinCyrillicAndYo) {
 TEST(Cp1251, RuntimeConversionBothWays) {
   EXPECT_EQ(Utf8ToCp1251("Щукино ~[0x4]"), std::string("Щукино ~[0x4]"_cp));
   EXPECT_EQ(Utf8ToCp1251("Ёлки № 5"), std::string("Ёлки № 5"_cp));
-  EXPECT_FALSE(Utf8ToCp1251("漢字"));        // no such characters in the code page
-  EXPECT_FALSE(Utf8ToCp1251("\xD0"));        // cut UTF-8 sequence
+  EXPECT_FALSE(Utf8ToCp1251("漢字"));          // no such characters in the code page
+  EXPECT_FALSE(Utf8ToCp1251("\xD0"));          // cut UTF-8 sequence
   EXPECT_FALSE(Utf8ToCp1251("\xC0\x80\xFF"));  // not UTF-8 at all
   for (int b = 0; b < 256; ++b) {
     if (b == 0x98) continue;  // the one unused byte
