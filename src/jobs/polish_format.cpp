@@ -54,6 +54,8 @@ bool BeginsElementEnd(std::string_view line, ElementKind kind) {
 }
 
 bool ContainsElementEnd(std::string_view line) {
+  // Asked of every line inside an element, most of them long coordinate lines without a "[".
+  if (line.find('[') == std::string_view::npos) return false;
   return Contains(line, "[END]") || Contains(line, "[END-RGN80]") ||
          Contains(line, "[END-RGN40]") || Contains(line, "[END-RGN10]");
 }

@@ -1,0 +1,233 @@
+#include "jobs/delete_layer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "jobs/polish_format.h"
+#include "support/test_support.h"
+
+namespace pomvelt {
+namespace {
+
+using test::CrLf;
+using test::RunTransform;
+
+struct LayerCase {
+  const char* name;
+  LayerKeys keys;
+  std::string input;
+  std::string expected;
+};
+
+void ExpectCases(const std::vector<LayerCase>& cases) {
+  for (const LayerCase& c : cases) {
+    for (std::size_t block : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{4},
+                              LineReader::kDefaultBlock}) {
+      EXPECT_EQ(RunTransform(
+                    c.input, [&](LineReader& in, LineWriter& out) { DeleteLayer(in, out, c.keys); },
+                    block),
+                c.expected)
+          << c.name << ", block " << block;
+    }
+  }
+}
+
+TEST(DeleteLayer, LayerElementsInMemory) {
+  const LayerKeys layer0 = DataLayerKeys("0");
+  const LayerKeys layer1 = DataLayerKeys("1");
+  const std::string onLevel0 = CrLf({"[POLYGON]", "Type=0x4", "Label=A", "Data0=(1,2)", "[END]"});
+  const std::string onLevel1 = CrLf({"[POLYGON]", "Type=0x4", "Label=A", "Data1=(1,2)", "[END]"});
+  const std::string onBoth =
+      CrLf({"[POLYLINE]", "Type=0x1", "Data0=(1,2)", "Data1=(3,4)", "[END-RGN40]"});
+  ExpectCases({
+      {"level 0 vanishes", layer0, "a\r\n" + onLevel0 + "b\r\n", CrLf({"a", "b"})},
+      {"level 1 kept unchanged", layer0, onLevel1, onLevel1},
+      {"levels 0 and 1, layer 0", layer0, onBoth, ""},
+      {"levels 0 and 1, layer 1", layer1, onBoth, ""},
+      {"reduced form: last coordinates, city before direction, the rest dropped", layer0,
+       CrLf({"[RGN40]", "Type=0x1", "Label=A", "Data1=(1,2)", "DirIndicator=1", "RoadID=7",
+             "City=Y", "Data2=(3,4)", "Label=B", "[END-RGN40]"}),
+       CrLf({"[RGN40]", "Type=0x1", "Label=B", "City=Y", "DirIndicator=1", "Data2=(3,4)",
+             "[END-RGN40]"})},
+      {"one line fills several slots", layer1,
+       CrLf({"[POI]", "Type=0x1", "Label=City=DirIndicator Data0=", "[END]"}),
+       CrLf({"[POI]", "Type=0x1",
+             "Label=City=DirIndicator Data0=", "Label=City=DirIndicator Data0=",
+             "Label=City=DirIndicator Data0=", "Label=City=DirIndicator Data0=", "[END]"})},
+      {"a line filling a slot and the layer", layer0,
+       CrLf({"[POI]", "Type=0x1", "Label=Data0=", "[END]"}), ""},
+      {"origin lines are not coordinates here", layer0,
+       CrLf({"[POI]", "Type=0x2f06", "Label=P", "Origin0=(1,2)", "[END]"}),
+       CrLf({"[POI]", "Type=0x2f06", "Label=P", "[END]"})},
+      {"layer 1 is not level 10 or 11", layer1,
+       CrLf({"[POLYGON]", "Type=0x4", "Data10=(1,2)", "Data11=(1,2)", "[END]"}),
+       CrLf({"[POLYGON]", "Type=0x4", "Data11=(1,2)", "[END]"})},
+      {"empty layer deletes nothing but reduces", DataLayerKeys(""),
+       CrLf({"[POLYGON]", "Type=0x4", "EndLevel=2", "Data0=(1,2)", "[END]"}),
+       CrLf({"[POLYGON]", "Type=0x4", "Data0=(1,2)", "[END]"})},
+      {"lines outside elements stay", layer0,
+       CrLf({"[IMG ID]", "Data0=header", "[END-IMG ID]", "[Restrict]", "Data0=(1,2)",
+             "[END-Restrict]"}),
+       CrLf({"[IMG ID]", "Data0=header", "[END-IMG ID]", "[Restrict]", "Data0=(1,2)",
+             "[END-Restrict]"})},
+      {"the line after the header is never tested", layer0, CrLf({"[POI]", "Data0=(1,2)", "[END]"}),
+       CrLf({"[POI]", "Data0=(1,2)", "[END]"})},
+      {"any end marker anywhere in the line ends the element", layer1,
+       CrLf({"[RGN80]", "Type=0x4", "Data0=(1,2)", " [END-RGN80]", "after"}),
+       CrLf({"[RGN80]", "Type=0x4", "Data0=(1,2)", " [END-RGN80]", "after"})},
+      {"cut off by the end of the input", layer0,
+       "[POLYGON]\r\nType=0x4\r\nLabel=A\r\nExtra=1\r\nData1=(1,2)",
+       CrLf({"[POLYGON]", "Type=0x4", "Label=A", "Data1=(1,2)"})},
+      {"cut off and on the layer", layer0, CrLf({"x", "[POLYGON]", "Type=0x4", "Data0=(1,2)"}),
+       CrLf({"x"})},
+      {"header on the last line", layer0, "x\r\n[POI]", CrLf({"x", "[POI]"})},
+      {"header directly followed by its end", layer0,
+       CrLf({"[POI]", "[END]", "[POI]", "Type=0x1", "Data0=(1,2)", "[END]", "z"}),
+       CrLf({"[POI]", "[END]", "z"})},
+      {"empty input", layer0, "", ""},
+  });
+}
+
+TEST(DeleteLayer, DataOrOriginLevelsInMemory) {
+  const LayerKeys level0 = DataOrOriginLevelKeys(0);
+  const LayerKeys level1 = DataOrOriginLevelKeys(1);
+  const std::string level2Only = CrLf({"[POI]", "Type=0x1", "Origin2=(1,2)", "[END]"});
+  ExpectCases({
+      {"levels 0 and 2, level 0", level0,
+       CrLf({"[POLYGON]", "Type=0x4", "Data0=(1,2)", "Data2=(1,2)", "[END]"}), ""},
+      {"origin of level 0", level0, CrLf({"[POI]", "Type=0x1", "Origin0=(1,2)", "[END]"}), ""},
+      {"origin of level 2 survives level 0", level0, level2Only, level2Only},
+      {"origin of level 2 survives level 1", level1, level2Only, level2Only},
+      {"the last of data and origin lines is kept", level0,
+       CrLf({"[POI]", "Type=0x1", "Data2=(1,2)", "Origin3=(1,2)", "Label=A", "[END]"}),
+       CrLf({"[POI]", "Type=0x1", "Label=A", "Origin3=(1,2)", "[END]"})},
+      {"first line after the header is never tested", level0,
+       CrLf({"[POI]", "Origin0=(1,2)", "Data3=(1,2)", "[END]"}),
+       CrLf({"[POI]", "Origin0=(1,2)", "Data3=(1,2)", "[END]"})},
+  });
+}
+
+const std::string kMap =
+    CrLf({"[IMG ID]", "Name=Town", "[END-IMG ID]", "[POLYGON]", "Type=0x4", "Data0=(1,2)", "[END]",
+          "[POI]", "Type=0x1", "Label=A", "Data1=(1,2)", "Levels=2", "[END]"});
+const std::string kLayer0Deleted = CrLf({"[IMG ID]", "Name=Town", "[END-IMG ID]", "[POI]",
+                                         "Type=0x1", "Label=A", "Data1=(1,2)", "[END]"});
+
+TEST(DeleteLayer, JobInPlaceAndAsCopy) {
+  test::TempDir dir;
+  const std::string a = dir.File("a.mp");
+  const std::string b = dir.File("town.mp");
+  test::WriteBytes(a, kMap);
+  test::WriteBytes(b, kMap);
+
+  MainOptions options;
+  test::RecordingHost host;
+  host.files = std::vector<std::string>{a};
+  DeleteLayerJob(options, host);
+  EXPECT_EQ(test::ReadBytes(a), kLayer0Deleted);
+  EXPECT_FALSE(test::Exists(dir.File("a_0_layer_deleted.mp")));
+  ASSERT_EQ(host.dialogs.size(), 1u);
+  EXPECT_EQ(host.dialogs[0].flags, 0x206u);
+  EXPECT_EQ(host.messages, std::vector<std::string>{kDoneMessage});
+
+  options.m_bDeleteInPlace = 0;
+  test::RecordingHost copyHost;
+  copyHost.files = std::vector<std::string>{b};
+  DeleteLayerJob(options, copyHost);
+  EXPECT_EQ(test::ReadBytes(b), kMap);
+  EXPECT_EQ(test::ReadBytes(dir.File("town_0_layer_deleted.mp")), kLayer0Deleted);
+}
+
+std::vector<std::string> SplitCrLf(const std::string& bytes) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < bytes.size()) {
+    std::size_t end = bytes.find('\n', start);
+    if (end == std::string::npos) end = bytes.size();
+    std::string line = bytes.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+    start = end + 1;
+  }
+  return lines;
+}
+
+// Splits a map into its elements (header to end line) and the lines outside them.
+struct MapParts {
+  std::vector<std::vector<std::string>> elements;
+  std::vector<std::string> outside;
+};
+
+MapParts SplitMap(const std::vector<std::string>& lines) {
+  MapParts parts;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (!IsAnyElementHeader(lines[i])) {
+      parts.outside.push_back(lines[i]);
+      continue;
+    }
+    std::vector<std::string> element{lines[i]};
+    while (++i < lines.size()) {
+      element.push_back(lines[i]);
+      if (ContainsElementEnd(lines[i])) break;
+    }
+    parts.elements.push_back(element);
+  }
+  return parts;
+}
+
+bool HasLine(const std::vector<std::string>& element, std::string_view key) {
+  for (std::size_t i = 2; i < element.size(); ++i) {
+    if (element[i].find(key) != std::string::npos) return true;
+  }
+  return false;
+}
+
+TEST(DeleteLayer, RealMapKeepsOnlyElementsOffTheLayerInReducedForm) {
+  const std::string source = test::DataMap("gpsve_ViaTipo0x0.mp");
+  if (source.empty()) GTEST_SKIP() << "no shared data";
+  test::TempDir dir;
+  const std::string path = dir.File("via.mp");
+  const std::string original = test::ReadBytes(source);
+  test::WriteBytes(path, original);
+
+  MainOptions options;
+  options.m_strLayer = "1";
+  test::RecordingHost host;
+  ASSERT_TRUE(DeleteLayerInFile(path, options, host));
+  EXPECT_TRUE(host.messages.empty());
+
+  const MapParts before = SplitMap(SplitCrLf(original));
+  const MapParts after = SplitMap(SplitCrLf(test::ReadBytes(path)));
+  std::vector<std::vector<std::string>> kept;
+  for (const auto& element : before.elements) {
+    if (!HasLine(element, "Data1=")) kept.push_back(element);
+  }
+  ASSERT_GT(kept.size(), 0u);
+  ASSERT_LT(kept.size(), before.elements.size());
+  ASSERT_EQ(after.elements.size(), kept.size());
+  EXPECT_EQ(after.outside, before.outside);
+  for (std::size_t i = 0; i < kept.size(); ++i) {
+    const auto& element = after.elements[i];
+    EXPECT_EQ(element.front(), kept[i].front());
+    EXPECT_EQ(element[1], kept[i][1]);
+    EXPECT_EQ(element.back(), kept[i].back());
+    EXPECT_LE(element.size(), 7u);
+    int coordinateLines = 0;
+    for (std::size_t j = 2; j + 1 < element.size(); ++j) {
+      EXPECT_EQ(element[j].find("Data1="), std::string::npos);
+      if (element[j].find("Data") != std::string::npos) ++coordinateLines;
+    }
+    EXPECT_LE(coordinateLines, 1);
+  }
+
+  // Where mkgmap is installed, the result must still compile.
+  if (std::system("command -v mkgmap >/dev/null 2>&1") == 0) {
+    const std::string cmd = "cd '" + dir.path().string() + "' && mkgmap --output-dir=out '" + path +
+                            "' >mkgmap.log 2>&1";
+    EXPECT_EQ(std::system(cmd.c_str()), 0) << test::ReadBytes(dir.File("mkgmap.log"));
+  }
+}
+
+}  // namespace
+}  // namespace pomvelt
