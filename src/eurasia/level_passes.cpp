@@ -1,6 +1,7 @@
 #include "eurasia/level_passes.h"
 
 #include "jobs/batch_job.h"
+#include "jobs/delete_layer.h"
 #include "jobs/file_rewrite.h"
 #include "text/file_io.h"
 #include "text/strings.h"
@@ -35,6 +36,16 @@ void MarkLevels(std::string_view line, std::string_view key, std::array<bool, 10
 }
 
 }  // namespace
+
+bool DeleteLevelElements(const std::string& path, int level, JobHost& host) {
+  const LayerKeys keys = DataOrOriginLevelKeys(level);
+  RewriteRequest request{
+      path, MakeOutputPath(path, "_" + std::to_string(level) + "_layer_deleted.mp"), true};
+  return RewriteFile(request, host, [&](LineReader& in, LineWriter& out) {
+    DeleteLayer(in, out, keys);
+    return std::optional<std::string>();
+  });
+}
 
 bool ShiftLevelLines(LineReader& in, LineWriter& out) {
   bool headerEndFound = false;

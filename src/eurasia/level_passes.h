@@ -12,6 +12,11 @@
 
 namespace pomvelt {
 
+// Drops every element with a "Data" or "Origin" coordinate line of the level and rewrites the
+// others in the reduced form of layer deletion, in place (temporary output: stem + "_" + level
+// + "_layer_deleted.mp").
+bool DeleteLevelElements(const std::string& path, int level, JobHost& host);
+
 // Renumbers levels 2..5 of coordinate keys down by two, replaces the header's level
 // definitions (from "Levels=" up to "[END-IMG ID]") by the fixed five-level block, turns a
 // "Preprocess=" line into "Preprocess=N", "CodePage=1251", "LblCoding=9" and drops other

@@ -141,3 +141,38 @@ TEST(FillEmptyLevels, OnFiles) {
 
 }  // namespace
 }  // namespace pomvelt
+
+namespace pomvelt {
+namespace {
+
+TEST(LevelRemoval, TwoDeletionPassesAndTheShiftOnAFile) {
+  TempDir dir;
+  const std::string map = dir.File("e.mp");
+  test::WriteBytes(map, CrLf({"[IMG ID]", "CodePage=1251", "Levels=6", "Level0=24",
+                              "[END-IMG ID]",
+                              "[POLYGON]", "Type=0x1", "Data0=(1,1)", "Data2=(2,2)", "[END]",
+                              "[POI]", "Type=0x2", "Origin1=(1,1)", "[END]",
+                              "[POLYLINE]", "Type=0x3", "Label=A", "Data2=(1,1)", "Data3=(2,2)",
+                              "[END]",
+                              "[POI]", "Data0=(9,9)", "Type=0x4", "Origin2=(3,3)", "[END]",
+                              "[RGN20]", "Data0=(5,5)", "[END]"}));
+  RecordingHost host;
+  EXPECT_TRUE(DeleteLevelElements(map, 0, host));
+  EXPECT_TRUE(DeleteLevelElements(map, 1, host));
+  EXPECT_TRUE(ShiftLevels(map, host));
+  EXPECT_TRUE(host.messages.empty());
+  EXPECT_EQ(test::ReadBytes(map),
+            CrLf(Join({{"[IMG ID]"}, kLevelBlock,
+                       {"[END-IMG ID]", "[POLYLINE]", "Type=0x3", "Label=A", "Data1=(2,2)",
+                        "[END]",
+                        // The line after a header is never examined.
+                        "[POI]", "Data0=(9,9)", "Origin0=(3,3)", "[END]",
+                        // Not an element: copied, then renumbered like any other line.
+                        "[RGN20]", "Data0=(5,5)", "[END]"}})));
+  for (const char* temp : {"e_0_layer_deleted.mp", "e_1_layer_deleted.mp", "e_shifted.mp"}) {
+    EXPECT_FALSE(test::Exists(dir.File(temp))) << temp;
+  }
+}
+
+}  // namespace
+}  // namespace pomvelt
