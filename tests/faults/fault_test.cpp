@@ -110,6 +110,9 @@ TEST(Faults, KilledRunsNeverLeaveAPartialMap) {
   const std::string before = test::ReadBytes(original);
   const std::vector<std::vector<std::string>> commands = {
       {"delete-elements"},
+      {"replace-type"},
+      {"delete-layer", "--layer", "1"},
+      {"search-replace", "--find", "Type=0x1", "--replace", "Type=0x2"},
   };
   std::mt19937 random(12345);
   for (const std::vector<std::string>& command : commands) {
