@@ -29,5 +29,7 @@ bool ContainsElementEnd(std::string_view line);
 bool IsTypeLine(std::string_view line, std::string_view code);
 
 inline constexpr std::string_view kTypeKey = "Type=";
+inline constexpr std::string_view kLabelKey = "Label=";  // not the numbered "Label2=", "Label3="
+inline constexpr std::string_view kNameKey = "Name=";    // also found in "LocalName=" and the like
 
 }  // namespace pomvelt

@@ -1,5 +1,7 @@
 #include "text/cp1251.h"
 
+#include <utility>
+
 namespace pomvelt {
 
 namespace {
@@ -54,6 +56,15 @@ std::optional<std::string> Utf8ToCp1251(std::string_view utf8) {
     out.push_back(static_cast<char>(b));
   }
   return out;
+}
+
+std::string FileNameToCp1251(std::string_view name) {
+#ifdef _WIN32
+  return std::string(name);
+#else
+  std::optional<std::string> converted = Utf8ToCp1251(name);
+  return converted ? std::move(*converted) : std::string(name);
+#endif
 }
 
 std::string Cp1251ToUtf8(std::string_view bytes) {

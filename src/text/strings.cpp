@@ -1,15 +1,31 @@
 #include "text/strings.h"
 
+#include <algorithm>
+
 namespace pomvelt {
 
 std::size_t ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
+  std::string scratch;
+  return ReplaceAll(text, from, to, scratch);
+}
+
+std::size_t ReplaceAll(std::string& text, std::string_view from, std::string_view to,
+                       std::string& out) {
   if (from.empty()) return 0;
   std::size_t pos = text.find(from);
   if (pos == std::string::npos) return 0;
-  std::string out;
+  std::size_t count = 0;
+  if (to.size() == from.size()) {  // same length: overwrite where it stands
+    while (pos != std::string::npos) {
+      std::copy(to.begin(), to.end(), text.begin() + static_cast<std::ptrdiff_t>(pos));
+      ++count;
+      pos = text.find(from, pos + from.size());
+    }
+    return count;
+  }
+  out.clear();
   out.reserve(text.size() + (to.size() > from.size() ? to.size() - from.size() : 0) * 4);
   std::size_t done = 0;
-  std::size_t count = 0;
   while (pos != std::string::npos) {
     out.append(text, done, pos - done);
     out.append(to);
@@ -20,6 +36,16 @@ std::size_t ReplaceAll(std::string& text, std::string_view from, std::string_vie
   out.append(text, done, std::string::npos);
   text.swap(out);
   return count;
+}
+
+void ApplyReplacements(std::string& text, std::span<const ReplacementPair> table) {
+  // Room for the text to triple (a letter becoming three) up front, so that rows which grow
+  // the text do not each reallocate one of the two buffers.
+  const std::size_t room = text.size() * 3 + 16;
+  text.reserve(room);
+  std::string scratch;
+  scratch.reserve(room);
+  for (const ReplacementPair& pair : table) ReplaceAll(text, pair.from, pair.to, scratch);
 }
 
 std::string_view FileNamePart(std::string_view path) {

@@ -1,6 +1,7 @@
 // Byte-string helpers shared by every command. Searches are byte-exact and case-sensitive.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,22 @@ inline bool BeginsWith(std::string_view text, std::string_view prefix) {
 // inserted text is not searched again. An empty `from` changes nothing. Returns the number of
 // replacements.
 std::size_t ReplaceAll(std::string& text, std::string_view from, std::string_view to);
+
+// The same, building the result in `scratch` and swapping it with `text`. A caller that keeps
+// both strings across many replacements pays for no allocation once they have grown.
+std::size_t ReplaceAll(std::string& text, std::string_view from, std::string_view to,
+                       std::string& scratch);
+
+// One row of an ordered replacement table.
+struct ReplacementPair {
+  std::string_view from;
+  std::string_view to;
+};
+
+// Applies the pairs one after another in table order, each replacing every occurrence as
+// ReplaceAll does. Meant for short texts such as labels: it reserves two buffers of three times
+// the text's size once, instead of allocating for every row that matches.
+void ApplyReplacements(std::string& text, std::span<const ReplacementPair> table);
 
 // The file-name part of a path: what follows its last "\" or "/" (the whole path without one).
 std::string_view FileNamePart(std::string_view path);

@@ -58,12 +58,30 @@ TEST(ReplaceAll, LeftToRightWithoutRescanning) {
       {"abc", "abc", "", ""},
       {"~[0x4]12~[0x4]", "~[0x4]", "~[0x3]", "~[0x3]12~[0x3]"},
       {"none here", "zz", "y", "none here"},
+      {"abb", "ab", "ba", "bab"},  // same length, overwritten in place: still not rescanned
+      {"aab", "ab", "ba", "aba"},
   };
+  std::string scratch = "left over";
   for (Case& c : cases) {
     std::string s = c.text;
     ReplaceAll(s, c.from, c.to);
     EXPECT_EQ(s, c.expected) << c.text << " " << c.from << " -> " << c.to;
+    s = c.text;  // the same through a scratch buffer that is used again and again
+    ReplaceAll(s, c.from, c.to, scratch);
+    EXPECT_EQ(s, c.expected) << c.text << " " << c.from << " -> " << c.to << " (scratch)";
   }
+}
+
+TEST(ApplyReplacements, RowsInTableOrder) {
+  constexpr ReplacementPair table[] = {
+      {"SHCH", "Щ"_cp}, {"SH", "Ш"_cp}, {"H", "Х"_cp}, {"Ш"_cp, "never"}, {"A", "AAA"}};
+  std::string text = "SHCHA SHA HA";
+  ApplyReplacements(text, table);
+  // A later row sees what earlier rows wrote ("Ш" becomes "never"), not the other way round.
+  EXPECT_EQ(text, "ЩAAA neverAAA ХAAA"_cp);
+  std::string empty;
+  ApplyReplacements(empty, table);
+  EXPECT_EQ(empty, "");
 }
 
 TEST(PathParts, SplitAtTheLastSeparatorOfEitherKind) {
