@@ -1,0 +1,37 @@
+// Russian to translit: Cyrillic labels become upper-case Latin transliteration, road-shield
+// labels get the shield codes of the Latin maps, and the header lines declaring code page 1251
+// and label coding 9 are dropped.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "eurasia/map_list_file.h"
+#include "jobs/job_host.h"
+#include "jobs/main_options.h"
+#include "translit/label_file.h"
+
+namespace pomvelt {
+
+// One label text: upper-cased, then kRussianToTranslitTable row by row. Characters without a
+// row (digits, punctuation, Latin letters, non-Russian letters) stay as they are.
+std::string RussianToTranslit(std::string text);
+
+// A whole label line holding "~[": the shield codes "~[0x01]".."~[0x06]" become
+// "~[0x2a]".."~[0x2f]"; no letter changes.
+std::string ShieldLineToTranslit(std::string line);
+
+// The line rules, first match wins: a "Label=" line with "~[" gets its shield codes rewritten;
+// another "Label=" line becomes "Label=" + the transliterated text after its last "="
+// (case-normalised with lowerCase); a line holding "CodePage=1251" or "LblCoding=9" is
+// dropped; every other line is copied.
+void RussianToTranslitLines(LineReader& in, LineWriter& out, bool lowerCase,
+                            const NameLineSink& onNameLine = {});
+
+// As TranslitToRussianFile, into stem + "_translit.mp"; an unreadable input is reported as
+// "Не могу открыть файл для чтения".
+std::optional<std::string> RussianToTranslitFile(const std::string& path,
+                                                 const MainOptions& options,
+                                                 CMapListFile* namesList, JobHost& host);
+
+}  // namespace pomvelt

@@ -1,0 +1,68 @@
+#include "translit/translit_to_russian.h"
+
+#include "jobs/file_rewrite.h"
+#include "jobs/polish_format.h"
+#include "text/cp1251.h"
+#include "text/strings.h"
+#include "translit/case_normalise.h"
+#include "translit/tables.h"
+
+namespace pomvelt {
+
+std::string TranslitToRussian(std::string text) {
+  MakeUpper1251(text);
+  // Roman numbers at the end of a name ("ZVEHIGOROD-II") would otherwise become letters.
+  if (text.ends_with("-II")) {
+    ReplaceAll(text, "-II", "-2");
+  } else if (text.ends_with("-I")) {
+    ReplaceAll(text, "-I", "-1");
+  }
+  ApplyReplacements(text, kTranslitToRussianTable);
+  return text;
+}
+
+std::string ShieldLineToRussian(std::string line) {
+  const bool hasGeneralShield = Contains(line, "~[0x2e]");
+  ApplyReplacements(line, kShieldToRussianTable);
+  // The general shield is chosen by the road's letter: roads lettered Р or А (spelt with the
+  // Latin look-alikes P and A) share one shield, a bare number gets another.
+  if (hasGeneralShield) {
+    const bool lettered = Contains(line, "P") || Contains(line, "A");
+    ReplaceAll(line, "~[0x2e]", lettered ? "~[0x03]" : "~[0x05]");
+  }
+  ReplaceAll(line, "~[0x2f]", "~[0x06]");
+  return line;
+}
+
+void TranslitToRussianLines(LineReader& in, LineWriter& out, bool lowerCase,
+                            const NameLineSink& onNameLine) {
+  std::string_view line;
+  while (in.ReadLine(line)) {
+    if (onNameLine && Contains(line, kNameKey)) onNameLine(line);
+    if (Contains(line, kLabelKey)) {
+      if (Contains(line, "~[")) {
+        out.WriteLine(ShieldLineToRussian(std::string(line)));
+        continue;
+      }
+      std::string text = TranslitToRussian(std::string(LabelTextOf(line)));
+      if (lowerCase) text = NormaliseCase(std::move(text));
+      out.Write(kLabelKey);
+      out.WriteLine(text);
+    } else if (Contains(line, "Preprocess=") || Contains(line, "PreProcess=")) {
+      out.WriteLine("Preprocess=Y");
+      out.WriteLine("CodePage=1251");
+      out.WriteLine("LblCoding=9");
+    } else if (!Contains(line, "CodePage=")) {
+      out.WriteLine(line);
+    }
+  }
+}
+
+std::optional<std::string> TranslitToRussianFile(const std::string& path,
+                                                 const MainOptions& options,
+                                                 CMapListFile* namesList, JobHost& host) {
+  return ConvertLabelFile({path, "_rus.mp", CannotOpenNamedForReading(path)}, options, namesList,
+                          host, TranslitToRussianLines);
+}
+
+}  // namespace pomvelt

@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "jobs/batch_job.h"
+#include "jobs/file_rewrite.h"
+#include "support/test_support.h"
+#include "text/cp1251.h"
+#include "translit/russian_to_translit.h"
+#include "translit/translit_test_support.h"
+#include "translit/translit_to_russian.h"
+
+namespace pomvelt {
+namespace {
+
+using test::CrLf;
+using test::ReadBytes;
+using test::RecordingHost;
+using test::TempDir;
+
+using FileConversion = std::optional<std::string> (*)(const std::string&, const MainOptions&,
+                                                      CMapListFile*, JobHost&);
+
+MainOptions Copying() {
+  MainOptions options;
+  options.m_bConvertInPlace = 0;
+  return options;
+}
+
+TEST(LabelFiles, CopyBesideTheInput) {
+  TempDir dir;
+  const std::string map = dir.File("city.v1.mp");
+  const std::string source = CrLf({"Preprocess=F", "Label=HOVGOROD"});
+  test::WriteBytes(map, source);
+  RecordingHost host;
+  MainOptions options = Copying();
+  options.m_bLowerCase = 1;
+
+  EXPECT_EQ(TranslitToRussianFile(map, options, nullptr, host), dir.File("city.v1_rus.mp"));
+  EXPECT_EQ(ReadBytes(dir.File("city.v1_rus.mp")),
+            CrLf({"Preprocess=Y", "CodePage=1251", "LblCoding=9", "Label=Новгород"_cp}));
+  EXPECT_EQ(RussianToTranslitFile(dir.File("city.v1_rus.mp"), options, nullptr, host),
+            dir.File("city.v1_rus_translit.mp"));
+  EXPECT_EQ(ReadBytes(dir.File("city.v1_rus_translit.mp")),
+            CrLf({"Preprocess=Y", "Label=Novgorod"}));
+  EXPECT_EQ(ReadBytes(map), source);
+  EXPECT_TRUE(host.messages.empty());
+}
+
+TEST(LabelFiles, InPlace) {
+  struct Direction {
+    FileConversion convert;
+    const char* suffix;
+    std::string_view in, out;
+  } directions[] = {
+      {TranslitToRussianFile, "_rus.mp", "Label=ELISTA", "Label=ЭЛИСТА"_cp},
+      {RussianToTranslitFile, "_translit.mp", "Label=Элиста"_cp, "Label=ELISTA"},
+  };
+  for (const Direction& d : directions) {
+    TempDir dir;
+    const std::string map = dir.File("a.mp");
+    test::WriteBytes(map, CrLf({d.in}));
+    RecordingHost host;
+    EXPECT_EQ(d.convert(map, MainOptions(), nullptr, host), map);  // in place by default
+    EXPECT_EQ(ReadBytes(map), CrLf({d.out}));
+    EXPECT_FALSE(test::Exists(dir.File(std::string("a") + d.suffix)));
+    EXPECT_TRUE(host.messages.empty());
+  }
+}
+
+TEST(LabelFiles, EachDirectionHasItsOwnReadFailure) {
+  TempDir dir;
+  const std::string missing = dir.File("missing.mp");
+  RecordingHost host;
+  CMapListFile list;
+  ASSERT_TRUE(list.OpenNamesList(dir.File("names.txt"), host));
+  MainOptions options;
+  options.m_bMakeFileList = 1;
+  EXPECT_EQ(TranslitToRussianFile(missing, options, &list, host), std::nullopt);
+  EXPECT_EQ(RussianToTranslitFile(missing, options, &list, host), std::nullopt);
+  EXPECT_EQ(host.messages,
+            (std::vector<std::string>{CannotOpenNamedForReading(missing), kCannotOpenForReading}));
+  EXPECT_FALSE(test::Exists(dir.File("missing_rus.mp")));
+  EXPECT_EQ(list.Text(), "Имя карты:  Имя файла:\r\n\r\n"_cp);
+}
+
+TEST(LabelFiles, NamesListEntries) {
+  TempDir dir;
+  // The folder's name is UTF-8, as file names are on this system; the list holds code page 1251.
+  std::filesystem::create_directory(dir.path() / "карты");
+  const std::string map = (dir.path() / "карты" / "река.mp").string();
+  test::WriteBytes(map, CrLf({"[IMG ID]", "Name=Big  River", "LocalName=Река=Волга"_cp,
+                              "[END-IMG ID]", "Label=Name=X"}));
+  RecordingHost host;
+  CMapListFile list;
+  ASSERT_TRUE(list.OpenNamesList(dir.File("names.txt"), host));
+  MainOptions options = Copying();
+
+  // With the option off nothing is added, list or no list.
+  ASSERT_TRUE(TranslitToRussianFile(map, options, &list, host));
+  options.m_bMakeFileList = 1;
+  ASSERT_TRUE(RussianToTranslitFile(map, options, nullptr, host));
+  EXPECT_EQ(list.Text(), "Имя карты:  Имя файла:\r\n\r\n"_cp);
+
+  // Every line holding "Name=" adds an entry; the line itself is converted as any other.
+  ASSERT_TRUE(TranslitToRussianFile(map, options, &list, host));
+  ASSERT_TRUE(RussianToTranslitFile(map, options, &list, host));
+  const std::string entries =
+      CrLf({"  BigRiver  река.mp"_cp, "  Волга  река.mp"_cp, "  X  река.mp"_cp});
+  EXPECT_EQ(list.Text(), std::string("Имя карты:  Имя файла:\r\n\r\n"_cp) + entries + entries);
+  EXPECT_EQ(ReadBytes(MakeOutputPath(map, "_rus.mp")),
+            CrLf({"[IMG ID]", "Name=Big  River", "LocalName=Река=Волга"_cp, "[END-IMG ID]",
+                  "Label=X"}));  // no row for X
+  EXPECT_TRUE(list.FlushAndClose(host));
+  EXPECT_EQ(ReadBytes(dir.File("names.txt")), list.Text());
+  EXPECT_TRUE(host.messages.empty());
+}
+
+}  // namespace
+}  // namespace pomvelt

@@ -1,0 +1,22 @@
+// Helpers shared by the tests of the two label translations.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "support/test_support.h"
+#include "translit/label_file.h"
+
+namespace pomvelt::test {
+
+// Runs a translation's line transform over bytes, with readers of several block sizes, and
+// expects the same output from each; returns it.
+std::string RunLabelTransform(std::string_view input, bool lowerCase,
+                              void (*transform)(LineReader&, LineWriter&, bool,
+                                                const NameLineSink&));
+
+// The lines of a file written with CR LF ends; fails the test on any other line end.
+std::vector<std::string> CrLfLines(const std::string& bytes);
+
+}  // namespace pomvelt::test
