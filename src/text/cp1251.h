@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 namespace pomvelt {
 
@@ -87,11 +88,10 @@ struct Cp1251Bytes {
 
 void NotInCodePage1251();  // not constexpr: calling it makes a literal ill-formed
 
-template <Utf8Literal S>
-consteval auto Convert() {
-  constexpr std::size_t n = sizeof(S.bytes);
-  Cp1251Bytes<n> out{};
-  const std::string_view in(S.bytes, n - 1);
+template <std::size_t N>
+consteval Cp1251Bytes<N> Convert(const char (&utf8)[N]) {
+  Cp1251Bytes<N> out{};
+  const std::string_view in(utf8, N - 1);
   std::size_t i = 0;
   while (i < in.size()) {
     const int b = ByteOf(DecodeUtf8(in, i));
@@ -102,16 +102,37 @@ consteval auto Convert() {
 }
 
 template <Utf8Literal S>
-inline constexpr auto kStored = Convert<S>();
+inline constexpr auto kStored = Convert(S.bytes);
+
+// The same keyed by the characters themselves, for compilers that take the literal as a pack.
+template <char... C>
+inline constexpr char kUtf8Chars[] = {C..., '\0'};
+template <char... C>
+inline constexpr auto kStoredChars = Convert(kUtf8Chars<C...>);
 
 }  // namespace cp1251_detail
 
 // "Новгород"_cp is the code page 1251 spelling of the UTF-8 literal, fixed at compile time.
 // A character that code page 1251 lacks makes the program ill-formed.
+#if defined(__clang__) && __clang_major__ < 15
+// clang 14 crashes when it prints a call of a literal operator whose template argument is a
+// class object, which it does while trying out a constant evaluation (of `std::string s(
+// "x"_cp);` for one). There the literal takes its characters as a pack, a GNU extension.
+#pragma clang diagnostic push
+#pragma clang diagnostic ignored "-Wgnu-string-literal-operator-template"
+template <typename Char, Char... C>
+consteval std::string_view operator""_cp() {
+  static_assert(std::is_same_v<Char, char>, "_cp takes narrow (UTF-8) literals");
+  return std::string_view(cp1251_detail::kStoredChars<C...>.data,
+                          cp1251_detail::kStoredChars<C...>.size);
+}
+#pragma clang diagnostic pop
+#else
 template <cp1251_detail::Utf8Literal S>
 consteval std::string_view operator""_cp() {
   return std::string_view(cp1251_detail::kStored<S>.data, cp1251_detail::kStored<S>.size);
 }
+#endif
 
 // Upper and lower case of code page 1251: Latin, Cyrillic and Ё/ё; every other byte unchanged.
 char ToUpper1251(char c);
