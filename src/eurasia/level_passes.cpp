@@ -16,7 +16,7 @@ constexpr std::string_view kLevelBlock[] = {
 };
 
 // Applied in this order, so that a renumbered key is never renumbered twice.
-constexpr std::pair<std::string_view, std::string_view> kShift[] = {
+constexpr ReplacementPair kShift[] = {
     {"Data2", "Data0"},     {"Data3", "Data1"},     {"Data4", "Data2"},     {"Data5", "Data3"},
     {"Origin2", "Origin0"}, {"Origin3", "Origin1"}, {"Origin4", "Origin2"}, {"Origin5", "Origin3"},
 };
@@ -37,14 +37,51 @@ void MarkLevels(std::string_view line, std::string_view key, std::array<bool, 10
 
 }  // namespace
 
-bool DeleteLevelElements(const std::string& path, int level, JobHost& host) {
-  const LayerKeys keys = DataOrOriginLevelKeys(level);
-  RewriteRequest request{
-      path, MakeOutputPath(path, "_" + std::to_string(level) + "_layer_deleted.mp"), true};
-  return RewriteFile(request, host, [&](LineReader& in, LineWriter& out) {
+namespace {
+
+RewriteRequest Request(const std::string& input, const std::string& output, bool inPlace) {
+  RewriteRequest r;
+  r.inputPath = input;
+  r.outputPath = output;
+  r.inPlace = inPlace;
+  return r;
+}
+
+std::string LevelDeletedPath(const std::string& path, int level) {
+  return MakeOutputPath(path, "_" + std::to_string(level) + "_layer_deleted.mp");
+}
+
+LineTransform DeleteLevel(int level) {
+  return [keys = DataOrOriginLevelKeys(level)](LineReader& in, LineWriter& out) {
     DeleteLayer(in, out, keys);
     return std::optional<std::string>();
-  });
+  };
+}
+
+LineTransform Shift(const std::string& path) {
+  return [path](LineReader& in, LineWriter& out) {
+    return ShiftLevelLines(in, out) ? std::nullopt
+                                    : std::optional<std::string>(HeaderEndMissingMessage(path));
+  };
+}
+
+}  // namespace
+
+bool DeleteLevelElements(const std::string& path, int level, JobHost& host) {
+  return RewriteFile(Request(path, LevelDeletedPath(path, level), true), host, DeleteLevel(level));
+}
+
+bool RemoveLevels(const std::string& path, JobHost& host) {
+  const std::string level0 = LevelDeletedPath(path, 0);
+  const std::string level1 = LevelDeletedPath(path, 1);
+  RewriteRequest last = Request(level1, MakeOutputPath(path, "_shifted.mp"), true);
+  last.replacePath = path;
+  const bool ok = RewriteFile(Request(path, level0, false), host, DeleteLevel(0)) &&
+                  RewriteFile(Request(level0, level1, false), host, DeleteLevel(1)) &&
+                  RewriteFile(last, host, Shift(path));
+  RemoveFileQuietly(level0);
+  RemoveFileQuietly(level1);
+  return ok;
 }
 
 bool ShiftLevelLines(LineReader& in, LineWriter& out) {
@@ -69,7 +106,7 @@ bool ShiftLevelLines(LineReader& in, LineWriter& out) {
       out.WriteLine(headerEnd);
     } else if (IsCoordinateLine(line)) {
       changed = line;
-      for (const auto& [from, to] : kShift) ReplaceAll(changed, from, to);
+      ApplyReplacements(changed, kShift);
       out.WriteLine(changed);
     } else if (Contains(line, "Preprocess=") || Contains(line, "PreProcess=")) {
       out.WriteLine("Preprocess=N");
@@ -87,11 +124,7 @@ std::string HeaderEndMissingMessage(const std::string& path) {
 }
 
 bool ShiftLevels(const std::string& path, JobHost& host) {
-  RewriteRequest request{path, MakeOutputPath(path, "_shifted.mp"), true};
-  return RewriteFile(request, host, [&](LineReader& in, LineWriter& out) {
-    return ShiftLevelLines(in, out) ? std::nullopt
-                                    : std::optional<std::string>(HeaderEndMissingMessage(path));
-  });
+  return RewriteFile(Request(path, MakeOutputPath(path, "_shifted.mp"), true), host, Shift(path));
 }
 
 int LevelScan::SourceLevel() const {
@@ -155,8 +188,7 @@ bool FillEmptyLevels(const std::string& path, JobHost& host) {
   }
   const int k = scan.SourceLevel();
   if (!scan.empty[0] || k < 0) return true;  // nothing to fill from, or nothing to fill
-  RewriteRequest request{path, MakeOutputPath(path, "_fixed.mp"), true};
-  return RewriteFile(request, host, [&](LineReader& in, LineWriter& out) {
+  return RewriteFile(Request(path, MakeOutputPath(path, "_fixed.mp"), true), host, [&](LineReader& in, LineWriter& out) {
     CopyLevelLines(in, out, k, scan.empty[1]);
     return std::optional<std::string>();
   });

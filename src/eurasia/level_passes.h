@@ -17,6 +17,12 @@ namespace pomvelt {
 // + "_layer_deleted.mp").
 bool DeleteLevelElements(const std::string& path, int level, JobHost& host);
 
+// Level removal of one map: levels 0 and 1 deleted, then the shift. The passes run through
+// temporary files (stem + "_0_layer_deleted.mp", "_1_layer_deleted.mp", "_shifted.mp") and
+// only the finished result replaces the map, so the map is never seen half-processed. A pass
+// that fails stops the chain with its message and leaves the map as it was.
+bool RemoveLevels(const std::string& path, JobHost& host);
+
 // Renumbers levels 2..5 of coordinate keys down by two, replaces the header's level
 // definitions (from "Levels=" up to "[END-IMG ID]") by the fixed five-level block, turns a
 // "Preprocess=" line into "Preprocess=N", "CodePage=1251", "LblCoding=9" and drops other

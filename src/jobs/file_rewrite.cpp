@@ -69,9 +69,11 @@ bool RewriteFile(const RewriteRequest& request, JobHost& host, const LineTransfo
   if (!writeOk || (request.inPlace && !output.Sync()) || !output.Close()) {
     return fail(WriteErrorMessage(request.outputPath));
   }
-  if (request.inPlace && !ReplaceInputFile(request.inputPath, request.outputPath)) {
+  const std::string& target =
+      request.replacePath.empty() ? request.inputPath : request.replacePath;
+  if (request.inPlace && !ReplaceInputFile(target, request.outputPath)) {
     RemoveFileQuietly(request.outputPath);
-    host.MessageBox(ReplaceErrorMessage(request.inputPath));
+    host.MessageBox(ReplaceErrorMessage(target));
     return false;
   }
   return true;

@@ -30,6 +30,9 @@ struct RewriteRequest {
   std::string outputPath;
   bool inPlace = false;  // replace the input by the finished output
   std::string cannotOpenInputMessage = kCannotOpenForReading;
+  // With inPlace: the path the finished output replaces when it is not the input itself (the
+  // last step of a chain of passes over temporary files replaces the original map).
+  std::string replacePath;
 };
 
 // Runs the transform from the input to the output. True when the output (or, in place, the

@@ -157,11 +157,17 @@ TEST(LevelRemoval, TwoDeletionPassesAndTheShiftOnAFile) {
                               "[POI]", "Data0=(9,9)", "Type=0x4", "Origin2=(3,3)", "[END]",
                               "[RGN20]", "Data0=(5,5)", "[END]"}));
   RecordingHost host;
+  const std::string before = test::ReadBytes(map);
+  // Pass by pass, each replacing the map, and chained with one replacement at the end.
   EXPECT_TRUE(DeleteLevelElements(map, 0, host));
   EXPECT_TRUE(DeleteLevelElements(map, 1, host));
   EXPECT_TRUE(ShiftLevels(map, host));
+  const std::string passByPass = test::ReadBytes(map);
+  test::WriteBytes(map, before);
+  EXPECT_TRUE(RemoveLevels(map, host));
+  EXPECT_EQ(test::ReadBytes(map), passByPass);
   EXPECT_TRUE(host.messages.empty());
-  EXPECT_EQ(test::ReadBytes(map),
+  EXPECT_EQ(passByPass,
             CrLf(Join({{"[IMG ID]"}, kLevelBlock,
                        {"[END-IMG ID]", "[POLYLINE]", "Type=0x3", "Label=A", "Data1=(2,2)",
                         "[END]",
@@ -169,6 +175,22 @@ TEST(LevelRemoval, TwoDeletionPassesAndTheShiftOnAFile) {
                         "[POI]", "Data0=(9,9)", "Origin0=(3,3)", "[END]",
                         // Not an element: copied, then renumbered like any other line.
                         "[RGN20]", "Data0=(5,5)", "[END]"}})));
+  for (const char* temp : {"e_0_layer_deleted.mp", "e_1_layer_deleted.mp", "e_shifted.mp"}) {
+    EXPECT_FALSE(test::Exists(dir.File(temp))) << temp;
+  }
+}
+
+TEST(LevelRemoval, AMapWithoutHeaderEndIsLeftWhole) {
+  TempDir dir;
+  const std::string map = dir.File("e.mp");
+  const std::string bytes = CrLf({"Levels=2", "[POI]", "Type=0x1", "Data0=(1,1)", "[END]",
+                                  "[POI]", "Type=0x1", "Data2=(1,1)", "[END]"});
+  test::WriteBytes(map, bytes);
+  RecordingHost host;
+  EXPECT_FALSE(RemoveLevels(map, host));
+  EXPECT_EQ(test::ReadBytes(map), bytes);
+  EXPECT_EQ(host.messages,
+            std::vector<std::string>{"Не найден конец заголовка карты в файле " + map});
   for (const char* temp : {"e_0_layer_deleted.mp", "e_1_layer_deleted.mp", "e_shifted.mp"}) {
     EXPECT_FALSE(test::Exists(dir.File(temp))) << temp;
   }
