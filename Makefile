@@ -1,9 +1,10 @@
 # make test: install what is missing, build, run every test (also under the sanitizers).
 # make run:  install what is missing, build, start the desktop program.
-PACKAGES := cmake ninja-build g++ libgtest-dev qt6-base-dev ccache
+PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev qt6-base-dev ccache
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build test test-asan run bench clean format
+.PHONY: all deps configure build test test-asan fuzz run bench clean format
+FUZZ_SECONDS ?= 60
 
 all: build
 
@@ -21,6 +22,9 @@ build/build.ninja: | deps
 build-asan/build.ninja: | deps
 	cmake --preset asan
 
+build-fuzz/build.ninja: | deps
+	cmake --preset fuzz
+
 configure: build/build.ninja
 
 build: deps build/build.ninja
@@ -30,10 +34,16 @@ test: build build-asan/build.ninja
 	ctest --preset default
 	cmake --build --preset asan
 	ctest --preset asan
+	$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=3
 
 test-asan: deps build-asan/build.ninja
 	cmake --build --preset asan
 	ctest --preset asan
+
+# Every fuzz target for FUZZ_SECONDS seconds (make test runs a three-second smoke of each).
+fuzz: deps build-fuzz/build.ninja
+	cmake --build --preset fuzz
+	fuzz/run $(FUZZ_SECONDS)
 
 run: build
 	@if [ -x build/src/app/pomvelt ]; then build/src/app/pomvelt; else build/src/pomvelt-cli --help; fi
@@ -46,4 +56,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf build build-asan
+	rm -rf build build-asan build-fuzz
