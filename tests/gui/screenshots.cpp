@@ -67,37 +67,33 @@ int main(int argc, char** argv) {
   Wait(300);
   Framed(&dialog).save(out + QStringLiteral("/main_dialog.png"));
 
-  // A real element deletion over three maps; the second is a pipe, so the job waits inside
-  // it while the picture is taken.
+  // A real element deletion over three maps. The second is a folder, so the job stops inside
+  // it to report that; the picture is taken while the report is pending.
   const std::filesystem::path folder =
       std::filesystem::temp_directory_path() / ("pomvelt-shots-" + std::to_string(getpid()));
-  std::filesystem::create_directories(folder);
+  std::filesystem::create_directories(folder / "Pskov.mp");
   const std::string a = (folder / "Moscow.mp").string();
-  const std::string b = (folder / "Novgorod.mp").string();
+  const std::string b = (folder / "Pskov.mp").string();
   const std::string c = (folder / "Tver.mp").string();
   WriteMap(a);
   WriteMap(c);
-  mkfifo(b.c_str(), 0600);
   dialog.jobs().host().SetFileChooser([&](const pomvelt::JobFileDialogParams&) {
     return std::vector<std::string>{a, b, c};
   });
-  dialog.jobs().host().SetMessageBox([](const std::string&) {});
-  static_cast<QAbstractButton*>(dialog.Control(CMainDialog::kIdDeleteElements))->click();
-  QWidget* progress = dialog.progress().widget();
-  for (int i = 0; i < 100 && !progress->windowTitle().startsWith(QStringLiteral("Novgorod")); ++i) {
-    Wait(20);
-  }
-  Wait(300);
-  QImage during = Framed(&dialog);
-  {
-    const QImage window = Framed(progress);
+  bool taken = false;
+  dialog.jobs().host().SetMessageBox([&](const std::string&) {
+    if (taken) return;
+    taken = true;
+    Wait(300);
+    QImage during = Framed(&dialog);
+    const QImage window = Framed(dialog.progress().widget());
     QPainter painter(&during);
     painter.drawImage((during.width() - window.width()) / 2,
                       (during.height() - window.height()) / 2, window);
-  }
-  during.save(out + QStringLiteral("/progress_window.png"));
-  std::thread([b] { WriteMap(b); }).join();
-  for (int i = 0; i < 200 && dialog.jobs().IsRunning(); ++i) Wait(20);
+    during.save(out + QStringLiteral("/progress_window.png"));
+  });
+  static_cast<QAbstractButton*>(dialog.Control(CMainDialog::kIdDeleteElements))->click();
+  for (int i = 0; i < 250 && (dialog.jobs().IsRunning() || !taken); ++i) Wait(20);
 
   CAboutDialog about(&dialog);
   about.show();
