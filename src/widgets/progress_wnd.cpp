@@ -1,6 +1,7 @@
 #include "widgets/progress_wnd.h"
 
 #include <QCloseEvent>
+#include <QFile>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QThread>
@@ -147,7 +148,7 @@ void CProgressWnd::SetText(const std::string& text) {
   QString caption;
   {
     std::lock_guard lock(mutex_);
-    m_strCaption = QString::fromStdString(text);
+    m_strCaption = QFile::decodeName(QByteArray::fromStdString(text));
     if (!created_.load()) return;
     caption = FormatCaption(m_strCaption, PercentOf(m_nPos));
   }

@@ -39,7 +39,8 @@ class CProgressWnd : public QObject, public pomvelt::Progress {
 
   void SetRange(int lower, int upper, int step) override;
   void Show() override;
-  void SetText(const std::string& text) override;  // UTF-8
+  // A file name, in the platform's file-name encoding like the paths the job was given.
+  void SetText(const std::string& text) override;
   int SetPos(int pos) override;
   int StepIt() override;
   void Hide() override;
