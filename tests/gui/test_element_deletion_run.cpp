@@ -10,9 +10,11 @@
 #include <QTimer>
 #include <QWindow>
 #include <filesystem>
+#include <stdexcept>
 
 #include "app/main_dialog.h"
 #include "gui/gui_test.h"
+#include "jobs/delete_elements.h"
 #include "support/test_support.h"
 
 using D = CMainDialog;
@@ -120,6 +122,33 @@ class ElementDeletionRunTest : public QObject {
     QVERIFY(run.messages.empty());
     QVERIFY(run.captions.isEmpty());
     QVERIFY(run.dialog.isEnabled());
+  }
+
+  // A job on the GUI thread must reach the chooser, the messages and the progress window
+  // directly: a blocking call to its own thread would never return.
+  void jobOnTheGuiThreadCallsTheHostDirectly() {
+    TempDir dir;
+    Run run;
+    run.dialog.show();
+    WriteBytes(dir.File("a.mp"), kMap);
+    run.files = {dir.File("a.mp")};
+    run.dialog.jobs().RunJobOnGuiThread(
+        [&](pomvelt::JobHost& host) { pomvelt::DeleteElementsJob(run.dialog.options(), host); });
+    QCOMPARE(run.finished.count(), 1);
+    QCOMPARE(run.messages, std::vector<std::string>{"Готово"});
+    QCOMPARE(run.captions, (QStringList{"a.mp [0%]", "a.mp [100%]"}));
+    QCOMPARE(ReadBytes(dir.File("a.mp")), kWithout4b);
+  }
+
+  void aFailingJobIsReportedAndGivesTheDialogBack() {
+    Run run;
+    run.dialog.show();
+    QVERIFY(run.dialog.jobs().StartThreadedJob(
+        [](pomvelt::JobHost&) { throw std::runtime_error("disk gone"); }));
+    QVERIFY(!run.dialog.jobs().StartThreadedJob([](pomvelt::JobHost&) {}));  // one at a time
+    QVERIFY(run.finished.wait(10000));
+    QVERIFY(run.dialog.isEnabled());
+    QCOMPARE(run.messages, std::vector<std::string>{"Ошибка: disk gone"});
   }
 
   // The dialog runs modally, as in the program. The first "map" is a folder, so the job stops
