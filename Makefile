@@ -1,9 +1,10 @@
 # make test: install what is missing, build, run every test (also under the sanitizers).
 # make run:  install what is missing, build, start the desktop program.
-PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev qt6-base-dev ccache
+# make screenshots: pictures of the desktop program for docs/, taken under Xvfb.
+PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev qt6-base-dev ccache xvfb xauth
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build test test-asan fuzz run bench clean format
+.PHONY: all deps configure build test test-asan fuzz run screenshots bench clean format
 FUZZ_SECONDS ?= 60
 
 all: build
@@ -47,6 +48,9 @@ fuzz: deps build-fuzz/build.ninja
 
 run: build
 	@if [ -x build/src/app/pomvelt ]; then build/src/app/pomvelt; else build/src/pomvelt-cli --help; fi
+
+screenshots: build
+	xvfb-run -a -s "-screen 0 1280x1024x24" build/tests/gui/pomvelt_screenshots docs
 
 bench: build
 	@command -v /usr/bin/time >/dev/null || $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -q time

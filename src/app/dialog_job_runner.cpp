@@ -1,0 +1,58 @@
+#include "app/dialog_job_runner.h"
+
+#include <exception>
+#include <string>
+#include <system_error>
+
+DialogJobRunner::DialogJobRunner(QWidget* dialog, CProgressWnd& progress)
+    : dialog_(dialog), host_(dialog, progress) {}
+
+DialogJobRunner::~DialogJobRunner() {
+  if (thread_.joinable()) thread_.join();
+}
+
+void DialogJobRunner::RunGuarded(const Job& job) {
+  // An escaping exception would end the whole program from the job thread; the user is told
+  // instead and the dialog comes back.
+  try {
+    job(host_);
+  } catch (const std::exception& e) {
+    host_.MessageBox(std::string("Ошибка: ") + e.what());
+  } catch (...) {
+    host_.MessageBox("Ошибка");
+  }
+}
+
+bool DialogJobRunner::StartThreadedJob(Job job) {
+  if (running_) return false;
+  if (thread_.joinable()) thread_.join();
+  running_ = true;
+  if (dialog_) dialog_->setEnabled(false);
+  try {
+    thread_ = std::thread([this, job = std::move(job)] {
+      RunGuarded(job);
+      QMetaObject::invokeMethod(
+          this, [this] { OnThreadFinished(); }, Qt::QueuedConnection);
+    });
+  } catch (const std::system_error&) {
+    running_ = false;
+    if (dialog_) dialog_->setEnabled(true);
+    return false;
+  }
+  return true;
+}
+
+void DialogJobRunner::OnThreadFinished() {
+  if (thread_.joinable()) thread_.join();
+  running_ = false;
+  if (dialog_) dialog_->setEnabled(true);
+  emit jobFinished();
+}
+
+void DialogJobRunner::RunJobOnGuiThread(const Job& job) {
+  if (running_) return;
+  running_ = true;
+  RunGuarded(job);
+  running_ = false;
+  emit jobFinished();
+}

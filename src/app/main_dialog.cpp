@@ -1,0 +1,288 @@
+#include "app/main_dialog.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QButtonGroup>
+#include <QKeyEvent>
+#include <QLineEdit>
+
+#include "app/app_icon.h"
+#include "app/system_menu.h"
+#include "jobs/delete_elements.h"
+#include "text/cp1251.h"
+#include "widgets/about_dialog.h"
+#include "widgets/dialog_template.h"
+
+namespace {
+
+using D = CMainDialog;
+
+// Dialog template 102, in template order.
+constexpr TemplateControl kTemplate[] = {
+    {ControlKind::kCheckBox, D::kIdDecompile, nullptr,
+     "Декомпилировать карту (.img) в польский формат", 13, 29, 150, 21, 0},
+    {ControlKind::kRadioButton, D::kIdTranslitToRussian, nullptr, "Translit => Русский", 23, 88, 84,
+     10, kStartsGroup},
+    {ControlKind::kRadioButton, D::kIdRussianToTranslit, nullptr, "Русский => Translit", 23, 103,
+     82, 10, 0},
+    {ControlKind::kRadioButton, D::kIdTranslitNone, nullptr, "Не переводить", 23, 119, 67, 10, 0},
+    {ControlKind::kCheckBox, D::kIdLowerCase, nullptr,
+     "Преобразовывать заглавные буквы в строчные (кроме первых в слове)", 23, 133, 130, 22, 0},
+    {ControlKind::kCheckBox, D::kIdConvertInPlace, nullptr,
+     "Делать конвертацию в оригинале (не создавать копию)", 23, 162, 130, 18, 0},
+    {ControlKind::kCheckBox, D::kIdCompile, nullptr,
+     "Компилировать карту (необходимо наличие файла cgpsmapper.exe)", 23, 221, 130, 24, 0},
+    {ControlKind::kRadioButton, D::kIdReplaceInPolygons, nullptr, "в полигонах", 180, 42, 57, 10,
+     kStartsGroup},
+    {ControlKind::kRadioButton, D::kIdReplaceInLines, nullptr, "в линиях", 180, 58, 45, 10, 0},
+    {ControlKind::kCheckBox, D::kIdReplaceInPlace, nullptr,
+     "Делать замену в оригинале (не создавать копию)", 180, 71, 147, 21, 0},
+    {ControlKind::kEdit, D::kIdReplaceFrom, nullptr, "", 291, 32, 35, 12, 0},
+    {ControlKind::kEdit, D::kIdReplaceTo, nullptr, "", 291, 57, 35, 12, 0},
+    {ControlKind::kPushButton, D::kIdReplaceTypes, nullptr, "Выбрать файл(ы) и произвести замену",
+     181, 97, 147, 17, 0},
+    {ControlKind::kLabel, 0, "labelDeleteKind", "Удалять:", 184, 144, 69, 8, 0},
+    {ControlKind::kRadioButton, D::kIdDeletePolygons, nullptr, "полигоны", 183, 154, 49, 10,
+     kStartsGroup},
+    {ControlKind::kRadioButton, D::kIdDeleteLines, nullptr, "линии", 183, 164, 36, 10, 0},
+    {ControlKind::kRadioButton, D::kIdDeletePoints, nullptr, "точки", 183, 175, 35, 10, 0},
+    {ControlKind::kEdit, D::kIdDeleteType, nullptr, "", 291, 162, 35, 12, 0},
+    {ControlKind::kCheckBox, D::kIdDeleteInPlace, nullptr,
+     "Удалять элементы в оригинале (не делать копию)", 183, 185, 143, 21, 0},
+    {ControlKind::kPushButton, D::kIdDeleteElements, nullptr, "Выбрать файл(ы) и удалить элементы",
+     181, 212, 147, 17, 0},
+    {ControlKind::kPushButton, D::kIdExit, nullptr, "Выход", 345, 291, 128, 14, 0},
+    {ControlKind::kPushButton, D::kIdConvert, nullptr, "Выбрать файл(ы) и конвертировать", 13, 282,
+     147, 17, 0},
+    {ControlKind::kPushButton, D::kIdAbout, nullptr, "О программе", 345, 263, 128, 14, 0},
+    {ControlKind::kLabel, 0, "heading",
+     "Утилита для пакетной обработки карт в \"польском формате\" (формат используется "
+     "программой GPSMapEdit)",
+     7, 6, 465, 14, kAlignCentre},
+    {ControlKind::kGroupBox, 0, "groupConversion", "Конвертация", 7, 20, 161, 285, 0},
+    {ControlKind::kGroupBox, 0, "groupTranslation", "Перевод", 14, 77, 147, 131, 0},
+    {ControlKind::kGroupBox, 0, "groupReplaceTypes", "Замена атрибутов", 175, 20, 161, 102, 0},
+    {ControlKind::kLabel, 0, "labelReplaceKind", "Менять:", 180, 31, 53, 9, 0},
+    {ControlKind::kLabel, 0, "labelReplaceFrom", "Атрибут:", 249, 34, 35, 8, kAlignRight},
+    {ControlKind::kLabel, 0, "labelReplaceTo", "Заменить на атрибут:", 230, 52, 54, 18,
+     kAlignRight},
+    {ControlKind::kGroupBox, 0, "groupDeleteElements", "Удаление элементов", 175, 129, 161, 109, 0},
+    {ControlKind::kLabel, 0, "labelDeleteType", "С атрибутом:", 280, 146, 46, 11, kAlignRight},
+    {ControlKind::kGroupBox, 0, "groupDeleteLayer", "Удаление слоев", 176, 246, 160, 59, 0},
+    {ControlKind::kPushButton, D::kIdDeleteLayer, nullptr, "Выбрать файл(ы) и удалить элементы",
+     181, 282, 147, 17, 0},
+    {ControlKind::kEdit, D::kIdLayer, nullptr, "", 292, 263, 35, 12, kDigitsOnly},
+    {ControlKind::kLabel, 0, "labelLayer", "Удалять все элементы слоя:", 183, 265, 102, 8,
+     kAlignRight},
+    {ControlKind::kCheckBox, D::kIdDeleteMpAfterCompile, nullptr,
+     "Удалять исходные файлы (.mp) после компиляции", 34, 245, 121, 24, 0},
+    {ControlKind::kGroupBox, 0, "groupCompile", "Компиляция", 14, 212, 147, 60, 0},
+    {ControlKind::kCheckBox, D::kIdMakeFileList, nullptr, "Создавать список файлов", 23, 187, 105,
+     10, 0},
+    {ControlKind::kGroupBox, 0, "groupEurasia", "Евразия", 345, 20, 126, 48, 0},
+    {ControlKind::kRadioButton, D::kIdDecompileCgpsmapper, nullptr, "cgpsmapper", 13, 57, 52, 10,
+     kStartsGroup},
+    {ControlKind::kRadioButton, D::kIdDecompileGpsMapEdit, nullptr, "GPSMapEdit (всю директорию)",
+     71, 49, 92, 26, 0},
+    {ControlKind::kPushButton, D::kIdSearchReplace, nullptr, "Поиск и замена...", 355, 123, 108, 17,
+     0},
+    {ControlKind::kPushButton, D::kIdEurasia, nullptr, "Утилиты для \"Евразии\"...", 355, 38, 108,
+     17, 0},
+    {ControlKind::kGroupBox, 0, "groupSearchReplace", "Поиск и замена", 346, 78, 128, 77, 0},
+    {ControlKind::kLabel, 0, "labelSearchReplace", "Поиск и замена произвольной строки", 353, 93,
+     114, 16, 0},
+};
+
+constexpr int kTemplateWidth = 480;
+constexpr int kTemplateHeight = 312;
+
+}  // namespace
+
+CMainDialog::CMainDialog(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint),
+      jobs_(this, m_progress),
+      template_(this, kTemplateWidth, kTemplateHeight, kTemplate) {
+  setWindowTitle(QStringLiteral("Pomvelt 1.49"));
+  setWindowIcon(PomveltIcon());
+  ConnectControls();
+  UpdateData(false);
+
+  aboutAction_ = new QAction(QString::fromUtf8(kAboutMenuText), this);
+  aboutAction_->setObjectName(QStringLiteral("aboutAction"));
+  connect(aboutAction_, &QAction::triggered, this, &CMainDialog::OnAbout);
+  addAction(aboutAction_);
+  if (!AppendAboutToSystemMenu(this)) setContextMenuPolicy(Qt::ActionsContextMenu);
+
+  m_progress.Create(this, QStringLiteral("Конвертирую..."), false);
+  m_progress.Hide();
+
+  OnDecompileClicked();
+  OnTranslitNone();
+  OnCompileClicked();
+  Control(kIdDecompile)->setFocus();
+}
+
+CMainDialog::~CMainDialog() = default;
+
+void CMainDialog::ConnectControls() {
+  const auto onClick = [this](int id, void (CMainDialog::*handler)()) {
+    connect(static_cast<QAbstractButton*>(Control(id)), &QAbstractButton::clicked, this, handler);
+  };
+  onClick(kIdTranslitNone, &CMainDialog::OnTranslitNone);
+  onClick(kIdTranslitToRussian, &CMainDialog::OnTranslitOn);
+  onClick(kIdRussianToTranslit, &CMainDialog::OnTranslitOn);
+  onClick(kIdDecompile, &CMainDialog::OnDecompileClicked);
+  onClick(kIdCompile, &CMainDialog::OnCompileClicked);
+  onClick(kIdDeleteElements, &CMainDialog::OnDeleteElements);
+  onClick(kIdAbout, &CMainDialog::OnAbout);
+  onClick(kIdExit, &QDialog::reject);
+}
+
+bool CMainDialog::DdxText(bool save, int id, std::string& member) {
+  auto* edit = static_cast<QLineEdit*>(Control(id));
+  if (!save) {
+    edit->setText(QString::fromStdString(pomvelt::Cp1251ToUtf8(member)));
+    return true;
+  }
+  std::optional<std::string> text = pomvelt::Utf8ToCp1251(edit->text().toStdString());
+  if (!text) return false;
+  member = std::move(*text);
+  return true;
+}
+
+void CMainDialog::DdxCheck(bool save, int id, int& member) {
+  auto* box = static_cast<QAbstractButton*>(Control(id));
+  if (save) {
+    member = box->isChecked() ? 1 : 0;
+  } else {
+    box->setChecked(member != 0);
+  }
+}
+
+void CMainDialog::DdxRadio(bool save, int firstId, int& member) {
+  QButtonGroup* group = template_.RadioGroup(firstId);
+  if (save) {
+    member = group->checkedId();  // -1 when none is selected
+    return;
+  }
+  if (QAbstractButton* button = group->button(member)) {
+    button->setChecked(true);
+    return;
+  }
+  // An exclusive group cannot be emptied button by button.
+  group->setExclusive(false);
+  for (QAbstractButton* button : group->buttons()) button->setChecked(false);
+  group->setExclusive(true);
+}
+
+bool CMainDialog::DoDataExchange(bool save, int* failedEdit) {
+  bool ok = true;
+  const auto text = [&](int id, std::string& member) {
+    if (!DdxText(save, id, member) && ok) {
+      ok = false;
+      *failedEdit = id;
+    }
+  };
+  pomvelt::MainOptions& o = m_options;
+  DdxRadio(save, kIdReplaceInPolygons, o.m_nReplaceKind);
+  text(kIdReplaceFrom, o.m_strReplaceFrom);
+  text(kIdReplaceTo, o.m_strReplaceTo);
+  DdxCheck(save, kIdReplaceInPlace, o.m_bReplaceInPlace);
+  DdxCheck(save, kIdConvertInPlace, o.m_bConvertInPlace);
+  DdxCheck(save, kIdDeleteInPlace, o.m_bDeleteInPlace);
+  text(kIdDeleteType, o.m_strDeleteType);
+  DdxRadio(save, kIdDeletePolygons, o.m_nDeleteKind);
+  DdxCheck(save, kIdLowerCase, o.m_bLowerCase);
+  DdxCheck(save, kIdCompile, o.m_bCompile);
+  DdxCheck(save, kIdDecompile, o.m_bDecompile);
+  DdxRadio(save, kIdTranslitToRussian, o.m_nTranslit);
+  text(kIdLayer, o.m_strLayer);
+  DdxCheck(save, kIdDeleteMpAfterCompile, o.m_bDeleteMpAfterCompile);
+  DdxCheck(save, kIdMakeFileList, o.m_bMakeFileList);
+  DdxRadio(save, kIdDecompileCgpsmapper, o.m_nDecompiler);
+  return ok;
+}
+
+bool CMainDialog::UpdateData(bool save) {
+  int failedEdit = 0;
+  if (DoDataExchange(save, &failedEdit)) return true;
+  // The edits refuse such text as it is typed; it can only have been put there otherwise.
+  auto* edit = static_cast<QLineEdit*>(Control(failedEdit));
+  jobs_.host().MessageBox("Текст «" + edit->text().toStdString() +
+                          "» содержит знаки, которых нет в кодовой странице 1251");
+  edit->setFocus();
+  return false;
+}
+
+void CMainDialog::EnableControls(std::initializer_list<int> ids, bool enable) {
+  for (int id : ids) Control(id)->setEnabled(enable);
+}
+
+void CMainDialog::OnTranslitNone() {
+  UpdateData(true);
+  EnableControls({kIdLowerCase, kIdConvertInPlace, kIdMakeFileList}, false);
+}
+
+void CMainDialog::OnTranslitOn() {
+  UpdateData(true);
+  EnableControls({kIdLowerCase, kIdConvertInPlace, kIdMakeFileList}, true);
+}
+
+void CMainDialog::OnDecompileClicked() {
+  UpdateData(true);
+  EnableControls({kIdDecompileCgpsmapper, kIdDecompileGpsMapEdit}, m_options.m_bDecompile == 1);
+}
+
+void CMainDialog::OnCompileClicked() {
+  UpdateData(true);
+  EnableControls({kIdDeleteMpAfterCompile}, m_options.m_bCompile == 1);
+}
+
+void CMainDialog::StartThreadedJob(DialogJobRunner::Job job) {
+  if (!UpdateData(true)) return;
+  jobs_.StartThreadedJob(std::move(job));
+}
+
+void CMainDialog::RunJobOnGuiThread(const DialogJobRunner::Job& job) {
+  if (!UpdateData(true)) return;
+  jobs_.RunJobOnGuiThread(job);
+}
+
+void CMainDialog::OnDeleteElements() {
+  StartThreadedJob([this](pomvelt::JobHost& host) { pomvelt::DeleteElementsJob(m_options, host); });
+}
+
+void CMainDialog::OnAbout() {
+  CAboutDialog about(this);
+  about.exec();
+}
+
+void CMainDialog::keyPressEvent(QKeyEvent* event) {
+  // Enter while no push button has the focus (a focused one takes Enter itself) ends the
+  // program, as it always has in this dialog without a default button.
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+    accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+void CMainDialog::done(int result) {
+  // The program cannot end under a running job: the job uses the dialog's members.
+  if (jobs_.IsRunning()) return;
+  QDialog::done(result);
+}
+
+#ifdef Q_OS_WIN
+bool CMainDialog::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
+  if (IsAboutSystemCommand(message)) {
+    OnAbout();
+    *result = 0;
+    return true;
+  }
+  return QDialog::nativeEvent(eventType, message, result);
+}
+#endif

@@ -1,0 +1,107 @@
+// The main dialog: every option of the map-editing commands, the enabling of the controls
+// that depend on other choices, and the buttons that start the commands.
+#pragma once
+
+#include <QDialog>
+#include <functional>
+
+#include "app/dialog_job_runner.h"
+#include "jobs/main_options.h"
+#include "widgets/dialog_template.h"
+#include "widgets/progress_wnd.h"
+
+class QAction;
+
+class CMainDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  // Control ids; each control's object name is its id in decimal.
+  static constexpr int kIdExit = 2;
+  static constexpr int kIdConvert = 1001;
+  static constexpr int kIdAbout = 1003;
+  static constexpr int kIdReplaceTypes = 1005;
+  static constexpr int kIdReplaceInPolygons = 1006;
+  static constexpr int kIdReplaceInLines = 1007;
+  static constexpr int kIdReplaceFrom = 1008;
+  static constexpr int kIdReplaceTo = 1009;
+  static constexpr int kIdReplaceInPlace = 1010;
+  static constexpr int kIdConvertInPlace = 1011;
+  static constexpr int kIdDeleteElements = 1012;
+  static constexpr int kIdDeleteInPlace = 1013;
+  static constexpr int kIdDeleteType = 1014;
+  static constexpr int kIdDeletePolygons = 1015;
+  static constexpr int kIdDeleteLines = 1016;
+  static constexpr int kIdLowerCase = 1017;
+  static constexpr int kIdCompile = 1018;
+  static constexpr int kIdDecompile = 1019;
+  static constexpr int kIdTranslitToRussian = 1020;
+  static constexpr int kIdRussianToTranslit = 1021;
+  static constexpr int kIdTranslitNone = 1022;
+  static constexpr int kIdDeletePoints = 1023;
+  static constexpr int kIdDeleteLayer = 1024;
+  static constexpr int kIdLayer = 1025;
+  static constexpr int kIdDeleteMpAfterCompile = 1026;
+  static constexpr int kIdMakeFileList = 1027;
+  static constexpr int kIdDecompileCgpsmapper = 1034;
+  static constexpr int kIdDecompileGpsMapEdit = 1035;
+  static constexpr int kIdSearchReplace = 1037;
+  static constexpr int kIdEurasia = 1042;
+
+  explicit CMainDialog(QWidget* parent = nullptr);
+  ~CMainDialog() override;
+
+  // The option set. A command copies the controls into it (UpdateData(true)) when it starts.
+  pomvelt::MainOptions& options() { return m_options; }
+  const pomvelt::MainOptions& options() const { return m_options; }
+
+  // Copies the members into the controls (save false) or the controls into the members (save
+  // true). False when an edit holds text that code page 1251 cannot hold; the user has then
+  // been told, that member keeps its value and the edit has the focus.
+  bool UpdateData(bool save);
+
+  QWidget* Control(int id) const { return template_.Control(id); }
+  // The dialog units the template was laid out in.
+  const DialogUnits& units() const { return template_.units(); }
+  CProgressWnd& progress() { return m_progress; }
+  DialogJobRunner& jobs() { return jobs_; }
+  QAction* aboutAction() const { return aboutAction_; }
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void done(int result) override;
+#ifdef Q_OS_WIN
+  bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
+#endif
+
+ private:
+  void ConnectControls();
+  // Copies in one direction; false when a text could not be copied (its member unchanged).
+  bool DoDataExchange(bool save, int* failedEdit);
+  bool DdxText(bool save, int id, std::string& member);
+  void DdxCheck(bool save, int id, int& member);
+  void DdxRadio(bool save, int firstId, int& member);
+  void EnableControls(std::initializer_list<int> ids, bool enable);
+
+  // Enabling rules.
+  void OnTranslitNone();
+  void OnTranslitOn();
+  void OnDecompileClicked();
+  void OnCompileClicked();
+
+  // Commands.
+  void OnDeleteElements();
+  void OnAbout();
+
+  // A command's job on a thread of its own, with the controls copied into the members first
+  // and the dialog disabled until the job returns.
+  void StartThreadedJob(DialogJobRunner::Job job);
+  // A command's job on the GUI thread, inside the button's handler.
+  void RunJobOnGuiThread(const DialogJobRunner::Job& job);
+
+  pomvelt::MainOptions m_options;
+  CProgressWnd m_progress;
+  DialogJobRunner jobs_;
+  DialogTemplate template_;
+  QAction* aboutAction_ = nullptr;
+};

@@ -1,0 +1,16 @@
+#include "app/pomvelt_app.h"
+
+#include "app/app_icon.h"
+#include "app/main_dialog.h"
+
+CPomveltApp::CPomveltApp(int& argc, char** argv) : QApplication(argc, argv) {
+  setApplicationName(QStringLiteral("Pomvelt"));
+  setApplicationVersion(QStringLiteral("1.49"));
+  setWindowIcon(PomveltIcon());
+}
+
+int CPomveltApp::InitInstance() {
+  CMainDialog dialog;
+  dialog.exec();
+  return 0;
+}

@@ -1,0 +1,57 @@
+#include "app/qt_job_host.h"
+
+#include <QMessageBox>
+#include <QThread>
+
+#include "widgets/progress_wnd.h"
+#include "widgets/window_owner.h"
+#include "widgets/x_file_dialog.h"
+
+QtJobHost::QtJobHost(QWidget* owner, CProgressWnd& progress) : owner_(owner), progress_(progress) {}
+
+void QtJobHost::SetFileChooser(FileChooser chooser) {
+  chooser_ = std::move(chooser);
+}
+
+void QtJobHost::SetMessageBox(MessageShower shower) {
+  shower_ = std::move(shower);
+}
+
+void QtJobHost::OnGuiThread(const std::function<void()>& call) {
+  QObject* gui = owner_ ? static_cast<QObject*>(owner_.data()) : &progress_;
+  if (QThread::currentThread() == gui->thread()) {
+    call();
+  } else {
+    QMetaObject::invokeMethod(gui, call, Qt::BlockingQueuedConnection);
+  }
+}
+
+std::optional<std::vector<std::string>> QtJobHost::ChooseFiles(
+    const pomvelt::JobFileDialogParams& params) {
+  std::optional<std::vector<std::string>> chosen;
+  OnGuiThread(
+      [&] { chosen = chooser_ ? chooser_(params) : CXFileDialog::Choose(params, owner_.data()); });
+  return chosen;
+}
+
+void QtJobHost::MessageBox(const std::string& text) {
+  OnGuiThread([&] {
+    if (shower_) {
+      shower_(text);
+    } else {
+      ShowMessage(owner_.data(), text);
+    }
+  });
+}
+
+pomvelt::Progress& QtJobHost::progress() {
+  return progress_;
+}
+
+void QtJobHost::ShowMessage(QWidget* owner, const std::string& text) {
+  QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Pomvelt"), QString::fromStdString(text),
+                  QMessageBox::Ok);
+  box.setTextFormat(Qt::PlainText);
+  KeepAbove(&box, owner);
+  box.exec();
+}

@@ -1,0 +1,47 @@
+// The desktop program's JobHost. A job may run on its own thread, but Qt shows windows only
+// from the GUI thread: the file dialog and the message boxes run there while the job thread
+// waits for the answer. A job already on the GUI thread calls them directly (a blocking call
+// to one's own thread would never return).
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "jobs/job_host.h"
+
+class CProgressWnd;
+
+class QtJobHost : public pomvelt::JobHost {
+ public:
+  using FileChooser =
+      std::function<std::optional<std::vector<std::string>>(const pomvelt::JobFileDialogParams&)>;
+  using MessageShower = std::function<void(const std::string& text)>;
+
+  // owner: the dialog the windows are kept above. Must live on the GUI thread.
+  QtJobHost(QWidget* owner, CProgressWnd& progress);
+
+  // Replace the file dialog and the message box (tests answer them from a script). An empty
+  // function restores the real one. Both are always called on the GUI thread.
+  void SetFileChooser(FileChooser chooser);
+  void SetMessageBox(MessageShower shower);
+
+  std::optional<std::vector<std::string>> ChooseFiles(
+      const pomvelt::JobFileDialogParams& params) override;
+  void MessageBox(const std::string& text) override;
+  pomvelt::Progress& progress() override;
+
+  // The real message box: the text (UTF-8) with an OK button, modal, above the owner.
+  static void ShowMessage(QWidget* owner, const std::string& text);
+
+ private:
+  void OnGuiThread(const std::function<void()>& call);
+
+  QPointer<QWidget> owner_;
+  CProgressWnd& progress_;
+  FileChooser chooser_;
+  MessageShower shower_;
+};

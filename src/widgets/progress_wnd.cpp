@@ -1,0 +1,175 @@
+#include "widgets/progress_wnd.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QThread>
+#include <QWidget>
+#include <algorithm>
+#include <climits>
+
+#include "widgets/window_owner.h"
+
+namespace {
+
+// Offers the user no way to close it: only the job hides it.
+class ProgressWindow : public QWidget {
+ public:
+  ProgressWindow() : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {}
+
+ protected:
+  void closeEvent(QCloseEvent* event) override { event->ignore(); }
+};
+
+}  // namespace
+
+CProgressWnd::CProgressWnd() = default;
+
+CProgressWnd::~CProgressWnd() = default;
+
+QWidget* CProgressWnd::widget() const {
+  return created_.load() ? window_.get() : nullptr;
+}
+
+QString CProgressWnd::FormatCaption(const QString& text, int percent) {
+  return QStringLiteral("%1 [%2%]").arg(text).arg(percent);
+}
+
+bool CProgressWnd::Create(QWidget* owner, const QString& caption, bool smooth) {
+  if (created_.load()) return false;
+  // Qt draws one kind of bar; the segmented look of a non-smooth bar is the style's affair.
+  static_cast<void>(smooth);
+  owner_ = owner;
+  window_ = std::make_unique<ProgressWindow>();
+  window_->setWindowTitle(caption);
+  window_->setFixedSize(145, 55);
+
+  m_progressBar = new QProgressBar(window_.get());
+  m_progressBar->setObjectName(QString::number(kIdProgressBar));
+  m_progressBar->setGeometry(5, 5, 135, 21);
+  m_progressBar->setTextVisible(false);
+  {
+    std::lock_guard lock(mutex_);
+    m_progressBar->setRange(m_nLower, std::max(m_nUpper, m_nLower + 1));
+    m_progressBar->setValue(barPos_);
+  }
+
+  m_cancelButton = new QPushButton(QStringLiteral("Cancel"), window_.get());
+  m_cancelButton->setObjectName(QString::number(kIdCancel));
+  m_cancelButton->setGeometry(5, 30, 135, 20);
+  m_cancelButton->setAutoDefault(false);
+  QObject::connect(m_cancelButton, &QPushButton::clicked, this, [this] { OnCancel(); });
+
+  created_.store(true);
+  return true;
+}
+
+void CProgressWnd::Post(std::function<void()> change) {
+  if (QThread::currentThread() == thread()) {
+    change();
+  } else {
+    QMetaObject::invokeMethod(this, std::move(change), Qt::QueuedConnection);
+  }
+}
+
+int CProgressWnd::PercentOf(int pos) const {
+  if (m_nUpper <= m_nLower) return 0;
+  // 64 bits: a large position times 100 must not overflow. Truncated, and not limited to 100.
+  const long long percent =
+      static_cast<long long>(pos) * 100 / (static_cast<long long>(m_nUpper) - m_nLower);
+  return static_cast<int>(std::clamp<long long>(percent, INT_MIN, INT_MAX));
+}
+
+void CProgressWnd::SetRange(int lower, int upper, int step) {
+  if (!created_.load()) return;
+  PosChange change;
+  {
+    std::lock_guard lock(mutex_);
+    m_nUpper = upper;
+    m_nLower = lower;
+    m_nStep = step;
+    change = SetPosLocked(0);
+  }
+  // An empty range would make the bar a busy indicator; the window shows an empty bar instead.
+  const int barUpper = std::max(upper, lower + 1);
+  Post([this, lower, barUpper] { m_progressBar->setRange(lower, barUpper); });
+  Apply(change);
+}
+
+int CProgressWnd::SetPos(int pos) {
+  PosChange change;
+  {
+    std::lock_guard lock(mutex_);
+    if (!created_.load()) return m_nPos;
+    change = SetPosLocked(pos);
+  }
+  Apply(change);
+  return change.previous;
+}
+
+int CProgressWnd::StepIt() {
+  PosChange change;
+  {
+    std::lock_guard lock(mutex_);
+    if (!created_.load()) return m_nPos;
+    change = SetPosLocked(m_nPos + m_nStep);
+  }
+  Apply(change);
+  return change.previous;
+}
+
+CProgressWnd::PosChange CProgressWnd::SetPosLocked(int pos) {
+  PosChange change;
+  m_nPos = pos;
+  const int percent = PercentOf(pos);
+  if (percent != m_nPercent) {
+    m_nPercent = percent;
+    change.caption = FormatCaption(m_strCaption, percent);
+  }
+  change.previous = barPos_;
+  barPos_ = std::clamp(pos, m_nLower, std::max(m_nUpper, m_nLower));
+  change.value = barPos_;
+  return change;
+}
+
+void CProgressWnd::Apply(const PosChange& change) {
+  if (change.caption) {
+    Post([this, caption = *change.caption] { window_->setWindowTitle(caption); });
+  }
+  Post([this, value = change.value] {
+    m_progressBar->setValue(value);
+    // A job on the GUI thread lets no paint event through until it ends.
+    if (QThread::currentThread() == thread() && window_->isVisible()) m_progressBar->repaint();
+  });
+}
+
+void CProgressWnd::SetText(const std::string& text) {
+  QString caption;
+  {
+    std::lock_guard lock(mutex_);
+    m_strCaption = QFile::decodeName(QByteArray::fromStdString(text));
+    if (!created_.load()) return;
+    caption = FormatCaption(m_strCaption, PercentOf(m_nPos));
+  }
+  Post([this, caption] { window_->setWindowTitle(caption); });
+}
+
+void CProgressWnd::Show() {
+  m_bCancelled.store(false);
+  if (!created_.load()) return;
+  Post([this] {
+    if (window_->isVisible()) return;
+    if (QWidget* owner = owner_ ? owner_->window() : nullptr) {
+      KeepAbove(window_.get(), owner);
+      const QRect frame = owner->frameGeometry();
+      window_->move(frame.center() - QPoint(window_->width() / 2, window_->height() / 2));
+    }
+    window_->show();
+  });
+}
+
+void CProgressWnd::Hide() {
+  if (!created_.load()) return;
+  Post([this] { window_->hide(); });
+}

@@ -1,0 +1,29 @@
+// The multi-select file-open dialog of every batch job: Qt's own dialog (not the platform's),
+// so that its accept button can read "Convert!" everywhere.
+#pragma once
+
+#include <QFileDialog>
+#include <QStringList>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "jobs/job_host.h"
+
+class CXFileDialog : public QFileDialog {
+ public:
+  explicit CXFileDialog(const pomvelt::JobFileDialogParams& params, QWidget* parent = nullptr);
+
+  // Every chosen file as a full path in the dialog's order, in the platform's file-name
+  // encoding (what the core opens).
+  std::vector<std::string> ChosenPaths() const;
+
+  // A job's filter ("description|pattern|...|") as Qt name filters. The description is what
+  // the list shows; "*.*" matches every file, as it does on the system the filters come from.
+  static QStringList NameFilters(const std::string& filter);
+
+  // Runs the dialog above the owner (which may be disabled and is not made its parent): the
+  // chosen paths, or nullopt when the user cancelled.
+  static std::optional<std::vector<std::string>> Choose(const pomvelt::JobFileDialogParams& params,
+                                                        QWidget* owner);
+};

@@ -1,0 +1,193 @@
+// Element deletion driven through the main dialog's button, as a user runs it: a job thread,
+// the dialog disabled meanwhile, the real progress window, a scripted file chooser.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+#include <QWindow>
+#include <filesystem>
+#include <stdexcept>
+
+#include "app/main_dialog.h"
+#include "gui/gui_test.h"
+#include "jobs/delete_elements.h"
+#include "support/test_support.h"
+
+using D = CMainDialog;
+using pomvelt::test::CrLf;
+using pomvelt::test::ReadBytes;
+using pomvelt::test::TempDir;
+using pomvelt::test::WriteBytes;
+
+namespace {
+
+const std::string kMap = CrLf({"[IMG ID]", "Name=Test", "[END-IMG ID]", "[POLYGON]", "Type=0x4b",
+                               "Data0=(1,1),(2,2),(3,1)", "[END]", "[POLYGON]", "Type=0x2",
+                               "Data0=(5,5),(6,6),(7,5)", "[END]"});
+const std::string kWithout4b = CrLf({"[IMG ID]", "Name=Test", "[END-IMG ID]", "[POLYGON]",
+                                     "Type=0x2", "Data0=(5,5),(6,6),(7,5)", "[END]"});
+
+// The main dialog with a scripted chooser and recorded messages and progress captions.
+struct Run {
+  D dialog;
+  std::vector<std::string> files;
+  std::vector<pomvelt::JobFileDialogParams> asked;
+  std::vector<std::string> messages;
+  QStringList captions;
+  bool dialogsOnGuiThread = true;
+  QSignalSpy finished{&dialog.jobs(), &DialogJobRunner::jobFinished};
+
+  Run() {
+    dialog.jobs().host().SetFileChooser([this](const pomvelt::JobFileDialogParams& params) {
+      dialogsOnGuiThread &= QThread::currentThread() == qApp->thread();
+      asked.push_back(params);
+      return files.empty() ? std::nullopt : std::optional(files);
+    });
+    dialog.jobs().host().SetMessageBox([this](const std::string& text) {
+      dialogsOnGuiThread &= QThread::currentThread() == qApp->thread();
+      messages.push_back(text);
+    });
+    QObject::connect(dialog.progress().widget(), &QWidget::windowTitleChanged,
+                     [this](const QString& title) { captions << title; });
+  }
+
+  void Press(int id) { static_cast<QAbstractButton*>(dialog.Control(id))->click(); }
+};
+
+QPushButton* CancelButton(D& dialog) {
+  return dialog.progress().widget()->findChild<QPushButton*>(
+      QString::number(CProgressWnd::kIdCancel));
+}
+
+}  // namespace
+
+class ElementDeletionRunTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void threeFilesInPlace() {
+    TempDir dir;
+    Run run;
+    run.dialog.show();
+    for (const char* name : {"a.mp", "b.mp", "c.mp"}) {
+      WriteBytes(dir.File(name), kMap);
+      run.files.push_back(dir.File(name));
+    }
+    run.Press(D::kIdDeleteElements);
+    QVERIFY(!run.dialog.isEnabled());  // from the click until the job has returned
+    QVERIFY(run.finished.wait(10000));
+    QVERIFY(run.dialog.isEnabled());
+    QVERIFY(!run.dialog.progress().widget()->isVisible());
+
+    QCOMPARE(run.asked.size(), std::size_t{1});
+    QCOMPARE(run.asked[0].defaultExtension.value_or(""), std::string(".mp"));
+    QCOMPARE(run.asked[0].filter, std::string(pomvelt::kMapFilesFilter));
+    QCOMPARE(run.asked[0].title, std::string("Выбрать все - Ctr+A"));
+    QCOMPARE(run.captions, (QStringList{"a.mp [0%]", "a.mp [33%]", "b.mp [33%]", "b.mp [66%]",
+                                        "c.mp [66%]", "c.mp [100%]"}));
+    QCOMPARE(run.messages, std::vector<std::string>{"Готово"});
+    QVERIFY(run.dialogsOnGuiThread);
+    for (const std::string& file : run.files) QCOMPARE(ReadBytes(file), kWithout4b);
+  }
+
+  void optionsAreThoseOnScreenWhenTheButtonIsPressed() {
+    TempDir dir;
+    Run run;
+    run.dialog.show();
+    WriteBytes(dir.File("a.mp"), kMap);
+    run.files = {dir.File("a.mp")};
+    QLineEdit* type = static_cast<QLineEdit*>(run.dialog.Control(D::kIdDeleteType));
+    type->setText(QStringLiteral("0x2"));
+    QTest::mouseClick(static_cast<QAbstractButton*>(run.dialog.Control(D::kIdDeleteInPlace)),
+                      Qt::LeftButton);
+    run.Press(D::kIdDeleteElements);
+    QVERIFY(run.finished.wait(10000));
+    QCOMPARE(ReadBytes(dir.File("a.mp")), kMap);
+    QCOMPARE(ReadBytes(dir.File("a_0x2_deleted.mp")),
+             CrLf({"[IMG ID]", "Name=Test", "[END-IMG ID]", "[POLYGON]", "Type=0x4b",
+                   "Data0=(1,1),(2,2),(3,1)", "[END]"}));
+    QCOMPARE(run.dialog.options().m_strDeleteType, std::string("0x2"));
+  }
+
+  void cancelledChooserEndsQuietly() {
+    Run run;
+    run.dialog.show();
+    run.Press(D::kIdDeleteElements);
+    QVERIFY(run.finished.wait(10000));
+    QCOMPARE(run.asked.size(), std::size_t{1});
+    QVERIFY(run.messages.empty());
+    QVERIFY(run.captions.isEmpty());
+    QVERIFY(run.dialog.isEnabled());
+  }
+
+  // A job on the GUI thread must reach the chooser, the messages and the progress window
+  // directly: a blocking call to its own thread would never return.
+  void jobOnTheGuiThreadCallsTheHostDirectly() {
+    TempDir dir;
+    Run run;
+    run.dialog.show();
+    WriteBytes(dir.File("a.mp"), kMap);
+    run.files = {dir.File("a.mp")};
+    run.dialog.jobs().RunJobOnGuiThread(
+        [&](pomvelt::JobHost& host) { pomvelt::DeleteElementsJob(run.dialog.options(), host); });
+    QCOMPARE(run.finished.count(), 1);
+    QCOMPARE(run.messages, std::vector<std::string>{"Готово"});
+    QCOMPARE(run.captions, (QStringList{"a.mp [0%]", "a.mp [100%]"}));
+    QCOMPARE(ReadBytes(dir.File("a.mp")), kWithout4b);
+  }
+
+  void aFailingJobIsReportedAndGivesTheDialogBack() {
+    Run run;
+    run.dialog.show();
+    QVERIFY(run.dialog.jobs().StartThreadedJob(
+        [](pomvelt::JobHost&) { throw std::runtime_error("disk gone"); }));
+    QVERIFY(!run.dialog.jobs().StartThreadedJob([](pomvelt::JobHost&) {}));  // one at a time
+    QVERIFY(run.finished.wait(10000));
+    QVERIFY(run.dialog.isEnabled());
+    QCOMPARE(run.messages, std::vector<std::string>{"Ошибка: disk gone"});
+  }
+
+  // The dialog runs modally, as in the program. The first "map" is a folder, so the job stops
+  // inside the first file to report it; meanwhile the test presses Cancel through the window
+  // system, which would drop the click if the modal dialog blocked the progress window.
+  void cancelDuringTheFirstFileStopsBeforeTheSecond() {
+    TempDir dir;
+    Run run;
+    std::filesystem::create_directory(dir.File("a.mp"));
+    WriteBytes(dir.File("b.mp"), kMap);
+    WriteBytes(dir.File("c.mp"), kMap);
+    run.files = {dir.File("a.mp"), dir.File("b.mp"), dir.File("c.mp")};
+    bool closedWhileRunning = false;
+    bool cancelEnabled = false;
+    run.dialog.jobs().host().SetMessageBox([&](const std::string& text) {
+      run.messages.push_back(text);
+      if (run.messages.size() != 1) return;
+      QWidget* progress = run.dialog.progress().widget();
+      QTRY_VERIFY(progress->isVisible());
+      cancelEnabled = CancelButton(run.dialog)->isEnabled() && !run.dialog.isEnabled();
+      QTest::mouseClick(progress->windowHandle(), Qt::LeftButton, {},
+                        CancelButton(run.dialog)->geometry().center());
+      run.dialog.reject();  // refused while the job runs
+      closedWhileRunning = !run.dialog.isVisible();
+    });
+    QTimer::singleShot(0, [&] { run.Press(D::kIdDeleteElements); });
+    connect(&run.dialog.jobs(), &DialogJobRunner::jobFinished, &run.dialog, &QDialog::reject);
+    QTimer::singleShot(20000, &run.dialog, &QDialog::reject);  // should a check above fail
+    run.dialog.exec();
+    QVERIFY(cancelEnabled);
+    QVERIFY(!closedWhileRunning);
+    QCOMPARE(run.messages,
+             (std::vector<std::string>{"Не могу открыть файл для чтения", "Прервано"}));
+    QCOMPARE(run.captions, (QStringList{"a.mp [0%]", "a.mp [33%]"}));
+    QCOMPARE(ReadBytes(dir.File("b.mp")), kMap);
+    QCOMPARE(ReadBytes(dir.File("c.mp")), kMap);
+    QVERIFY(!pomvelt::test::Exists(dir.File("b_0x4b_deleted.mp")));
+  }
+};
+
+POMVELT_GUI_TEST(ElementDeletionRunTest)
+#include "test_element_deletion_run.moc"

@@ -1,0 +1,97 @@
+#include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "gui/gui_test.h"
+#include "support/test_support.h"
+#include "widgets/x_file_dialog.h"
+
+using pomvelt::JobFileDialogParams;
+
+class FileDialogTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void filtersShowTheirDescriptions_data() {
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QStringList>("nameFilters");
+    QTest::addColumn<QStringList>("shown");
+    QTest::newRow("maps") << QString::fromUtf8(pomvelt::kMapFilesFilter)
+                          << QStringList{"файлы(*.mp) (*.mp)", "файлы(*.txt) (*.txt)",
+                                         "Все файлы (*.*) (*)"}
+                          << QStringList{"файлы(*.mp)", "файлы(*.txt)", "Все файлы (*.*)"};
+    QTest::newRow("compiled maps") << QStringLiteral("файлы(*.img)|*.img|Все файлы (*.*)|*.*|")
+                                   << QStringList{"файлы(*.img) (*.img)", "Все файлы (*.*) (*)"}
+                                   << QStringList{"файлы(*.img)", "Все файлы (*.*)"};
+    QTest::newRow("several patterns") << QStringLiteral("Maps|*.mp;*.txt|")
+                                      << QStringList{"Maps (*.mp *.txt)"} << QStringList{"Maps"};
+  }
+
+  void filtersShowTheirDescriptions() {
+    QFETCH(QString, filter);
+    QFETCH(QStringList, nameFilters);
+    QFETCH(QStringList, shown);
+    QCOMPARE(CXFileDialog::NameFilters(filter.toStdString()), nameFilters);
+    JobFileDialogParams params = pomvelt::MapEditDialogParams();
+    params.filter = filter.toStdString();
+    CXFileDialog dialog(params);
+    auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    QVERIFY(types);
+    QStringList texts;
+    for (int i = 0; i < types->count(); ++i) texts << types->itemText(i);
+    QCOMPARE(texts, shown);
+  }
+
+  void dialogOfTheMapEditingJobs() {
+    CXFileDialog dialog(pomvelt::MapEditDialogParams());
+    QVERIFY(dialog.testOption(QFileDialog::DontUseNativeDialog));
+    QCOMPARE(dialog.fileMode(), QFileDialog::ExistingFiles);
+    QCOMPARE(dialog.acceptMode(), QFileDialog::AcceptOpen);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Выбрать все - Ctr+A"));
+    QCOMPARE(dialog.defaultSuffix(), QStringLiteral("mp"));
+    auto* buttons = dialog.findChild<QDialogButtonBox*>();
+    QVERIFY(buttons);
+    QCOMPARE(buttons->button(QDialogButtonBox::Open)->text(), QStringLiteral("Convert!"));
+  }
+
+  void initialFileNameIsOffered() {
+    JobFileDialogParams params;
+    params.initialFileName = "*.mp";
+    params.flags = pomvelt::kOfnAllowMultiSelect | pomvelt::kOfnNoValidate;
+    CXFileDialog dialog(params);
+    auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    QVERIFY(name);
+    QCOMPARE(name->text(), QStringLiteral("*.mp"));
+    QCOMPARE(dialog.defaultSuffix(), QString());
+  }
+
+  void everyChosenFileComesBackAsAFullPathInOrder() {
+    pomvelt::test::TempDir dir;
+    for (const char* name : {"a.mp", "b.mp", "c.mp"}) pomvelt::test::WriteBytes(dir.File(name), "");
+    CXFileDialog dialog(pomvelt::MapEditDialogParams());
+    dialog.setDirectory(QString::fromStdString(dir.path().string()));
+    dialog.show();
+    auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    name->setText(QStringLiteral("\"c.mp\" \"a.mp\" \"b.mp\""));
+    dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open)->click();
+    QCOMPARE(dialog.result(), static_cast<int>(QDialog::Accepted));
+    QCOMPARE(dialog.ChosenPaths(),
+             (std::vector<std::string>{dir.File("c.mp"), dir.File("a.mp"), dir.File("b.mp")}));
+  }
+
+  void cancelledDialogChoosesNothing() {
+    QTimer::singleShot(0, [] {
+      QWidget* modal = QApplication::activeModalWidget();
+      QVERIFY(dynamic_cast<CXFileDialog*>(modal));
+      static_cast<QDialog*>(modal)->reject();
+    });
+    QVERIFY(!CXFileDialog::Choose(pomvelt::MapEditDialogParams(), nullptr));
+  }
+};
+
+POMVELT_GUI_TEST(FileDialogTest)
+#include "test_file_dialog.moc"

@@ -1,0 +1,174 @@
+#include <QApplication>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWindow>
+#include <thread>
+
+#include "gui/gui_test.h"
+#include "widgets/progress_wnd.h"
+
+namespace {
+
+QPushButton* CancelButton(const CProgressWnd& progress) {
+  return progress.widget()->findChild<QPushButton*>(QString::number(CProgressWnd::kIdCancel));
+}
+
+QProgressBar* Bar(const CProgressWnd& progress) {
+  return progress.widget()->findChild<QProgressBar*>(QString::number(CProgressWnd::kIdProgressBar));
+}
+
+}  // namespace
+
+class ProgressWndTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void operationsBeforeCreateAreHarmless() {
+    const auto windowsBefore = QApplication::topLevelWidgets().size();
+    CProgressWnd progress;
+    progress.SetRange(0, 4, 1);
+    progress.Show();
+    progress.SetText("a.mp");
+    QCOMPARE(progress.SetPos(3), 0);  // only the stored position comes back
+    QCOMPARE(progress.StepIt(), 0);
+    progress.Hide();
+    QVERIFY(!progress.IsCancelled());
+    QVERIFY(progress.widget() == nullptr);
+    QCOMPARE(QApplication::topLevelWidgets().size(), windowsBefore);
+  }
+
+  void windowHasTheTemplateControlsAndNoWayToClose() {
+    QWidget owner;
+    CProgressWnd progress;
+    QVERIFY(progress.Create(&owner, QStringLiteral("Конвертирую..."), false));
+    QVERIFY(!progress.Create(&owner, QStringLiteral("again"), false));
+    QWidget* window = progress.widget();
+    QVERIFY(window->parentWidget() == nullptr);
+    QVERIFY(!window->isVisible());
+    QCOMPARE(window->windowTitle(), QStringLiteral("Конвертирую..."));
+    const Qt::WindowFlags flags = window->windowFlags();
+    QVERIFY(!(flags & Qt::WindowCloseButtonHint));
+    QVERIFY(!(flags & Qt::WindowSystemMenuHint));
+    QVERIFY(!(flags & Qt::WindowMinMaxButtonsHint));
+    QCOMPARE(Bar(progress)->geometry(), QRect(5, 5, 135, 21));
+    QCOMPARE(CancelButton(progress)->geometry(), QRect(5, 30, 135, 20));
+    QCOMPARE(CancelButton(progress)->text(), QStringLiteral("Cancel"));
+    progress.Show();
+    QVERIFY(window->isVisible());
+    QVERIFY(!window->close());
+    QVERIFY(window->isVisible());
+    progress.Hide();
+    QVERIFY(!window->isVisible());
+  }
+
+  void captionFollowsThePercentage_data() {
+    QTest::addColumn<int>("files");
+    QTest::addColumn<QStringList>("captions");  // after SetText, then after each StepIt
+    QTest::newRow("four files") << 4
+                                << QStringList{"a.mp [0%]", "a.mp [25%]", "a.mp [50%]",
+                                               "a.mp [75%]", "a.mp [100%]"};
+    QTest::newRow("three files, truncated")
+        << 3 << QStringList{"a.mp [0%]", "a.mp [33%]", "a.mp [66%]", "a.mp [100%]"};
+    QTest::newRow("no files: always 0")
+        << 0 << QStringList{"a.mp [0%]", "a.mp [0%]", "a.mp [0%]", "a.mp [0%]"};
+    QTest::newRow("past the end: above 100")
+        << 2 << QStringList{"a.mp [0%]", "a.mp [50%]", "a.mp [100%]", "a.mp [150%]"};
+  }
+
+  void captionFollowsThePercentage() {
+    QFETCH(int, files);
+    QFETCH(QStringList, captions);
+    CProgressWnd progress;
+    progress.Create(nullptr, QStringLiteral("Конвертирую..."));
+    progress.SetRange(0, files, 1);
+    QCOMPARE(progress.widget()->windowTitle(), QStringLiteral("Конвертирую..."));
+    progress.SetText("a.mp");
+    QCOMPARE(progress.widget()->windowTitle(), captions.front());
+    for (qsizetype i = 1; i < captions.size(); ++i) {
+      QCOMPARE(progress.StepIt(), std::min(static_cast<int>(i) - 1, files));
+      QCOMPARE(progress.widget()->windowTitle(), captions[i]);
+    }
+  }
+
+  void captionIsRewrittenOnlyWhenThePercentageChanges() {
+    CProgressWnd progress;
+    progress.Create(nullptr, QStringLiteral("Конвертирую..."));
+    // Until the first SetText a new percentage goes with the class's own caption text.
+    progress.SetRange(0, 200, 1);
+    progress.SetPos(2);
+    QCOMPARE(progress.widget()->windowTitle(), QStringLiteral("Progress [1%]"));
+
+    progress.SetText("big.mp");
+    progress.widget()->setWindowTitle(QStringLiteral("left alone"));
+    progress.SetPos(3);  // still 1%
+    QCOMPARE(progress.widget()->windowTitle(), QStringLiteral("left alone"));
+    progress.SetPos(4);
+    QCOMPARE(progress.widget()->windowTitle(), QStringLiteral("big.mp [2%]"));
+    QCOMPARE(Bar(progress)->value(), 4);
+  }
+
+  void nextJobShowsThePreviousCaptionAtZero() {
+    CProgressWnd progress;
+    progress.Create(nullptr, QStringLiteral("Конвертирую..."));
+    progress.SetRange(0, 1, 1);
+    progress.SetText("last.mp");
+    progress.StepIt();
+    QCOMPARE(progress.widget()->windowTitle(), QStringLiteral("last.mp [100%]"));
+    progress.SetRange(0, 5, 1);
+    QCOMPARE(progress.widget()->windowTitle(), QStringLiteral("last.mp [0%]"));
+  }
+
+  void cancelFlagIsClearedOnlyByShow() {
+    QWidget owner;
+    owner.setEnabled(false);  // a disabled owner must not disable the Cancel button
+    CProgressWnd progress;
+    progress.Create(&owner, QStringLiteral("Конвертирую..."));
+    progress.Show();
+    QVERIFY(CancelButton(progress)->isEnabled());
+    QTest::mouseClick(CancelButton(progress), Qt::LeftButton);
+    QVERIFY(progress.IsCancelled());
+    QVERIFY(progress.widget()->isVisible());  // the job decides when to hide it
+    progress.Hide();
+    QVERIFY(progress.IsCancelled());
+    progress.Show();
+    QVERIFY(!progress.IsCancelled());
+    QTest::mouseClick(CancelButton(progress), Qt::LeftButton);
+    progress.Show();  // already visible: only the flag is cleared
+    QVERIFY(!progress.IsCancelled());
+    QVERIFY(progress.widget()->windowHandle()->transientParent() == owner.windowHandle());
+  }
+
+  void callsFromAJobThreadArriveInOrder() {
+    CProgressWnd progress;
+    progress.Create(nullptr, QStringLiteral("Конвертирую..."));
+    QStringList captions;
+    connect(progress.widget(), &QWidget::windowTitleChanged, this,
+            [&](const QString& title) { captions << title; });
+    std::atomic<bool> sawCancel{false};
+    std::thread job([&] {
+      progress.SetRange(0, 3, 1);
+      progress.Show();
+      for (const char* name : {"a.mp", "b.mp", "c.mp"}) {
+        progress.SetText(name);
+        progress.StepIt();
+      }
+      // The Cancel pressed on the GUI thread while the job runs is seen here.
+      while (!progress.IsCancelled()) std::this_thread::yield();
+      sawCancel = true;
+      progress.Hide();
+    });
+    QTRY_VERIFY(progress.widget()->isVisible());
+    QTest::mouseClick(CancelButton(progress), Qt::LeftButton);
+    QTRY_VERIFY(sawCancel.load());
+    job.join();
+    QTRY_VERIFY(!progress.widget()->isVisible());
+    QCOMPARE(captions, (QStringList{"a.mp [0%]", "a.mp [33%]", "b.mp [33%]", "b.mp [66%]",
+                                    "c.mp [66%]", "c.mp [100%]"}));
+    QCOMPARE(Bar(progress)->value(), 3);
+  }
+};
+
+POMVELT_GUI_TEST(ProgressWndTest)
+#include "test_progress_wnd.moc"
