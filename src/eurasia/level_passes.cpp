@@ -76,6 +76,7 @@ bool RemoveLevels(const std::string& path, JobHost& host) {
   const std::string level1 = LevelDeletedPath(path, 1);
   RewriteRequest last = Request(level1, MakeOutputPath(path, "_shifted.mp"), true);
   last.replacePath = path;
+  last.replaceIdentity = IdentityOf(path);
   const bool ok = RewriteFile(Request(path, level0, false), host, DeleteLevel(0)) &&
                   RewriteFile(Request(level0, level1, false), host, DeleteLevel(1)) &&
                   RewriteFile(last, host, Shift(path));

@@ -16,6 +16,9 @@ std::string WriteErrorMessage(const std::string& path) {
 std::string ReplaceErrorMessage(const std::string& path) {
   return "Не могу заменить файл " + path;
 }
+std::string ChangedMeanwhileMessage(const std::string& path) {
+  return ReplaceErrorMessage(path) + ": он изменился во время обработки";
+}
 std::string CannotOpenNamedForReading(const std::string& path) {
   return "Не могу открыть файл " + path + " для чтения";
 }
@@ -39,6 +42,7 @@ bool RewriteFile(const RewriteRequest& request, JobHost& host, const LineTransfo
     host.MessageBox(request.cannotOpenInputMessage);
     return false;
   }
+  const FileIdentity inputIdentity = input.Identity();
   // Creating the output empties it; it must never be the input itself.
   OutputFile output;
   if (SameFile(request.inputPath, request.outputPath) || !output.Create(request.outputPath)) {
@@ -71,6 +75,13 @@ bool RewriteFile(const RewriteRequest& request, JobHost& host, const LineTransfo
   }
   const std::string& target =
       request.replacePath.empty() ? request.inputPath : request.replacePath;
+  // A map that was replaced, rewritten or deleted while we read it is someone else's newer
+  // version: it is kept, and our result is dropped.
+  if (request.inPlace && IdentityOf(target) != request.replaceIdentity.value_or(inputIdentity)) {
+    RemoveFileQuietly(request.outputPath);
+    host.MessageBox(ChangedMeanwhileMessage(target));
+    return false;
+  }
   if (request.inPlace && !ReplaceInputFile(target, request.outputPath)) {
     RemoveFileQuietly(request.outputPath);
     host.MessageBox(ReplaceErrorMessage(target));

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "jobs/job_host.h"
+#include "text/file_io.h"
 #include "text/line_io.h"
 
 namespace pomvelt {
@@ -18,6 +19,8 @@ inline constexpr const char* kCannotOpenForOutput = "Не могу открыт�
 std::string ReadErrorMessage(const std::string& path);  // "Ошибка чтения файла " + path
 std::string WriteErrorMessage(const std::string& path);  // "Ошибка записи файла " + path
 std::string ReplaceErrorMessage(const std::string& path);  // "Не могу заменить файл " + path
+// "Не могу заменить файл " + path + ": он изменился во время обработки"
+std::string ChangedMeanwhileMessage(const std::string& path);
 // "Не могу открыть файл " + path + " для чтения"
 std::string CannotOpenNamedForReading(const std::string& path);
 
@@ -33,6 +36,8 @@ struct RewriteRequest {
   // With inPlace: the path the finished output replaces when it is not the input itself (the
   // last step of a chain of passes over temporary files replaces the original map).
   std::string replacePath;
+  // The identity the replaced file must still have; by default the input's, as opened.
+  std::optional<FileIdentity> replaceIdentity;
 };
 
 // Runs the transform from the input to the output. True when the output (or, in place, the

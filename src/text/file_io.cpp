@@ -35,10 +35,11 @@ int SysSync(int fd) {
 int SysClose(int fd) {
   return ::_close(fd);
 }
-bool IsRegular(int fd) {
-  struct _stat64 st {};
-  return ::_fstat64(fd, &st) == 0 && (st.st_mode & _S_IFREG) != 0;
-}
+using StatBuf = struct _stat64;
+int SysFstat(int fd, StatBuf* st) { return ::_fstat64(fd, st); }
+int SysStat(const std::string& p, StatBuf* st) { return ::_stat64(p.c_str(), st); }
+bool IsRegularMode(unsigned mode) { return (mode & _S_IFREG) != 0; }
+long long MtimeNs(const StatBuf& st) { return static_cast<long long>(st.st_mtime) * 1000000000; }
 #else
 int SysOpenRead(const std::string& p) {
   return ::open(p.c_str(), O_RDONLY | O_CLOEXEC);
@@ -58,13 +59,31 @@ int SysSync(int fd) {
 int SysClose(int fd) {
   return ::close(fd);
 }
-bool IsRegular(int fd) {
-  struct stat st {};
-  return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+using StatBuf = struct stat;
+int SysFstat(int fd, StatBuf* st) { return ::fstat(fd, st); }
+int SysStat(const std::string& p, StatBuf* st) { return ::stat(p.c_str(), st); }
+bool IsRegularMode(unsigned mode) { return S_ISREG(mode); }
+long long MtimeNs(const StatBuf& st) {
+  return static_cast<long long>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
 }
 #endif
 
+FileIdentity IdentityFrom(const StatBuf& st) {
+  FileIdentity id;
+  id.device = static_cast<unsigned long long>(st.st_dev);
+  id.inode = static_cast<unsigned long long>(st.st_ino);
+  id.size = static_cast<long long>(st.st_size);
+  id.mtimeNanoseconds = MtimeNs(st);
+  return id;
+}
+
 }  // namespace
+
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+  StatBuf st{};
+  if (SysStat(path, &st) != 0) return std::nullopt;
+  return IdentityFrom(st);
+}
 
 InputFile::~InputFile() {
   Close();
@@ -77,11 +96,13 @@ bool InputFile::Open(const std::string& path) {
     error_ = errno;
     return false;
   }
-  if (!IsRegular(fd_)) {  // a folder or a device is not a map
-    Close();
+  StatBuf st{};
+  if (SysFstat(fd_, &st) != 0 || !IsRegularMode(static_cast<unsigned>(st.st_mode))) {
+    Close();  // a folder or a device is not a map
     error_ = EISDIR;
     return false;
   }
+  identity_ = IdentityFrom(st);
   return true;
 }
 
@@ -151,9 +172,15 @@ bool OutputFile::Close() {
   return true;
 }
 
-bool ReplaceFileAtomically(const std::string& source, const std::string& target) {
+bool ReplaceFileAtomically(const std::string& source, const std::string& linkOrTarget) {
   namespace fs = std::filesystem;
   std::error_code ec;
+  std::string target = linkOrTarget;
+  if (fs::is_symlink(fs::symlink_status(linkOrTarget, ec))) {
+    const fs::path resolved = fs::canonical(linkOrTarget, ec);
+    if (ec) return false;
+    target = resolved.string();
+  }
   const fs::file_status st = fs::status(target, ec);
   if (!ec && fs::exists(st)) {
     fs::permissions(source, st.permissions(), fs::perm_options::replace, ec);

@@ -2,11 +2,25 @@
 // calls the operating system's file functions.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "text/line_io.h"
 
 namespace pomvelt {
+
+// What tells one version of a file from another: a file replaced or rewritten while a command
+// worked on it has another identity.
+struct FileIdentity {
+  unsigned long long device = 0;
+  unsigned long long inode = 0;
+  long long size = 0;
+  long long mtimeNanoseconds = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+// The identity of the file a path names (through symbolic links), or nullopt when none.
+std::optional<FileIdentity> IdentityOf(const std::string& path);
 
 class InputFile : public ByteSource {
  public:
@@ -20,10 +34,13 @@ class InputFile : public ByteSource {
   std::ptrdiff_t Read(char* buf, std::size_t n) override;
   void Close();
   int Error() const { return error_; }
+  // The identity of the open file, as it was when opened.
+  const FileIdentity& Identity() const { return identity_; }
 
  private:
   int fd_ = -1;
   int error_ = 0;
+  FileIdentity identity_;
 };
 
 class OutputFile : public ByteSink {
@@ -49,7 +66,8 @@ class OutputFile : public ByteSink {
 
 // Replaces `target` by `source` with one rename, so that `target` holds either its old bytes
 // or all of the new ones at every instant. The target's permission bits are given to the
-// source first. False (and nothing changed) when the rename fails.
+// source first. A target that is a symbolic link has the file it points to replaced, not the
+// link. False (and nothing changed) when the rename fails.
 bool ReplaceFileAtomically(const std::string& source, const std::string& target);
 
 // Removes a file, ignoring any error (used to clear away a partial output).
