@@ -157,3 +157,41 @@ TEST(Faults, KilledRunsNeverLeaveAPartialMap) {
 
 }  // namespace
 }  // namespace pomvelt
+
+namespace pomvelt {
+namespace {
+
+// One line of 100 MiB through every in-place command: it comes out whole, and the program's
+// memory stays within a small multiple of that line.
+TEST(Faults, AHundredMebibyteLine) {
+  TempDir dir;
+  const std::string map = dir.File("line.mp");
+  const std::string line = "Label=" + std::string(100 << 20, 'a');
+  test::WriteBytes(map, line);
+  for (const std::vector<std::string>& command : std::vector<std::vector<std::string>>{
+           {"delete-elements"},
+           {"replace-type"},
+           {"delete-layer"},
+           {"search-replace"},
+           {"eurasia", "--remove-levels"},
+           {"eurasia", "--fill-levels"},
+       }) {
+    SCOPED_TRACE(command[0]);
+    test::WriteBytes(map, line);
+    // Measured by time(1): a child spawned from this big test process would be charged with
+    // the test's own memory.
+    const std::string rss = dir.File("rss.txt");
+    std::vector<std::string> args = {"/usr/bin/time", "-f", "%M", "-o", rss, POMVELT_CLI_PATH};
+    args.insert(args.end(), command.begin(), command.end());
+    args.push_back(map);
+    int status = 0;
+    waitpid(Spawn(args), &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    const std::string after = test::ReadBytes(map);
+    EXPECT_TRUE(after == line || after == line + "\r\n");
+    EXPECT_LT(std::stol(test::ReadBytes(rss)), 3 * 100 * 1024 + 16 * 1024);  // KiB
+  }
+}
+
+}  // namespace
+}  // namespace pomvelt
