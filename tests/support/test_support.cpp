@@ -1,6 +1,7 @@
 #include "support/test_support.h"
 
 #include <atomic>
+#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -106,5 +107,39 @@ std::string DataMap(const std::string& name) {
   const std::filesystem::path p = dir / name;
   return std::filesystem::exists(p) ? p.string() : std::string();
 }
+
+ScopedEnv::ScopedEnv(std::string name, const std::optional<std::string>& value)
+    : name_(std::move(name)) {
+  if (const char* old = std::getenv(name_.c_str())) old_ = old;
+  if (value) {
+    ::setenv(name_.c_str(), value->c_str(), 1);
+  } else {
+    ::unsetenv(name_.c_str());
+  }
+}
+
+ScopedEnv::~ScopedEnv() {
+  if (old_) {
+    ::setenv(name_.c_str(), old_->c_str(), 1);
+  } else {
+    ::unsetenv(name_.c_str());
+  }
+}
+
+void WriteShellProgram(const std::string& path, const std::string& body) {
+  WriteBytes(path, "#!/bin/sh\n" + body);
+  std::filesystem::permissions(path, std::filesystem::perms::owner_all |
+                                         std::filesystem::perms::group_read |
+                                         std::filesystem::perms::group_exec);
+}
+
+namespace {
+std::string PrefixedPath(const std::string& folder) {
+  const char* old = std::getenv("PATH");
+  return folder + (old != nullptr && *old != '\0' ? ":" + std::string(old) : std::string());
+}
+}  // namespace
+
+PathPrefix::PathPrefix(const std::string& folder) : env_("PATH", PrefixedPath(folder)) {}
 
 }  // namespace pomvelt::test

@@ -77,4 +77,29 @@ std::string RunTransform(std::string_view input,
 // The path of a real map in the shared data folder, or "" when that folder is absent.
 std::string DataMap(const std::string& name);
 
+// Sets an environment variable (nullopt: removes it) for the life of the object.
+class ScopedEnv {
+ public:
+  ScopedEnv(std::string name, const std::optional<std::string>& value);
+  ~ScopedEnv();
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  std::string name_;
+  std::optional<std::string> old_;
+};
+
+// Writes a fake outside program: "#!/bin/sh", a line end, the body; executable.
+void WriteShellProgram(const std::string& path, const std::string& body);
+
+// Puts a folder first on PATH for the life of the object.
+class PathPrefix {
+ public:
+  explicit PathPrefix(const std::string& folder);
+
+ private:
+  ScopedEnv env_;
+};
+
 }  // namespace pomvelt::test
