@@ -1,7 +1,7 @@
 # make test: install what is missing, build, run every test (also under the sanitizers).
 # make run:  install what is missing, build, start the desktop program.
 # make screenshots: pictures of the desktop program for docs/, taken under Xvfb.
-PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev qt6-base-dev ccache xvfb xauth time
+PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev qt6-base-dev ccache xvfb xauth time mkgmap
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: all deps configure build test test-asan fuzz run screenshots bench clean format

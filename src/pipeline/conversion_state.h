@@ -1,7 +1,10 @@
-// What the conversion job keeps between its stages besides the dialog's options.
+// What the conversion job keeps besides the dialog's options; the desktop program's main
+// dialog owns one for the life of the dialog.
 #pragma once
 
 #include <string>
+
+#include "eurasia/map_list_file.h"
 
 namespace pomvelt {
 
@@ -11,6 +14,8 @@ struct ConversionState {
   std::string compiler;
   // Set when the compiler could not be started; the job stops before its next file.
   int m_bCompilerMissing = 0;
+  // The names list "names.txt", filled by the translations.
+  CMapListFile m_listFile;
 };
 
 }  // namespace pomvelt

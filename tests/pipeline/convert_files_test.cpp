@@ -1,0 +1,352 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "jobs/file_rewrite.h"
+#include "pipeline/convert_files.h"
+#include "pipeline/convert_script.h"
+#include "pipeline/process_runner.h"
+#include "support/test_support.h"
+#include "text/cp1251.h"
+
+namespace pomvelt {
+namespace {
+
+using test::CrLf;
+using test::Exists;
+using test::PathPrefix;
+using test::RecordingHost;
+using test::ScopedEnv;
+using test::TempDir;
+using test::WriteShellProgram;
+
+const std::string kMap = CrLf({"[IMG ID]", "Name=Moskva", "CodePage=1252", "[END-IMG ID]",
+                               "[POLYLINE]", "Type=0x1", "Label=ULITSA", "[END]"});
+
+// The outside programs of a conversion, in a folder first on PATH. The compiler logs
+// "argument count|arguments|" per run, then exits with the status in "status" when that file
+// exists; otherwise it turns "x.img" into the map "x.mp" and "x.mp" into "x.img". The script
+// host logs the same way and turns every ".img" of the script's folder into an ".mp".
+class FakePrograms {
+ public:
+  FakePrograms() : path_(bin_.path().string()), env_(kCompilerEnvironmentVariable, std::nullopt) {
+    test::WriteBytes(bin_.File("map"), kMap);
+    const std::string logArgs =
+        "printf '%s|' \"$#\" \"$@\" >> '" + log() + "'\necho >> '" + log() + "'\n";
+    WriteShellProgram(bin_.File("cgpsmapper"),
+                      logArgs + "[ -f '" + bin_.File("status") + "' ] && exit $(cat '" +
+                          bin_.File("status") + "')\ncase \"$1\" in\n  *.img) cp '" +
+                          bin_.File("map") + "' \"${1%.*}.mp\" ;;\n  *.mp) echo compiled > " +
+                          "\"${1%.*}.img\" ;;\nesac\n");
+    WriteShellProgram(bin_.File(kScriptHostProgram),
+                      logArgs + "cp \"$1\" '" + bin_.File("seen.vbs") +
+                          "'\nfor f in \"${1%/*}\"/*.img; " + "do cp '" + bin_.File("map") +
+                          "' \"${f%.*}.mp\"; done\n");
+  }
+  std::string log() const { return bin_.File("log"); }
+  std::string Runs() const { return test::ReadBytes(log()); }
+  std::string SeenScript() const { return test::ReadBytes(bin_.File("seen.vbs")); }
+  void CompilerExitsWith(int status) {
+    test::WriteBytes(bin_.File("status"), std::to_string(status));
+  }
+
+ private:
+  TempDir bin_;
+  PathPrefix path_;
+  ScopedEnv env_;
+};
+
+std::vector<std::string> Progress(const std::string& range, const std::vector<std::string>& names,
+                                  int stepsEach) {
+  std::vector<std::string> calls = {"SetRange " + range, "Show"};
+  for (const std::string& n : names) {
+    calls.push_back("SetText " + n);
+    calls.insert(calls.end(), static_cast<std::size_t>(stepsEach), "StepIt");
+  }
+  calls.push_back("Hide");
+  return calls;
+}
+
+TEST(ConvertFiles, AsksForCompiledMapsOnlyWhenDecompiling) {
+  MainOptions options;
+  for (int decompile : {0, 1}) {
+    options.m_bDecompile = decompile;
+    const JobFileDialogParams p = ConvertDialogParams(options);
+    EXPECT_FALSE(p.defaultExtension);
+    EXPECT_EQ(p.flags, 0x300u);
+    EXPECT_EQ(p.title, "Выбрать все - Ctr+A");
+    EXPECT_EQ(p.initialFileName, decompile ? "*.img" : "*.mp");
+    EXPECT_EQ(p.filter, decompile ? "файлы(*.img)|*.img|Все файлы (*.*)|*.*|"
+                                  : "файлы(*.mp)|*.mp|файлы(*.txt)|*.txt|Все файлы (*.*)|*.*|");
+  }
+}
+
+TEST(ConvertFiles, DecompileTranslateCompileWithBlanksInThePath) {
+  FakePrograms programs;
+  TempDir dir;
+  const std::string folder = dir.File("my maps") + "/";
+  std::filesystem::create_directories(folder);
+  test::WriteBytes(folder + "a b.img", "compiled");
+  RecordingHost host;
+  host.files = {{folder + "a b.img"}};
+  MainOptions options;
+  options.m_bDecompile = 1;
+  options.m_nTranslit = 0;
+  options.m_bCompile = 1;
+  options.m_bConvertInPlace = 0;
+  ConversionState state;
+
+  const BatchResult result = ConvertFiles(options, state, host);
+  EXPECT_EQ(programs.Runs(), "1|" + folder + "a b.img|\n1|" + folder + "a b_rus.mp|\n");
+  EXPECT_TRUE(Exists(folder + "a b_rus.img"));
+  EXPECT_EQ(test::ReadBytes(folder + "a b.mp"), kMap);  // the decompiled map stays as it was
+  EXPECT_NE(test::ReadBytes(folder + "a b_rus.mp").find("Label="), std::string::npos);
+  EXPECT_EQ(host.calls, Progress("0 3 1", {"a b.img"}, 3));
+  EXPECT_EQ(host.messages, std::vector<std::string>{"Готово"});
+  EXPECT_EQ(result.filesFailed, 0);
+  EXPECT_FALSE(Exists(folder + "names.txt"));
+}
+
+TEST(ConvertFiles, CompileOnlyRunsOnEachFileAsChosen) {
+  FakePrograms programs;
+  TempDir dir;
+  test::WriteBytes(dir.File("a.mp"), kMap);
+  test::WriteBytes(dir.File("b.txt"), kMap);
+  RecordingHost host;
+  host.files = {{dir.File("a.mp"), dir.File("b.txt")}};
+  MainOptions options;
+  options.m_bCompile = 1;
+  options.m_bLowerCase = 1;  // acts only through a translation
+  ConversionState state;
+
+  ConvertFiles(options, state, host);
+  EXPECT_EQ(programs.Runs(), "1|" + dir.File("a.mp") + "|\n1|" + dir.File("b.txt") + "|\n");
+  EXPECT_EQ(test::ReadBytes(dir.File("a.mp")), kMap);
+  EXPECT_EQ(host.calls, Progress("0 2 1", {"a.mp", "b.txt"}, 1));
+  EXPECT_EQ(host.messages, std::vector<std::string>{"Готово"});
+}
+
+TEST(ConvertFiles, TheFolderScriptRunsOnceBeforeTheFiles) {
+  FakePrograms programs;
+  TempDir dir;
+  for (const char* name : {"a.img", "b.img"}) test::WriteBytes(dir.File(name), "compiled");
+  RecordingHost host;
+  host.files = {{dir.File("a.img"), dir.File("b.img")}};
+  MainOptions options;
+  options.m_bDecompile = 1;
+  options.m_nDecompiler = 1;
+  options.m_nTranslit = 1;
+  options.m_bConvertInPlace = 0;
+  ConversionState state;
+
+  ConvertFiles(options, state, host);
+  EXPECT_EQ(programs.Runs(), "1|" + dir.File("ConvertToMp.vbs") + "|\n");
+  EXPECT_EQ(programs.SeenScript(), ConvertScriptText());
+  EXPECT_FALSE(Exists(dir.File("ConvertToMp.vbs")));
+  EXPECT_TRUE(Exists(dir.File("a_translit.mp")));
+  EXPECT_TRUE(Exists(dir.File("b_translit.mp")));
+  // The decompile share of the range is never stepped on this route.
+  EXPECT_EQ(host.calls, Progress("0 4 1", {"a.img", "b.img"}, 1));
+  EXPECT_EQ(host.messages, std::vector<std::string>{"Готово"});
+}
+
+TEST(ConvertFiles, AMissingCompilerStopsTheJobBeforeTheNextFile) {
+  TempDir bin, dir;
+  ScopedEnv path("PATH", bin.path().string());
+  ScopedEnv env(kCompilerEnvironmentVariable, std::nullopt);
+  for (const char* name : {"a.mp", "b.mp"}) test::WriteBytes(dir.File(name), kMap);
+  MainOptions options;
+  options.m_nTranslit = 0;
+  options.m_bCompile = 1;
+  options.m_bConvertInPlace = 0;
+
+  struct Case {
+    std::vector<std::string> files;
+    std::string message;
+  };
+  for (const Case& c : std::vector<Case>{
+           {{dir.File("a.mp"), dir.File("b.mp")}, "Отсутствует файл cgpsmapper.exe"},
+           {{dir.File("b.mp")}, "Готово"},  // no next file to stop before
+       }) {
+    RecordingHost host;
+    host.files = c.files;
+    ConversionState state;
+    state.m_bCompilerMissing = 1;  // left over from an earlier job: cleared at the start
+    const BatchResult result = ConvertFiles(options, state, host);
+    EXPECT_EQ(host.messages, std::vector<std::string>{c.message});
+    EXPECT_EQ(result.filesDone, 1);
+    EXPECT_EQ(result.filesFailed, 1);
+    EXPECT_EQ(result.stopped, c.files.size() == 2);
+  }
+  EXPECT_TRUE(Exists(dir.File("a_rus.mp")));
+  EXPECT_TRUE(Exists(dir.File("b_rus.mp")));
+}
+
+TEST(ConvertFiles, CancelFinishesTheFileAndStillWritesTheNamesList) {
+  FakePrograms programs;
+  TempDir dir;
+  for (const char* name : {"a.mp", "b.mp", "c.mp"}) test::WriteBytes(dir.File(name), kMap);
+  RecordingHost host;
+  host.files = {{dir.File("a.mp"), dir.File("b.mp"), dir.File("c.mp")}};
+  host.onFile = [&](int) { host.cancelled = true; };
+  MainOptions options;
+  options.m_nTranslit = 0;
+  options.m_bCompile = 1;
+  options.m_bMakeFileList = 1;
+  options.m_bConvertInPlace = 0;
+  ConversionState state;
+
+  const BatchResult result = ConvertFiles(options, state, host);
+  EXPECT_TRUE(result.cancelled);
+  EXPECT_EQ(host.messages, std::vector<std::string>{"Прервано"});
+  EXPECT_EQ(programs.Runs(), "1|" + dir.File("a_rus.mp") + "|\n");
+  EXPECT_FALSE(Exists(dir.File("b_rus.mp")));
+  EXPECT_EQ(test::ReadBytes(dir.File("names.txt")),
+            CrLf({"Имя карты:  Имя файла:"_cp, "", "  Moskva  a.mp"}));
+  EXPECT_FALSE(state.m_listFile.IsOpen());
+}
+
+// Cancels once a file appears: the fake script host makes it while it runs.
+class CancelOnMarker : public RecordingHost {
+ public:
+  std::string marker;
+  bool IsCancelled() const override { return Exists(marker); }
+};
+
+TEST(ConvertFiles, CancelDuringTheFolderScriptStopsBeforeTheFirstFile) {
+  FakePrograms programs;
+  TempDir dir;
+  test::WriteBytes(dir.File("a.img"), "compiled");
+  CancelOnMarker host;
+  host.marker = dir.File("a.mp");
+  host.files = {{dir.File("a.img")}};
+  MainOptions options;
+  options.m_bDecompile = 1;
+  options.m_nDecompiler = 1;
+  options.m_nTranslit = 0;
+  options.m_bCompile = 1;
+  ConversionState state;
+
+  ConvertFiles(options, state, host);
+  EXPECT_EQ(host.messages, std::vector<std::string>{"Прервано"});
+  EXPECT_EQ(programs.Runs(), "1|" + dir.File("ConvertToMp.vbs") + "|\n");
+  EXPECT_EQ(test::ReadBytes(dir.File("a.mp")), kMap);  // not translated in place
+  EXPECT_EQ(host.calls, (std::vector<std::string>{"SetRange 0 3 1", "Show", "Hide"}));
+}
+
+TEST(ConvertFiles, AFailedDecompileLeavesTheTranslationToReportIt) {
+  FakePrograms programs;
+  programs.CompilerExitsWith(1);
+  TempDir dir;
+  for (const char* name : {"a.img", "b.img"}) test::WriteBytes(dir.File(name), "compiled");
+  RecordingHost host;
+  host.files = {{dir.File("a.img"), dir.File("b.img")}};
+  MainOptions options;
+  options.m_bDecompile = 1;
+  options.m_nTranslit = 0;
+  options.m_bCompile = 1;
+  ConversionState state;
+
+  const BatchResult result = ConvertFiles(options, state, host);
+  // No compile of a map that was never made; one step each, for the decompile run.
+  EXPECT_EQ(programs.Runs(), "1|" + dir.File("a.img") + "|\n1|" + dir.File("b.img") + "|\n");
+  EXPECT_EQ(host.messages,
+            (std::vector<std::string>{CannotOpenNamedForReading(dir.File("a.mp")),
+                                      CannotOpenNamedForReading(dir.File("b.mp")), "Готово"}));
+  EXPECT_EQ(host.calls, Progress("0 6 1", {"a.img", "b.img"}, 1));
+  EXPECT_EQ(result.filesFailed, 2);
+}
+
+TEST(ConvertFiles, InPlaceCompileDeletesTheSourceOnlyWhenTheCompileSucceeded) {
+  for (int status : {0, 1}) {
+    FakePrograms programs;
+    if (status != 0) programs.CompilerExitsWith(status);
+    TempDir dir;
+    test::WriteBytes(dir.File("a.mp"), kMap);
+    RecordingHost host;
+    host.files = {{dir.File("a.mp")}};
+    MainOptions options;
+    options.m_nTranslit = 0;
+    options.m_bCompile = 1;
+    options.m_bDeleteMpAfterCompile = 1;
+    ConversionState state;
+
+    const BatchResult result = ConvertFiles(options, state, host);
+    EXPECT_EQ(programs.Runs(), "1|" + dir.File("a.mp") + "|\n");
+    EXPECT_EQ(Exists(dir.File("a.mp")), status != 0);
+    EXPECT_EQ(Exists(dir.File("a.img")), status == 0);
+    EXPECT_EQ(result.filesFailed, status != 0 ? 1 : 0);
+    EXPECT_EQ(host.messages, std::vector<std::string>{"Готово"});
+  }
+}
+
+TEST(ConvertFiles, EveryStageOffOnlyWalksTheFiles) {
+  RecordingHost host;
+  host.files = {{"/nowhere/a.mp"}};
+  ConversionState state;
+  const BatchResult result = ConvertFiles(MainOptions{}, state, host);
+  EXPECT_EQ(host.calls, Progress("0 0 1", {"a.mp"}, 0));
+  EXPECT_EQ(host.messages, std::vector<std::string>{"Готово"});
+  EXPECT_EQ(result.filesFailed, 0);
+
+  RecordingHost cancelled;  // the file dialog left without OK: nothing at all
+  ConvertFiles(MainOptions{}, state, cancelled);
+  EXPECT_TRUE(cancelled.calls.empty());
+  EXPECT_TRUE(cancelled.messages.empty());
+}
+
+// The names list as the list format has it, from the maps' own "Name=" lines.
+std::string ExpectedNamesList(const std::vector<std::string>& maps) {
+  std::string list = CrLf({"Имя карты:  Имя файла:"_cp, ""});
+  for (const std::string& path : maps) {
+    const std::string bytes = test::ReadBytes(path);
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+      std::size_t end = bytes.find('\n', start);
+      if (end == std::string::npos) end = bytes.size();
+      std::string line = bytes.substr(start, end - start);
+      start = end + 1;
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (line.find("Name=") == std::string::npos) continue;
+      std::string squeezed;
+      for (std::size_t i = 0; i < line.size(); ++i) {
+        if (line[i] == ' ' && i + 1 < line.size() && line[i + 1] == ' ') {
+          ++i;
+          continue;
+        }
+        squeezed.push_back(line[i]);
+      }
+      list += "  " + squeezed.substr(squeezed.rfind('=') + 1) + "  " +
+              std::filesystem::path(path).filename().string() + "\r\n";
+    }
+  }
+  return list;
+}
+
+TEST(ConvertFiles, NamesListOfRealMaps) {
+  const std::vector<std::string> names = {"zkir_RussiaBkg.mp", "gpsve_MapaDePrueba.mp",
+                                          "mapsoft2_f11a.mp"};
+  TempDir dir;
+  std::vector<std::string> maps;
+  for (const std::string& name : names) {
+    const std::string source = test::DataMap(name);
+    if (source.empty()) GTEST_SKIP() << "the shared data folder with the real maps is absent";
+    std::filesystem::copy_file(source, dir.File(name));
+    maps.push_back(dir.File(name));
+  }
+  for (int direction : {0, 1}) {
+    RecordingHost host;
+    host.files = maps;
+    MainOptions options;
+    options.m_nTranslit = direction;
+    options.m_bMakeFileList = 1;
+    options.m_bConvertInPlace = 0;
+    ConversionState state;
+    ConvertFiles(options, state, host);
+    EXPECT_EQ(host.messages, std::vector<std::string>{"Готово"});
+    EXPECT_EQ(test::ReadBytes(dir.File("names.txt")), ExpectedNamesList(maps)) << direction;
+  }
+}
+
+}  // namespace
+}  // namespace pomvelt
