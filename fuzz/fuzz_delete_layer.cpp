@@ -8,6 +8,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                                 : DataLayerKeys(in.param);
   const std::string out = fuzz::Check(
       in.body, in.selector, [&](LineReader& r, LineWriter& w) { DeleteLayer(r, w, keys); });
-  if (out.size() > fuzz::Normalised(in.body).size()) std::abort();  // never adds a line
+  // A kept line can fill several slots of its element (label, city, direction, coordinates,
+  // end) and is then written once for each, but never more often.
+  if (out.size() > 5 * fuzz::Normalised(in.body).size()) std::abort();
   return 0;
 }
