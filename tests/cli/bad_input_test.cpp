@@ -39,6 +39,8 @@ const std::vector<std::vector<std::string>> kCommands = {
     {"search-replace", "--find", "a", "--replace", "aa"},
     {"eurasia", "--remove-levels"},
     {"eurasia", "--fill-levels"},
+    {"convert", "--translit", "to-russian", "--lower-case"},
+    {"convert", "--translit", "to-translit"},
 };
 
 struct BadInput {

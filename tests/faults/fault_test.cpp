@@ -120,6 +120,8 @@ TEST(Faults, KilledRunsNeverLeaveAPartialMap) {
       {"search-replace", "--find", "Type=0x1", "--replace", "Type=0x2"},
       {"eurasia", "--remove-levels"},
       {"eurasia", "--fill-levels"},
+      {"convert", "--translit", "to-russian"},
+      {"convert", "--translit", "to-translit", "--lower-case"},
   };
   std::mt19937 random(12345);
   for (const std::vector<std::string>& command : commands) {
@@ -175,6 +177,7 @@ TEST(Faults, AHundredMebibyteLine) {
            {"search-replace"},
            {"eurasia", "--remove-levels"},
            {"eurasia", "--fill-levels"},
+           {"convert", "--translit", "to-russian"},
        }) {
     SCOPED_TRACE(command[0]);
     test::WriteBytes(map, line);
