@@ -168,7 +168,7 @@ namespace {
 TEST(Faults, AHundredMebibyteLine) {
   TempDir dir;
   const std::string map = dir.File("line.mp");
-  const std::string line = "Label=" + std::string(100 << 20, 'a');
+  const std::string line = ";" + std::string(100 << 20, 'a');  // a comment: no command changes it
   test::WriteBytes(map, line);
   for (const std::vector<std::string>& command : std::vector<std::vector<std::string>>{
            {"delete-elements"},
