@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "eurasia/level_passes.h"
 #include "support/test_support.h"
+#include "text/strings.h"
 
 namespace pomvelt {
 namespace {
@@ -193,6 +195,94 @@ TEST(LevelRemoval, AMapWithoutHeaderEndIsLeftWhole) {
             std::vector<std::string>{"Не найден конец заголовка карты в файле " + map});
   for (const char* temp : {"e_0_layer_deleted.mp", "e_1_layer_deleted.mp", "e_shifted.mp"}) {
     EXPECT_FALSE(test::Exists(dir.File(temp))) << temp;
+  }
+}
+
+}  // namespace
+}  // namespace pomvelt
+
+namespace pomvelt {
+namespace {
+
+// The element sections of a map, found independently of the passes: from a line holding a
+// header marker to the next line holding an end marker.
+std::vector<std::vector<std::string>> Elements(const std::string& bytes) {
+  std::vector<std::vector<std::string>> elements;
+  std::vector<std::string>* open = nullptr;
+  std::size_t at = 0;
+  while (at < bytes.size()) {
+    std::size_t end = bytes.find('\n', at);
+    if (end == std::string::npos) end = bytes.size();
+    std::string line = bytes.substr(at, end - at);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    at = end + 1;
+    if (open == nullptr) {
+      for (const char* h : {"[POLYGON]", "[RGN80]", "[POLYLINE]", "[RGN40]", "[POI]", "[RGN10]"}) {
+        if (line.find(h) != std::string::npos) {
+          elements.emplace_back();
+          open = &elements.back();
+          break;
+        }
+      }
+      if (open != nullptr) open->push_back(line);
+      continue;
+    }
+    open->push_back(line);
+    if (open->size() > 2 && line.find("[END") != std::string::npos) open = nullptr;
+  }
+  return elements;
+}
+
+bool OnLowLevels(const std::vector<std::string>& element) {
+  for (std::size_t i = 2; i < element.size(); ++i) {
+    for (const char* key : {"Data0=", "Data1=", "Origin0=", "Origin1="}) {
+      if (element[i].find(key) != std::string::npos) return true;
+    }
+  }
+  return false;
+}
+
+TEST(LevelRemoval, RealMaps) {
+  for (const char* name : {"gpsve_ViaTipo0x0.mp", "mapsoft2_f11a.mp"}) {
+    const std::string source = test::DataMap(name);
+    if (source.empty()) GTEST_SKIP() << "shared data folder absent";
+    SCOPED_TRACE(name);
+    TempDir dir;
+    const std::string map = dir.File("m.mp");
+    const std::string before = test::ReadBytes(source);
+    test::WriteBytes(map, before);
+    RecordingHost host;
+    ASSERT_TRUE(RemoveLevels(map, host));
+    const std::string after = test::ReadBytes(map);
+
+    std::vector<std::vector<std::string>> kept;
+    for (const auto& e : Elements(before)) {
+      if (!OnLowLevels(e)) kept.push_back(e);
+    }
+    const auto written = Elements(after);
+    ASSERT_EQ(written.size(), kept.size());
+    for (std::size_t i = 0; i < kept.size(); ++i) {
+      EXPECT_EQ(written[i][0], kept[i][0]);  // the same elements, in the same order
+      // Its last coordinate line, renumbered down by two.
+      std::string last;
+      for (std::size_t k = 2; k < kept[i].size(); ++k) {
+        if (kept[i][k].find("Data") != std::string::npos ||
+            kept[i][k].find("Origin") != std::string::npos) {
+          last = kept[i][k];
+        }
+      }
+      for (int level = 2; level <= 5; ++level) {
+        for (const char* key : {"Data", "Origin"}) {
+          ReplaceAll(last, key + std::to_string(level), key + std::to_string(level - 2));
+        }
+      }
+      if (!last.empty()) {
+        EXPECT_NE(std::find(written[i].begin(), written[i].end(), last), written[i].end());
+      }
+    }
+    const std::string block = CrLf(Join({kLevelBlock, {"[END-IMG ID]"}}));
+    EXPECT_NE(after.find(block), std::string::npos);
+    EXPECT_EQ(after.find("Levels="), after.find(block));
   }
 }
 
