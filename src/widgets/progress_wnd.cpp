@@ -1,17 +1,23 @@
 #include "widgets/progress_wnd.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QThread>
 #include <QWidget>
+#include <QWindow>
 #include <algorithm>
 #include <climits>
 
 #include "widgets/window_owner.h"
 
 namespace {
+
+constexpr int kExposeWaitMs = 100;
 
 // Offers the user no way to close it: only the job hides it.
 class ProgressWindow : public QWidget {
@@ -68,6 +74,7 @@ bool CProgressWnd::Create(QWidget* owner, const QString& caption, bool smooth) {
 void CProgressWnd::Post(std::function<void()> change) {
   if (QThread::currentThread() == thread()) {
     change();
+    PaintNow();
   } else {
     QMetaObject::invokeMethod(this, std::move(change), Qt::QueuedConnection);
   }
@@ -137,11 +144,29 @@ void CProgressWnd::Apply(const PosChange& change) {
   if (change.caption) {
     Post([this, caption = *change.caption] { window_->setWindowTitle(caption); });
   }
-  Post([this, value = change.value] {
-    m_progressBar->setValue(value);
-    // A job on the GUI thread lets no paint event through until it ends.
-    if (QThread::currentThread() == thread() && window_->isVisible()) m_progressBar->repaint();
-  });
+  Post([this, value = change.value] { m_progressBar->setValue(value); });
+}
+
+void CProgressWnd::PaintNow() {
+  if (!window_->isVisible()) return;
+  // A job on the GUI thread gives the event loop no turn until it has ended, so the window
+  // is drawn here. Only what the window system needs for that is let through: input waits
+  // (it is delivered after the job), so no click can start a second job or change an option
+  // under the running one; timers wait too where the event loop can hold them back.
+  constexpr QEventLoop::ProcessEventsFlags kPaintOnly = QEventLoop::ExcludeUserInputEvents |
+                                                        QEventLoop::ExcludeSocketNotifiers |
+                                                        QEventLoop::X11ExcludeTimers;
+  QCoreApplication::processEvents(kPaintOnly);
+  // A window just shown can be drawn once the window system has mapped and exposed it, which
+  // takes a moment; waiting for that a little lets the first file's progress be seen.
+  const QWindow* handle = window_->windowHandle();
+  QElapsedTimer waited;
+  waited.start();
+  while (handle && !handle->isExposed() && waited.elapsed() < kExposeWaitMs) {
+    QThread::msleep(2);
+    QCoreApplication::processEvents(kPaintOnly);
+  }
+  window_->repaint();
 }
 
 void CProgressWnd::SetText(const std::string& text) {

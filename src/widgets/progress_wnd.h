@@ -3,7 +3,8 @@
 //
 // A job calls it from its own thread: each visible change is carried out on the GUI thread in
 // the order of the calls, and the cancel request is an atomic flag. Called on the GUI thread
-// (a job that runs there), the changes happen at once. Until Create has made the window,
+// (a job that runs there), the changes happen at once and the window is drawn before the call
+// returns, without handing the user's input to any window. Until Create has made the window,
 // every operation only keeps its numbers and shows nothing.
 #pragma once
 
@@ -57,6 +58,8 @@ class CProgressWnd : public QObject, public pomvelt::Progress {
   // Runs a visible change on the GUI thread: now when called there, otherwise queued behind
   // the changes asked for before.
   void Post(std::function<void()> change);
+  // Draws the visible window now: for a job on the GUI thread, whose event loop is not running.
+  void PaintNow();
   int PercentOf(int pos) const;
   // What a new position changes on the screen, worked out under the lock and applied after.
   struct PosChange {
