@@ -8,6 +8,10 @@ DialogJobRunner::DialogJobRunner(QWidget* dialog, CProgressWnd& progress)
     : dialog_(dialog), host_(dialog, progress) {}
 
 DialogJobRunner::~DialogJobRunner() {
+  Wait();
+}
+
+void DialogJobRunner::Wait() {
   if (thread_.joinable()) thread_.join();
 }
 

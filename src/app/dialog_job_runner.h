@@ -33,6 +33,8 @@ class DialogJobRunner : public QObject {
   bool StartThreadedJob(Job job);
   // Runs the job here, on the GUI thread, and returns when it has ended.
   void RunJobOnGuiThread(const Job& job);
+  // Returns once no job thread runs any more.
+  void Wait();
 
  signals:
   // After a job has returned and the dialog is enabled again.

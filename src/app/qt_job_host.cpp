@@ -17,6 +17,11 @@ void QtJobHost::SetMessageBox(MessageShower shower) {
   shower_ = std::move(shower);
 }
 
+void QtJobHost::CopyHooks(const QtJobHost& from) {
+  chooser_ = from.chooser_;
+  shower_ = from.shower_;
+}
+
 void QtJobHost::OnGuiThread(const std::function<void()>& call) {
   QObject* gui = owner_ ? static_cast<QObject*>(owner_.data()) : &progress_;
   if (QThread::currentThread() == gui->thread()) {

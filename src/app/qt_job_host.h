@@ -28,6 +28,9 @@ class QtJobHost : public pomvelt::JobHost {
   // function restores the real one. Both are always called on the GUI thread.
   void SetFileChooser(FileChooser chooser);
   void SetMessageBox(MessageShower shower);
+  // The chooser and message box of another host: a dialog opened from the one that owns it
+  // answers as its owner does.
+  void CopyHooks(const QtJobHost& from);
 
   std::optional<std::vector<std::string>> ChooseFiles(
       const pomvelt::JobFileDialogParams& params) override;
