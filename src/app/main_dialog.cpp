@@ -2,15 +2,18 @@
 
 #include <QAbstractButton>
 #include <QAction>
-#include <QButtonGroup>
 #include <QKeyEvent>
 #include <QLineEdit>
 
 #include "app/app_icon.h"
+#include "app/eurasia_dialog.h"
+#include "app/search_replace_dialog.h"
 #include "app/system_menu.h"
 #include "jobs/delete_elements.h"
-#include "text/cp1251.h"
+#include "jobs/delete_layer.h"
+#include "jobs/replace_type.h"
 #include "widgets/about_dialog.h"
+#include "widgets/dialog_data.h"
 #include "widgets/dialog_template.h"
 
 namespace {
@@ -99,11 +102,7 @@ constexpr int kTemplateHeight = 312;
 }  // namespace
 
 CMainDialog::CMainDialog(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                          Qt::MSWindowsFixedSizeDialogHint),
-      jobs_(this, m_progress),
-      template_(this, kTemplateWidth, kTemplateHeight, kTemplate) {
+    : JobDialog(parent), template_(this, kTemplateWidth, kTemplateHeight, kTemplate) {
   setWindowTitle(QStringLiteral("Pomvelt 1.49"));
   setWindowIcon(PomveltIcon());
   ConnectControls();
@@ -115,16 +114,15 @@ CMainDialog::CMainDialog(QWidget* parent)
   addAction(aboutAction_);
   if (!AppendAboutToSystemMenu(this)) setContextMenuPolicy(Qt::ActionsContextMenu);
 
-  m_progress.Create(this, QStringLiteral("Конвертирую..."), false);
-  m_progress.Hide();
-
   OnDecompileClicked();
   OnTranslitNone();
   OnCompileClicked();
   Control(kIdDecompile)->setFocus();
 }
 
-CMainDialog::~CMainDialog() = default;
+CMainDialog::~CMainDialog() {
+  WaitForJob();
+}
 
 void CMainDialog::ConnectControls() {
   const auto onClick = [this](int id, void (CMainDialog::*handler)()) {
@@ -135,85 +133,36 @@ void CMainDialog::ConnectControls() {
   onClick(kIdRussianToTranslit, &CMainDialog::OnTranslitOn);
   onClick(kIdDecompile, &CMainDialog::OnDecompileClicked);
   onClick(kIdCompile, &CMainDialog::OnCompileClicked);
+  onClick(kIdReplaceTypes, &CMainDialog::OnReplaceTypes);
   onClick(kIdDeleteElements, &CMainDialog::OnDeleteElements);
+  onClick(kIdDeleteLayer, &CMainDialog::OnDeleteLayer);
+  onClick(kIdSearchReplace, &CMainDialog::OnSearchReplace);
+  onClick(kIdEurasia, &CMainDialog::OnEurasia);
   onClick(kIdAbout, &CMainDialog::OnAbout);
   onClick(kIdExit, &QDialog::reject);
 }
 
-bool CMainDialog::DdxText(bool save, int id, std::string& member) {
-  auto* edit = static_cast<QLineEdit*>(Control(id));
-  if (!save) {
-    edit->setText(QString::fromStdString(pomvelt::Cp1251ToUtf8(member)));
-    return true;
-  }
-  std::optional<std::string> text = pomvelt::Utf8ToCp1251(edit->text().toStdString());
-  if (!text) return false;
-  member = std::move(*text);
-  return true;
-}
-
-void CMainDialog::DdxCheck(bool save, int id, int& member) {
-  auto* box = static_cast<QAbstractButton*>(Control(id));
-  if (save) {
-    member = box->isChecked() ? 1 : 0;
-  } else {
-    box->setChecked(member != 0);
-  }
-}
-
-void CMainDialog::DdxRadio(bool save, int firstId, int& member) {
-  QButtonGroup* group = template_.RadioGroup(firstId);
-  if (save) {
-    member = group->checkedId();  // -1 when none is selected
-    return;
-  }
-  if (QAbstractButton* button = group->button(member)) {
-    button->setChecked(true);
-    return;
-  }
-  // An exclusive group cannot be emptied button by button.
-  group->setExclusive(false);
-  for (QAbstractButton* button : group->buttons()) button->setChecked(false);
-  group->setExclusive(true);
-}
-
-bool CMainDialog::DoDataExchange(bool save, int* failedEdit) {
-  bool ok = true;
-  const auto text = [&](int id, std::string& member) {
-    if (!DdxText(save, id, member) && ok) {
-      ok = false;
-      *failedEdit = id;
-    }
-  };
+void CMainDialog::DoDataExchange(DataExchange& dx) {
+  const auto edit = [this](int id) { return static_cast<QLineEdit*>(Control(id)); };
+  const auto box = [this](int id) { return static_cast<QAbstractButton*>(Control(id)); };
+  const auto radio = [this](int firstId) { return template_.RadioGroup(firstId); };
   pomvelt::MainOptions& o = m_options;
-  DdxRadio(save, kIdReplaceInPolygons, o.m_nReplaceKind);
-  text(kIdReplaceFrom, o.m_strReplaceFrom);
-  text(kIdReplaceTo, o.m_strReplaceTo);
-  DdxCheck(save, kIdReplaceInPlace, o.m_bReplaceInPlace);
-  DdxCheck(save, kIdConvertInPlace, o.m_bConvertInPlace);
-  DdxCheck(save, kIdDeleteInPlace, o.m_bDeleteInPlace);
-  text(kIdDeleteType, o.m_strDeleteType);
-  DdxRadio(save, kIdDeletePolygons, o.m_nDeleteKind);
-  DdxCheck(save, kIdLowerCase, o.m_bLowerCase);
-  DdxCheck(save, kIdCompile, o.m_bCompile);
-  DdxCheck(save, kIdDecompile, o.m_bDecompile);
-  DdxRadio(save, kIdTranslitToRussian, o.m_nTranslit);
-  text(kIdLayer, o.m_strLayer);
-  DdxCheck(save, kIdDeleteMpAfterCompile, o.m_bDeleteMpAfterCompile);
-  DdxCheck(save, kIdMakeFileList, o.m_bMakeFileList);
-  DdxRadio(save, kIdDecompileCgpsmapper, o.m_nDecompiler);
-  return ok;
-}
-
-bool CMainDialog::UpdateData(bool save) {
-  int failedEdit = 0;
-  if (DoDataExchange(save, &failedEdit)) return true;
-  // The edits refuse such text as it is typed; it can only have been put there otherwise.
-  auto* edit = static_cast<QLineEdit*>(Control(failedEdit));
-  jobs_.host().MessageBox("Текст «" + edit->text().toStdString() +
-                          "» содержит знаки, которых нет в кодовой странице 1251");
-  edit->setFocus();
-  return false;
+  dx.Radio(radio(kIdReplaceInPolygons), o.m_nReplaceKind);
+  dx.Text(edit(kIdReplaceFrom), o.m_strReplaceFrom);
+  dx.Text(edit(kIdReplaceTo), o.m_strReplaceTo);
+  dx.Check(box(kIdReplaceInPlace), o.m_bReplaceInPlace);
+  dx.Check(box(kIdConvertInPlace), o.m_bConvertInPlace);
+  dx.Check(box(kIdDeleteInPlace), o.m_bDeleteInPlace);
+  dx.Text(edit(kIdDeleteType), o.m_strDeleteType);
+  dx.Radio(radio(kIdDeletePolygons), o.m_nDeleteKind);
+  dx.Check(box(kIdLowerCase), o.m_bLowerCase);
+  dx.Check(box(kIdCompile), o.m_bCompile);
+  dx.Check(box(kIdDecompile), o.m_bDecompile);
+  dx.Radio(radio(kIdTranslitToRussian), o.m_nTranslit);
+  dx.Text(edit(kIdLayer), o.m_strLayer);
+  dx.Check(box(kIdDeleteMpAfterCompile), o.m_bDeleteMpAfterCompile);
+  dx.Check(box(kIdMakeFileList), o.m_bMakeFileList);
+  dx.Radio(radio(kIdDecompileCgpsmapper), o.m_nDecompiler);
 }
 
 void CMainDialog::EnableControls(std::initializer_list<int> ids, bool enable) {
@@ -240,18 +189,30 @@ void CMainDialog::OnCompileClicked() {
   EnableControls({kIdDeleteMpAfterCompile}, m_options.m_bCompile == 1);
 }
 
-void CMainDialog::StartThreadedJob(DialogJobRunner::Job job) {
-  if (!UpdateData(true)) return;
-  jobs_.StartThreadedJob(std::move(job));
-}
-
-void CMainDialog::RunJobOnGuiThread(const DialogJobRunner::Job& job) {
-  if (!UpdateData(true)) return;
-  jobs_.RunJobOnGuiThread(job);
+void CMainDialog::OnReplaceTypes() {
+  StartThreadedJob([this](pomvelt::JobHost& host) { pomvelt::ReplaceTypeJob(m_options, host); });
 }
 
 void CMainDialog::OnDeleteElements() {
   StartThreadedJob([this](pomvelt::JobHost& host) { pomvelt::DeleteElementsJob(m_options, host); });
+}
+
+// The one command that runs inside its handler: the dialog stays enabled but takes no input
+// until the job has ended. The progress window paints itself after each change meanwhile.
+void CMainDialog::OnDeleteLayer() {
+  RunJobOnGuiThread([this](pomvelt::JobHost& host) { pomvelt::DeleteLayerJob(m_options, host); });
+}
+
+void CMainDialog::OnSearchReplace() {
+  CSearchReplaceDialog dialog(this);
+  dialog.jobs().host().CopyHooks(jobs().host());
+  dialog.exec();
+}
+
+void CMainDialog::OnEurasia() {
+  CEurasiaDialog dialog(this);
+  dialog.jobs().host().CopyHooks(jobs().host());
+  dialog.exec();
 }
 
 void CMainDialog::OnAbout() {
@@ -268,12 +229,6 @@ void CMainDialog::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QDialog::keyPressEvent(event);
-}
-
-void CMainDialog::done(int result) {
-  // The program cannot end under a running job: the job uses the dialog's members.
-  if (jobs_.IsRunning()) return;
-  QDialog::done(result);
 }
 
 #ifdef Q_OS_WIN

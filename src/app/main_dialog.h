@@ -2,17 +2,14 @@
 // that depend on other choices, and the buttons that start the commands.
 #pragma once
 
-#include <QDialog>
-#include <functional>
-
-#include "app/dialog_job_runner.h"
+#include "app/job_dialog.h"
+#include "eurasia/map_list_file.h"
 #include "jobs/main_options.h"
 #include "widgets/dialog_template.h"
-#include "widgets/progress_wnd.h"
 
 class QAction;
 
-class CMainDialog : public QDialog {
+class CMainDialog : public JobDialog {
   Q_OBJECT
 
  public:
@@ -55,32 +52,20 @@ class CMainDialog : public QDialog {
   pomvelt::MainOptions& options() { return m_options; }
   const pomvelt::MainOptions& options() const { return m_options; }
 
-  // Copies the members into the controls (save false) or the controls into the members (save
-  // true). False when an edit holds text that code page 1251 cannot hold; the user has then
-  // been told, that member keeps its value and the edit has the focus.
-  bool UpdateData(bool save);
-
   QWidget* Control(int id) const { return template_.Control(id); }
   // The dialog units the template was laid out in.
   const DialogUnits& units() const { return template_.units(); }
-  CProgressWnd& progress() { return m_progress; }
-  DialogJobRunner& jobs() { return jobs_; }
   QAction* aboutAction() const { return aboutAction_; }
 
  protected:
+  void DoDataExchange(DataExchange& dx) override;
   void keyPressEvent(QKeyEvent* event) override;
-  void done(int result) override;
 #ifdef Q_OS_WIN
   bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
 #endif
 
  private:
   void ConnectControls();
-  // Copies in one direction; false when a text could not be copied (its member unchanged).
-  bool DoDataExchange(bool save, int* failedEdit);
-  bool DdxText(bool save, int id, std::string& member);
-  void DdxCheck(bool save, int id, int& member);
-  void DdxRadio(bool save, int firstId, int& member);
   void EnableControls(std::initializer_list<int> ids, bool enable);
 
   // Enabling rules.
@@ -90,18 +75,15 @@ class CMainDialog : public QDialog {
   void OnCompileClicked();
 
   // Commands.
+  void OnReplaceTypes();
   void OnDeleteElements();
+  void OnDeleteLayer();
+  void OnSearchReplace();
+  void OnEurasia();
   void OnAbout();
 
-  // A command's job on a thread of its own, with the controls copied into the members first
-  // and the dialog disabled until the job returns.
-  void StartThreadedJob(DialogJobRunner::Job job);
-  // A command's job on the GUI thread, inside the button's handler.
-  void RunJobOnGuiThread(const DialogJobRunner::Job& job);
-
+  pomvelt::CMapListFile m_listFile;
   pomvelt::MainOptions m_options;
-  CProgressWnd m_progress;
-  DialogJobRunner jobs_;
   DialogTemplate template_;
   QAction* aboutAction_ = nullptr;
 };

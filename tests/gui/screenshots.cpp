@@ -1,5 +1,6 @@
 // Saves pictures of the desktop program for the documentation: the main dialog, the progress
-// window during an element deletion, and the About box. Run under a display (make
+// window during an element deletion, the search-and-replace and Eurasia dialogs, and the About
+// box. Run under a display (make
 // screenshots starts it under Xvfb); takes the folder to write into.
 #include <sys/stat.h>
 #include <QAbstractButton>
@@ -17,7 +18,9 @@
 #include <thread>
 
 #include "app/app_icon.h"
+#include "app/eurasia_dialog.h"
 #include "app/main_dialog.h"
+#include "app/search_replace_dialog.h"
 #include "widgets/about_dialog.h"
 #include "widgets/progress_wnd.h"
 
@@ -94,6 +97,17 @@ int main(int argc, char** argv) {
   });
   static_cast<QAbstractButton*>(dialog.Control(CMainDialog::kIdDeleteElements))->click();
   for (int i = 0; i < 250 && (dialog.jobs().IsRunning() || !taken); ++i) Wait(20);
+
+  const auto shoot = [&](QWidget& window, const char* name) {
+    window.show();
+    Wait(300);
+    Framed(&window).save(out + QLatin1Char('/') + QLatin1String(name));
+    window.hide();
+  };
+  CSearchReplaceDialog search(&dialog);
+  shoot(search, "search_replace_dialog.png");
+  CEurasiaDialog eurasia(&dialog);
+  shoot(eurasia, "eurasia_dialog.png");
 
   CAboutDialog about(&dialog);
   about.show();

@@ -13,6 +13,7 @@
 #include <stdexcept>
 
 #include "app/main_dialog.h"
+#include "gui/dialog_run.h"
 #include "gui/gui_test.h"
 #include "jobs/delete_elements.h"
 #include "support/test_support.h"
@@ -31,32 +32,7 @@ const std::string kMap = CrLf({"[IMG ID]", "Name=Test", "[END-IMG ID]", "[POLYGO
 const std::string kWithout4b = CrLf({"[IMG ID]", "Name=Test", "[END-IMG ID]", "[POLYGON]",
                                      "Type=0x2", "Data0=(5,5),(6,6),(7,5)", "[END]"});
 
-// The main dialog with a scripted chooser and recorded messages and progress captions.
-struct Run {
-  D dialog;
-  std::vector<std::string> files;
-  std::vector<pomvelt::JobFileDialogParams> asked;
-  std::vector<std::string> messages;
-  QStringList captions;
-  bool dialogsOnGuiThread = true;
-  QSignalSpy finished{&dialog.jobs(), &DialogJobRunner::jobFinished};
-
-  Run() {
-    dialog.jobs().host().SetFileChooser([this](const pomvelt::JobFileDialogParams& params) {
-      dialogsOnGuiThread &= QThread::currentThread() == qApp->thread();
-      asked.push_back(params);
-      return files.empty() ? std::nullopt : std::optional(files);
-    });
-    dialog.jobs().host().SetMessageBox([this](const std::string& text) {
-      dialogsOnGuiThread &= QThread::currentThread() == qApp->thread();
-      messages.push_back(text);
-    });
-    QObject::connect(dialog.progress().widget(), &QWidget::windowTitleChanged,
-                     [this](const QString& title) { captions << title; });
-  }
-
-  void Press(int id) { static_cast<QAbstractButton*>(dialog.Control(id))->click(); }
-};
+using Run = pomvelt::test::DialogRun<D>;
 
 QPushButton* CancelButton(D& dialog) {
   return dialog.progress().widget()->findChild<QPushButton*>(

@@ -429,9 +429,9 @@ class MainDialogTest : public QObject {
     QTest::newRow("Enter on a check box") << int{D::kIdDecompile} << int{Qt::Key_Return} << true;
     QTest::newRow("Enter in an edit") << int{D::kIdDeleteType} << int{Qt::Key_Enter} << true;
     QTest::newRow("Enter on Exit") << int{D::kIdExit} << int{Qt::Key_Return} << true;
-    // A focused push button takes Enter itself (this one has nothing to do yet).
+    // A focused push button takes Enter itself (here a job whose file choice is cancelled).
     QTest::newRow("Enter on a push button")
-        << int{D::kIdSearchReplace} << int{Qt::Key_Return} << false;
+        << int{D::kIdDeleteLayer} << int{Qt::Key_Return} << false;
   }
 
   void escapeAndEnterEndTheDialog() {
@@ -439,6 +439,9 @@ class MainDialogTest : public QObject {
     QFETCH(int, key);
     QFETCH(bool, ends);
     D dialog;
+    dialog.jobs().host().SetFileChooser([](const pomvelt::JobFileDialogParams&) {
+      return std::optional<std::vector<std::string>>();
+    });
     bool ended = true;
     QTimer::singleShot(0, [&] {
       dialog.activateWindow();
@@ -476,8 +479,7 @@ class MainDialogTest : public QObject {
   void buttonsOfLaterCommandsAreInPlace() {
     D dialog;
     dialog.show();
-    for (int id : {D::kIdConvert, D::kIdReplaceTypes, D::kIdDeleteLayer, D::kIdSearchReplace,
-                   D::kIdEurasia}) {
+    for (int id : {D::kIdConvert}) {
       Button(dialog, id)->click();
       QVERIFY(dialog.isEnabled());
       QVERIFY(!dialog.progress().widget()->isVisible());

@@ -1,0 +1,62 @@
+// A dialog driven as a user drives it, with its file chooser answered from a script and its
+// messages and progress captions recorded. Works for every dialog that runs jobs.
+#pragma once
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QSignalSpy>
+#include <QStringList>
+#include <QThread>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/dialog_job_runner.h"
+#include "app/qt_job_host.h"
+#include "jobs/job_host.h"
+#include "widgets/progress_wnd.h"
+
+namespace pomvelt::test {
+
+// Answers a host's chooser with `files` (a cancelled chooser while it is empty) and records
+// what the host was asked and told.
+struct HostScript {
+  std::vector<std::string> files;
+  std::vector<JobFileDialogParams> asked;
+  std::vector<std::string> messages;
+  bool dialogsOnGuiThread = true;
+
+  void Answer(QtJobHost& host) {
+    host.SetFileChooser([this](const JobFileDialogParams& params) {
+      dialogsOnGuiThread &= QThread::currentThread() == qApp->thread();
+      asked.push_back(params);
+      return files.empty() ? std::nullopt : std::optional(files);
+    });
+    host.SetMessageBox([this](const std::string& text) {
+      dialogsOnGuiThread &= QThread::currentThread() == qApp->thread();
+      messages.push_back(text);
+    });
+  }
+};
+
+// Every caption a progress window shows, in order.
+inline void RecordCaptions(CProgressWnd& progress, QStringList& captions) {
+  QObject::connect(progress.widget(), &QWidget::windowTitleChanged,
+                   [&captions](const QString& title) { captions << title; });
+}
+
+template <class Dialog>
+struct DialogRun : HostScript {
+  Dialog dialog;
+  QStringList captions;
+  QSignalSpy finished{&dialog.jobs(), &DialogJobRunner::jobFinished};
+
+  DialogRun() {
+    Answer(dialog.jobs().host());
+    RecordCaptions(dialog.progress(), captions);
+  }
+
+  void Press(int id) { static_cast<QAbstractButton*>(dialog.Control(id))->click(); }
+};
+
+}  // namespace pomvelt::test

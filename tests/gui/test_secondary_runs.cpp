@@ -1,0 +1,170 @@
+// The commands of the search-and-replace and Eurasia dialogs, run through their buttons with a
+// scripted chooser: a job thread, the dialog disabled meanwhile, the dialog's own progress
+// window; and the refusal of a text code page 1251 cannot hold before any file is touched.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+
+#include "app/eurasia_dialog.h"
+#include "app/main_dialog.h"
+#include "app/search_replace_dialog.h"
+#include "gui/dialog_run.h"
+#include "gui/gui_test.h"
+#include "support/test_support.h"
+#include "text/cp1251.h"
+
+using S = CSearchReplaceDialog;
+using E = CEurasiaDialog;
+using pomvelt::operator""_cp;
+using pomvelt::test::CrLf;
+using pomvelt::test::Exists;
+using pomvelt::test::ReadBytes;
+using pomvelt::test::TempDir;
+using pomvelt::test::WriteBytes;
+
+namespace {
+
+const std::string kLabels =
+    CrLf({"[POI]", "Type=0x2f00", "Label=~[0x4]Мост через Волгу"_cp, "Data0=(1,1)", "[END]"});
+
+const std::string kEurasiaMap = CrLf(
+    {"[IMG ID]", "Name=Volga", "Preprocess=F", "Levels=6", "Level0=24", "[END-IMG ID]", "[POLYGON]",
+     "Type=0x1", "Data0=(1,1)", "[END]", "[POLYGON]", "Type=0x2", "Data3=(2,2)", "[END]"});
+
+}  // namespace
+
+class SecondaryRunsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void searchAndReplaceOnAJobThread() {
+    TempDir dir;
+    pomvelt::test::DialogRun<S> run;
+    run.dialog.show();
+    WriteBytes(dir.File("a.mp"), kLabels);
+    WriteBytes(dir.File("b.mp"), kLabels);
+    run.files = {dir.File("a.mp"), dir.File("b.mp")};
+    // Cyrillic as typed: the map holds its code page 1251 bytes.
+    static_cast<QLineEdit*>(run.dialog.Control(S::kIdFind))->setText(QStringLiteral("Мост"));
+    static_cast<QLineEdit*>(run.dialog.Control(S::kIdReplace))->setText(QStringLiteral("Паром"));
+    run.Press(S::kIdChooseAndReplace);
+    QVERIFY(!run.dialog.isEnabled());
+    QVERIFY(run.finished.wait(10000));
+    QVERIFY(run.dialog.isEnabled());
+    QCOMPARE(run.messages, std::vector<std::string>{"Готово"});
+    QVERIFY(run.dialogsOnGuiThread);
+    QCOMPARE(run.asked.at(0).initialFileName.value_or(""), std::string("*.mp"));
+    QVERIFY(!run.asked.at(0).defaultExtension);
+    QCOMPARE(run.captions, (QStringList{"a.mp [0%]", "a.mp [50%]", "b.mp [50%]", "b.mp [100%]"}));
+    for (const char* stem : {"a", "b"}) {
+      QCOMPARE(ReadBytes(dir.File(std::string(stem) + ".mp")),
+               CrLf({"[POI]", "Type=0x2f00", "Label=~[0x4]Паром через Волгу"_cp, "Data0=(1,1)",
+                     "[END]"}));
+      QVERIFY(!Exists(dir.File(std::string(stem) + "_replaced.mp")));
+    }
+  }
+
+  void textsCodePage1251CannotHoldAreRefused_data() {
+    QTest::addColumn<int>("edit");
+    QTest::newRow("search text") << int{S::kIdFind};
+    QTest::newRow("replacement") << int{S::kIdReplace};
+  }
+
+  void textsCodePage1251CannotHoldAreRefused() {
+    QFETCH(int, edit);
+    TempDir dir;
+    pomvelt::test::DialogRun<S> run;
+    run.dialog.show();
+    WriteBytes(dir.File("a.mp"), kLabels);
+    run.files = {dir.File("a.mp")};
+    auto* field = static_cast<QLineEdit*>(run.dialog.Control(edit));
+    QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QStringLiteral("中"),
+                        Qt::NoModifier);  // refused as it is typed
+    QVERIFY(!field->text().contains(QStringLiteral("中")));
+    field->setText(QStringLiteral("Мост 中"));  // put there past the edit's check
+    run.Press(S::kIdChooseAndReplace);
+    QVERIFY(run.dialog.isEnabled());
+    QCOMPARE(run.finished.count(), 0);
+    QVERIFY(run.asked.empty());  // no file was even chosen
+    QCOMPARE(run.messages.size(), std::size_t{1});
+    QVERIFY(QString::fromStdString(run.messages[0]).contains(QStringLiteral("«Мост 中»")));
+    QCOMPARE(run.dialog.focusWidget(), field);
+    QCOMPARE(ReadBytes(dir.File("a.mp")), kLabels);
+    QVERIFY(!Exists(dir.File("a_replaced.mp")));
+  }
+
+  // Opened from the main dialog, the dialog answers with the main dialog's chooser and
+  // messages, and shows its own progress window, not the main one's.
+  void searchAndReplaceFromTheMainDialog() {
+    TempDir dir;
+    pomvelt::test::DialogRun<CMainDialog> run;
+    run.dialog.show();
+    WriteBytes(dir.File("a.mp"), kLabels);
+    run.files = {dir.File("a.mp")};
+    QStringList captions;
+    bool finished = false;
+    QTimer::singleShot(0, [&] {
+      auto* dialog = qobject_cast<S*>(QApplication::activeModalWidget());
+      if (!dialog) return;
+      pomvelt::test::RecordCaptions(dialog->progress(), captions);
+      QSignalSpy done(&dialog->jobs(), &DialogJobRunner::jobFinished);
+      static_cast<QAbstractButton*>(dialog->Control(S::kIdChooseAndReplace))->click();
+      finished = done.wait(10000);
+      static_cast<QAbstractButton*>(dialog->Control(S::kIdClose))->click();
+    });
+    run.Press(CMainDialog::kIdSearchReplace);
+    QVERIFY(finished);
+    QCOMPARE(run.messages, std::vector<std::string>{"Готово"});
+    QCOMPARE(captions, (QStringList{"a.mp [0%]", "a.mp [100%]"}));
+    QVERIFY(run.captions.isEmpty());
+    QCOMPARE(
+        ReadBytes(dir.File("a.mp")),
+        CrLf({"[POI]", "Type=0x2f00", "Label=~[0x3]Мост через Волгу"_cp, "Data0=(1,1)", "[END]"}));
+  }
+
+  void eurasiaRemovalWithTheListOnAJobThread() {
+    TempDir dir;
+    pomvelt::test::DialogRun<E> run;
+    run.dialog.show();
+    WriteBytes(dir.File("volga.mp"), kEurasiaMap);
+    run.files = {dir.File("volga.mp")};
+    QTest::mouseClick(static_cast<QAbstractButton*>(run.dialog.Control(E::kIdRemoveLevels)),
+                      Qt::LeftButton);
+    QTest::mouseClick(static_cast<QAbstractButton*>(run.dialog.Control(E::kIdMakeTdbList)),
+                      Qt::LeftButton);
+    run.Press(E::kIdChooseAndConvert);
+    QVERIFY(!run.dialog.isEnabled());
+    QVERIFY(run.finished.wait(10000));
+    QVERIFY(run.dialog.isEnabled());
+    QCOMPARE(run.messages, std::vector<std::string>{"Готово"});
+    QCOMPARE(run.asked.at(0).initialFileName.value_or(""), std::string("*.mp"));
+    QCOMPARE(run.captions, (QStringList{"volga.mp [0%]", "volga.mp [100%]"}));
+    QCOMPARE(ReadBytes(dir.File("volga.mp")),
+             CrLf({"[IMG ID]",  "Name=Volga",   "Preprocess=N", "CodePage=1251", "LblCoding=9",
+                   "Levels=5",  "Level0=20",    "Level1=18",    "Level2=16",     "Level3=13",
+                   "Level4=12", "Zoom0=2",      "Zoom1=3",      "Zoom2=4",       "Zoom3=5",
+                   "Zoom4=6",   "[END-IMG ID]", "[POLYGON]",    "Type=0x2",      "Data1=(2,2)",
+                   "[END]"}));
+    const std::string list = ReadBytes(dir.File("eurasia_pdb.txt"));
+    QVERIFY(list.starts_with("[Map]\r\n"));
+    QVERIFY(list.ends_with(CrLf({"[Files]", ";  Volga  ", "img=volga.img", "[End-Files]"})));
+  }
+
+  void eurasiaWithNothingChosenChangesNothing() {
+    TempDir dir;
+    pomvelt::test::DialogRun<E> run;
+    run.dialog.show();
+    WriteBytes(dir.File("volga.mp"), kEurasiaMap);
+    run.files = {dir.File("volga.mp")};
+    run.Press(E::kIdChooseAndConvert);
+    QVERIFY(run.finished.wait(10000));
+    QCOMPARE(run.messages, std::vector<std::string>{"Готово"});
+    QCOMPARE(ReadBytes(dir.File("volga.mp")), kEurasiaMap);
+    QVERIFY(!Exists(dir.File("eurasia_pdb.txt")));
+  }
+};
+
+POMVELT_GUI_TEST(SecondaryRunsTest)
+#include "test_secondary_runs.moc"
