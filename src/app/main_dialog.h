@@ -82,7 +82,7 @@ class CMainDialog : public JobDialog {
   void OnEurasia();
   void OnAbout();
 
-  pomvelt::CMapListFile m_listFile;
+  pomvelt::CMapListFile m_listFile;  // the conversion's names list, reused by every run
   pomvelt::MainOptions m_options;
   DialogTemplate template_;
   QAction* aboutAction_ = nullptr;
