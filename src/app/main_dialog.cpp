@@ -12,6 +12,7 @@
 #include "jobs/delete_elements.h"
 #include "jobs/delete_layer.h"
 #include "jobs/replace_type.h"
+#include "pipeline/convert_files.h"
 #include "widgets/about_dialog.h"
 #include "widgets/dialog_data.h"
 #include "widgets/dialog_template.h"
@@ -133,6 +134,7 @@ void CMainDialog::ConnectControls() {
   onClick(kIdRussianToTranslit, &CMainDialog::OnTranslitOn);
   onClick(kIdDecompile, &CMainDialog::OnDecompileClicked);
   onClick(kIdCompile, &CMainDialog::OnCompileClicked);
+  onClick(kIdConvert, &CMainDialog::OnConvert);
   onClick(kIdReplaceTypes, &CMainDialog::OnReplaceTypes);
   onClick(kIdDeleteElements, &CMainDialog::OnDeleteElements);
   onClick(kIdDeleteLayer, &CMainDialog::OnDeleteLayer);
@@ -187,6 +189,11 @@ void CMainDialog::OnDecompileClicked() {
 void CMainDialog::OnCompileClicked() {
   UpdateData(true);
   EnableControls({kIdDeleteMpAfterCompile}, m_options.m_bCompile == 1);
+}
+
+void CMainDialog::OnConvert() {
+  StartThreadedJob(
+      [this](pomvelt::JobHost& host) { pomvelt::ConvertFiles(m_options, m_conversion, host); });
 }
 
 void CMainDialog::OnReplaceTypes() {

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "app/job_dialog.h"
-#include "eurasia/map_list_file.h"
 #include "jobs/main_options.h"
+#include "pipeline/conversion_state.h"
 #include "widgets/dialog_template.h"
 
 class QAction;
@@ -75,6 +75,7 @@ class CMainDialog : public JobDialog {
   void OnCompileClicked();
 
   // Commands.
+  void OnConvert();
   void OnReplaceTypes();
   void OnDeleteElements();
   void OnDeleteLayer();
@@ -82,7 +83,9 @@ class CMainDialog : public JobDialog {
   void OnEurasia();
   void OnAbout();
 
-  pomvelt::CMapListFile m_listFile;  // the conversion's names list, reused by every run
+  // The conversion's names list m_listFile and its m_bCompilerMissing flag, reused by every
+  // run. Its compiler is left unset, so each run looks at POMVELT_COMPILER afresh.
+  pomvelt::ConversionState m_conversion;
   pomvelt::MainOptions m_options;
   DialogTemplate template_;
   QAction* aboutAction_ = nullptr;

@@ -475,17 +475,6 @@ class MainDialogTest : public QObject {
     about->trigger();
     QVERIFY(seen);
   }
-
-  void buttonsOfLaterCommandsAreInPlace() {
-    D dialog;
-    dialog.show();
-    for (int id : {D::kIdConvert}) {
-      Button(dialog, id)->click();
-      QVERIFY(dialog.isEnabled());
-      QVERIFY(!dialog.progress().widget()->isVisible());
-      QVERIFY(QApplication::activeModalWidget() == nullptr);
-    }
-  }
 };
 
 POMVELT_GUI_TEST(MainDialogTest)
