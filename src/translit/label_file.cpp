@@ -4,8 +4,24 @@
 
 #include "jobs/batch_job.h"
 #include "jobs/file_rewrite.h"
+#include "jobs/polish_format.h"
+#include "text/strings.h"
+#include "translit/case_normalise.h"
 
 namespace pomvelt {
+
+void WriteTranslatedLabel(LineWriter& out, std::string_view line, bool lowerCase,
+                          std::string (*shieldLine)(std::string),
+                          std::string (*label)(std::string)) {
+  if (Contains(line, "~[")) {
+    out.WriteLine(shieldLine(std::string(line)));
+    return;
+  }
+  std::string text = label(std::string(LabelTextOf(line)));
+  if (lowerCase) text = NormaliseCase(std::move(text));
+  out.Write(kLabelKey);
+  out.WriteLine(text);
+}
 
 std::optional<std::string> ConvertLabelFile(const LabelFileRequest& request,
                                             const MainOptions& options, CMapListFile* namesList,

@@ -26,6 +26,12 @@ inline std::string_view LabelTextOf(std::string_view line) {
   return line.substr(line.rfind('=') + 1);
 }
 
+// Writes a "Label=" line translated: a line with a special code ("~[") through `shieldLine`,
+// whole; any other as "Label=" + `label` of its text, case-normalised with lowerCase.
+void WriteTranslatedLabel(LineWriter& out, std::string_view line, bool lowerCase,
+                          std::string (*shieldLine)(std::string),
+                          std::string (*label)(std::string));
+
 struct LabelFileRequest {
   std::string path;
   std::string outputSuffix;  // "_rus.mp", "_translit.mp"

@@ -26,14 +26,7 @@ void RussianToTranslitLines(LineReader& in, LineWriter& out, bool lowerCase,
   while (in.ReadLine(line)) {
     if (onNameLine && Contains(line, kNameKey)) onNameLine(line);
     if (Contains(line, kLabelKey)) {
-      if (Contains(line, "~[")) {
-        out.WriteLine(ShieldLineToTranslit(std::string(line)));
-        continue;
-      }
-      std::string text = RussianToTranslit(std::string(LabelTextOf(line)));
-      if (lowerCase) text = NormaliseCase(std::move(text));
-      out.Write(kLabelKey);
-      out.WriteLine(text);
+      WriteTranslatedLabel(out, line, lowerCase, ShieldLineToTranslit, RussianToTranslit);
     } else if (!Contains(line, "CodePage=1251") && !Contains(line, "LblCoding=9")) {
       out.WriteLine(line);
     }

@@ -40,14 +40,7 @@ void TranslitToRussianLines(LineReader& in, LineWriter& out, bool lowerCase,
   while (in.ReadLine(line)) {
     if (onNameLine && Contains(line, kNameKey)) onNameLine(line);
     if (Contains(line, kLabelKey)) {
-      if (Contains(line, "~[")) {
-        out.WriteLine(ShieldLineToRussian(std::string(line)));
-        continue;
-      }
-      std::string text = TranslitToRussian(std::string(LabelTextOf(line)));
-      if (lowerCase) text = NormaliseCase(std::move(text));
-      out.Write(kLabelKey);
-      out.WriteLine(text);
+      WriteTranslatedLabel(out, line, lowerCase, ShieldLineToRussian, TranslitToRussian);
     } else if (Contains(line, "Preprocess=") || Contains(line, "PreProcess=")) {
       out.WriteLine("Preprocess=Y");
       out.WriteLine("CodePage=1251");
