@@ -4,7 +4,6 @@
 #include "jobs/polish_format.h"
 #include "text/cp1251.h"
 #include "text/strings.h"
-#include "translit/case_normalise.h"
 #include "translit/tables.h"
 
 namespace pomvelt {
