@@ -69,12 +69,12 @@ CliArgs ParseArgs(const CliCommand& command, const std::vector<std::string>& arg
       name = arg.substr(0, eq);
       value = arg.substr(eq + 1);
     }
-    const auto spec = std::find_if(command.options.begin(), command.options.end(),
+    const auto known = std::find_if(command.options.begin(), command.options.end(),
                                    [&](const CliOption& o) { return o.name == name; });
-    if (spec == command.options.end()) {
+    if (known == command.options.end()) {
       throw CliUsageError{"unknown option " + name + " for " + command.name};
     }
-    if (spec->takesValue) {
+    if (known->takesValue) {
       if (!value) {
         if (i + 1 >= args.size()) throw CliUsageError{"option " + name + " needs a value"};
         value = args[++i];
