@@ -1,12 +1,35 @@
 #include "jobs/delete_layer.h"
 
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
 #include "jobs/file_rewrite.h"
 #include "jobs/polish_format.h"
+#include "text/byte_scan.h"
 #include "text/strings.h"
 
 namespace pomvelt {
 
 namespace {
+
+// What a line of an element holds, as far as layer deletion cares. A key's bit is also the
+// place of the line it fills in the written element: header, type line, label, city,
+// direction, coordinates, end.
+enum LineKey : unsigned {
+  kHeaderKey = 1u << 0,
+  kLabelKey = 1u << 2,
+  kCityKey = 1u << 3,
+  kDirectionKey = 1u << 4,
+  kCoordinateKey = 1u << 5,
+  kEndKey = 1u << 6,
+  kOnLayerKey = 1u << 7,
+};
+constexpr unsigned kTypeSlot = 1u << 1;
+constexpr unsigned kSlotCount = 7;
+constexpr unsigned kInsideKeys = kLabelKey | kCityKey | kDirectionKey | kCoordinateKey | kEndKey;
 
 bool HoldsAny(std::string_view line, const std::vector<std::string>& keys) {
   for (const std::string& key : keys) {
@@ -15,38 +38,243 @@ bool HoldsAny(std::string_view line, const std::vector<std::string>& keys) {
   return false;
 }
 
-// One line an element keeps. The reader's views die with the next read, so the line is copied;
-// the buffer lives as long as the transform, so after the first few elements nothing allocates.
-struct Slot {
-  std::string text;
-  bool filled = false;
+// The keys of a line by the plain substring tests, for the lines the fast scan does not see.
+unsigned KeysOf(std::string_view line, const LayerKeys& keys) {
+  unsigned found = 0;
+  if (IsAnyElementHeader(line)) found |= kHeaderKey;
+  if (Contains(line, "Label=")) found |= kLabelKey;
+  if (Contains(line, "DirIndicator")) found |= kDirectionKey;
+  if (Contains(line, "City=")) found |= kCityKey;
+  if (HoldsAny(line, keys.coordinate)) found |= kCoordinateKey;
+  if (HoldsAny(line, keys.onLayer)) found |= kOnLayerKey;
+  if (ContainsElementEnd(line)) found |= kEndKey;
+  return found;
+}
 
-  void Fill(std::string_view line) {
-    text.assign(line);
-    filled = true;
-  }
-  void WriteTo(LineWriter& out) const {
-    if (filled) out.WriteLine(text);
-  }
-};
+// The rule of layer deletion as a machine fed one line at a time with the keys it holds. The
+// lines an element keeps are views into the reader's buffer while that lives, copied into
+// storage of their own before the buffer moves; the storage lives as long as the transform,
+// so after the first few elements nothing allocates.
+class LayerFilter {
+ public:
+  explicit LayerFilter(LineWriter& out) : out_(out) {}
 
-struct ElementSlots {
-  Slot header, type, label, city, direction, coordinates, end;
-  bool onLayer = false;
+  bool Outside() const { return state_ == State::kOutside; }
+  bool Inside() const { return state_ == State::kInside; }
 
-  void Clear() {
-    for (Slot* s : {&header, &type, &label, &city, &direction, &coordinates, &end}) {
-      s->filled = false;
+  // The keys that matter to the next line.
+  unsigned Wanted() const {
+    switch (state_) {
+      case State::kOutside:
+        return kHeaderKey;
+      case State::kAfterHeader:
+        return kEndKey;
+      case State::kInside:
+        break;
     }
-    onLayer = false;
+    return kInsideKeys | kOnLayerKey;
   }
+
+  // A line outside every element that opens none passes through, and the caller writes it;
+  // every other line belongs to the element. False for those.
+  bool Take(std::string_view line, unsigned keys) {
+    switch (state_) {
+      case State::kOutside:
+        if ((keys & kHeaderKey) == 0) return true;
+        onLayer_ = false;
+        filled_ = 0;
+        Fill(kHeaderKey, line);
+        state_ = State::kAfterHeader;
+        return false;
+      case State::kAfterHeader:
+        // Taking an end line for the type line would swallow the next element into this one.
+        if ((keys & kEndKey) != 0) {
+          Fill(kEndKey, line);
+          Finish();
+        } else {
+          Fill(kTypeSlot, line);
+          state_ = State::kInside;
+        }
+        return false;
+      case State::kInside:
+        // The last line holding a key fills its place; a line may fill several.
+        for (unsigned k = keys & kInsideKeys; k != 0; k &= k - 1) Fill(k & -k, line);
+        if ((keys & (kCoordinateKey | kOnLayerKey)) == (kCoordinateKey | kOnLayerKey)) {
+          onLayer_ = true;
+        }
+        if ((keys & kEndKey) != 0) Finish();
+        return false;
+    }
+    return false;
+  }
+
+  // Before the lines the element keeps go away.
+  void Keep() {
+    if (Outside()) return;
+    for (unsigned f = filled_; f != 0; f &= f - 1) {
+      const int i = std::countr_zero(f);
+      if (lines_[i].data() != own_[i].data()) {
+        own_[i].assign(lines_[i]);
+        lines_[i] = own_[i];
+      }
+    }
+  }
+
+  // At the end of the input: an element cut off is written without the lines it never got.
+  void Close() {
+    if (!Outside()) Finish();
+  }
+
+ private:
+  enum class State { kOutside, kAfterHeader, kInside };
+
+  void Fill(unsigned slot, std::string_view line) {
+    lines_[std::countr_zero(slot)] = line;
+    filled_ |= slot;
+  }
+
   // City before direction, although they are tested the other way round: the order the
   // written form has always had.
-  void WriteTo(LineWriter& out) const {
-    for (const Slot* s : {&header, &type, &label, &city, &direction, &coordinates, &end}) {
-      s->WriteTo(out);
+  void Finish() {
+    if (!onLayer_) {
+      for (unsigned f = filled_; f != 0; f &= f - 1) out_.WriteLine(lines_[std::countr_zero(f)]);
+    }
+    state_ = State::kOutside;
+  }
+
+  LineWriter& out_;
+  State state_ = State::kOutside;
+  std::string_view lines_[kSlotCount];
+  std::string own_[kSlotCount];
+  unsigned filled_ = 0;  // the places filled, one bit each
+  bool onLayer_ = false;
+};
+
+// Finds the keys of the lines in runs of whole lines: one vector pass marks the line ends and
+// the bytes any key can begin with, and only those are looked at.
+class KeyScanner {
+ public:
+  // False when the keys do not suit the scan (an empty key is in every line, a key with a line
+  // end in it never is; too many different first bytes): the plain tests are used then.
+  bool Prepare(const LayerKeys& keys) {
+    add("\n", 0);
+    for (std::string_view m : kHeaderMarkers) add(m, kHeaderKey);
+    for (std::string_view m : kEndMarkers) add(m, kEndKey);
+    add("Label=", kLabelKey);
+    add("DirIndicator", kDirectionKey);
+    add("City=", kCityKey);
+    for (const std::string& k : keys.coordinate) add(k, kCoordinateKey);
+    for (const std::string& k : keys.onLayer) add(k, kOnLayerKey);
+    return usable_;
+  }
+
+  // Feeds every line of the run to the filter; the lines that pass through are written in
+  // runs as they are.
+  void Run(std::string_view lines, LayerFilter& filter, LineWriter& out) {
+    const char* const data = lines.data();
+    const std::size_t n = lines.size();
+    std::size_t lineStart = 0;
+    std::size_t done = 0;  // the lines before it are written or taken by the filter
+    unsigned found = 0;
+    unsigned open = filter.Wanted();  // the keys still worth looking for in this line
+    for (std::size_t chunk = 0; chunk < n; chunk += kChunk) {
+      const std::size_t len = std::min(kChunk, n - chunk);
+      MarkBytes(data + chunk, len, firstBytes_, bits_);
+      for (std::size_t w = 0; w * 64 < len; ++w) {
+        for (std::uint64_t m = bits_[w]; m != 0; m &= m - 1) {
+          const std::size_t at = chunk + w * 64 + static_cast<std::size_t>(std::countr_zero(m));
+          const unsigned char c = static_cast<unsigned char>(data[at]);
+          if (c != '\n') {
+            // Every byte that is not a line end begins a key; most of them in label texts,
+            // which the first compare settles.
+            if (open == 0) continue;
+            const std::vector<Key>& bucket =
+                buckets_[(open & kHeaderKey) != 0 ? 0 : 1][Bucket(c, data[at + 1])];
+            if (n - at >= 8) {
+              std::uint64_t word;
+              std::memcpy(&word, data + at, 8);
+              for (const Key& k : bucket) {
+                if ((word & k.mask) == k.head && (open & k.flag) != 0 &&
+                    (k.text.size() <= 8 ||
+                     std::memcmp(data + at + 8, k.text.data() + 8, k.text.size() - 8) == 0)) {
+                  found |= k.flag;
+                  open &= ~k.flag;
+                }
+              }
+            } else {
+              for (const Key& k : bucket) {
+                if ((open & k.flag) != 0 && k.text.size() <= n - at &&
+                    std::memcmp(data + at, k.text.data(), k.text.size()) == 0) {
+                  found |= k.flag;
+                  open &= ~k.flag;
+                }
+              }
+            }
+            continue;
+          }
+          if (found == 0 && filter.Inside()) {  // a line the element does not keep
+            lineStart = at + 1;
+            continue;
+          }
+          const bool wasOutside = filter.Outside();
+          const std::string_view line = WithoutLineEnd({data + lineStart, at + 1 - lineStart});
+          if (!filter.Take(line, found) && wasOutside) {
+            out.WriteLines({data + done, lineStart - done});  // before the header
+          }
+          lineStart = at + 1;
+          found = 0;
+          open = filter.Wanted();
+          if (!wasOutside && filter.Outside()) done = lineStart;  // past the element's end
+        }
+      }
+    }
+    if (filter.Outside()) out.WriteLines(lines.substr(done));
+  }
+
+ private:
+  struct Key {
+    std::string_view text;
+    unsigned flag;
+    std::uint64_t head = 0;  // the first bytes of the text and a mask of them, as loaded
+    std::uint64_t mask = 0;
+
+    Key(std::string_view t, unsigned f) : text(t), flag(f) {
+      const std::size_t k = std::min<std::size_t>(text.size(), 8);
+      std::memcpy(&head, text.data(), k);
+      std::memset(&mask, 0xFF, k);
+    }
+  };
+  static constexpr std::size_t kChunk = 4096;
+
+  // Keys go by their first two bytes, which tell most of them apart and drop the bytes of label
+  // texts at once.
+  static std::size_t Bucket(char first, char second) {
+    return (static_cast<unsigned char>(first) * 7u + static_cast<unsigned char>(second)) & 255u;
+  }
+
+  void add(std::string_view text, unsigned flag) {
+    if (text.empty() ||
+        (flag != 0 && (text.size() < 2 || text.find_first_of("\r\n") != std::string_view::npos))) {
+      usable_ = false;
+      return;
+    }
+    const unsigned char c = static_cast<unsigned char>(text[0]);
+    if (firstBytes_.find(static_cast<char>(c)) == std::string::npos) {
+      if (firstBytes_.size() == kMaxMarkedBytes) {
+        usable_ = false;
+        return;
+      }
+      firstBytes_ += static_cast<char>(c);
+    }
+    if (flag != 0) {
+      buckets_[flag == kHeaderKey ? 0 : 1][Bucket(text[0], text[1])].push_back(Key{text, flag});
     }
   }
+
+  std::string firstBytes_;
+  std::vector<Key> buckets_[2][256];  // header markers; keys inside an element
+  std::uint64_t bits_[kChunk / 64];
+  bool usable_ = true;
 };
 
 }  // namespace
@@ -61,35 +289,21 @@ LayerKeys DataOrOriginLevelKeys(int level) {
 }
 
 void DeleteLayer(LineReader& in, LineWriter& out, const LayerKeys& keys) {
-  ElementSlots e;
+  LayerFilter filter(out);
+  KeyScanner scanner;
+  if (scanner.Prepare(keys)) {
+    for (std::string_view lines; !(lines = in.PeekLines()).empty(); in.Skip(lines.size())) {
+      scanner.Run(lines, filter, out);
+      filter.Keep();
+    }
+  }
+  // The plain tests: for a last line without an end, and for keys the scan does not suit.
   std::string_view line;
   while (in.ReadLine(line)) {
-    if (!IsAnyElementHeader(line)) {
-      out.WriteLine(line);
-      continue;
-    }
-    e.Clear();
-    e.header.Fill(line);
-    if (in.ReadLine(line)) {
-      // Taking an end line for the type line would swallow the next element into this one.
-      if (ContainsElementEnd(line)) {
-        e.end.Fill(line);
-      } else {
-        e.type.Fill(line);
-      }
-    }
-    while (e.type.filled && !e.end.filled && in.ReadLine(line)) {
-      if (Contains(line, "Label=")) e.label.Fill(line);
-      if (Contains(line, "DirIndicator")) e.direction.Fill(line);
-      if (Contains(line, "City=")) e.city.Fill(line);
-      if (HoldsAny(line, keys.coordinate)) {
-        e.coordinates.Fill(line);
-        if (HoldsAny(line, keys.onLayer)) e.onLayer = true;
-      }
-      if (ContainsElementEnd(line)) e.end.Fill(line);
-    }
-    if (!e.onLayer) e.WriteTo(out);
+    if (filter.Take(line, KeysOf(line, keys))) out.WriteLine(line);
+    filter.Keep();
   }
+  filter.Close();
 }
 
 bool DeleteLayerInFile(const std::string& path, const MainOptions& options, JobHost& host) {

@@ -4,22 +4,62 @@
 
 namespace pomvelt {
 
+namespace {
+
+// The line-by-line rule, from one line on: the type line after a header of the kind gets the
+// new code when it holds the old one; every other line is written unchanged.
+void ReplaceFromLine(std::string_view line, LineReader& in, LineWriter& out, ElementKind kind,
+                     std::string_view fromCode, std::string_view toCode) {
+  out.WriteLine(line);
+  if (!IsElementHeader(line, kind)) return;
+  // The header is already written, so the view may die with the next read.
+  std::string_view next;
+  if (!in.ReadLine(next)) next = {};
+  if (IsTypeLine(next, fromCode)) {
+    out.Write(kTypeKey);
+    out.WriteLine(toCode);
+  } else {
+    out.WriteLine(next);
+  }
+}
+
+}  // namespace
+
 void ReplaceType(LineReader& in, LineWriter& out, ElementKind kind, std::string_view fromCode,
                  std::string_view toCode) {
   std::string_view line;
-  while (in.ReadLine(line)) {
-    out.WriteLine(line);
-    if (!IsElementHeader(line, kind)) continue;
-    // The header is already written, so the view may die with the next read.
-    std::string_view next;
-    if (!in.ReadLine(next)) next = {};
-    if (IsTypeLine(next, fromCode)) {
-      out.Write(kTypeKey);
-      out.WriteLine(toCode);
-    } else {
-      out.WriteLine(next);
+  for (std::string_view lines; !(lines = in.PeekLines()).empty();) {
+    // Runs of lines pass through as they are: [done, pos) is checked and not yet written.
+    std::size_t done = 0;
+    std::size_t pos = 0;
+    bool byLine = false;  // a header whose type line is not buffered yet
+    while (pos < lines.size()) {
+      const std::size_t head = pos + FindElementHeaderLine(lines.substr(pos), kind);
+      if (head == lines.size()) {
+        pos = head;
+        break;
+      }
+      const std::size_t type = lines.find('\n', head) + 1;
+      if (type == lines.size()) {
+        pos = head;
+        byLine = true;
+        break;
+      }
+      const std::size_t next = lines.find('\n', type) + 1;
+      pos = next;
+      if (IsTypeLine(WithoutLineEnd(lines.substr(type, next - type)), fromCode)) {
+        out.WriteLines(lines.substr(done, type - done));
+        out.Write(kTypeKey);
+        out.WriteLine(toCode);
+        done = next;
+      }
     }
+    out.WriteLines(lines.substr(done, pos - done));
+    in.Skip(pos);
+    if (byLine && in.ReadLine(line)) ReplaceFromLine(line, in, out, kind, fromCode, toCode);
   }
+  // What the runs cannot hold: a last line without an end.
+  while (in.ReadLine(line)) ReplaceFromLine(line, in, out, kind, fromCode, toCode);
 }
 
 bool ReplaceTypeInFile(const std::string& path, const std::string& fromCode,

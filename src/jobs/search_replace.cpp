@@ -14,33 +14,46 @@ JobFileDialogParams SearchReplaceDialogParams() {
   return p;
 }
 
+namespace {
+
+// Writes the line with every occurrence replaced; the pieces go straight to the writer, so the
+// line is never copied.
+void ReplaceInLine(std::string_view line, LineWriter& out, std::string_view find,
+                   std::string_view replace) {
+  std::size_t done = 0;
+  for (std::size_t pos = line.find(find); pos != std::string_view::npos;
+       pos = line.find(find, done)) {
+    out.Write(line.substr(done, pos - done));
+    out.Write(replace);
+    done = pos + find.size();
+  }
+  out.WriteLine(line.substr(done));
+}
+
+}  // namespace
+
 void SearchReplace(LineReader& in, LineWriter& out, std::string_view find,
                    std::string_view replace) {
   std::string_view line;
-  if (find.empty()) {
+  // A line never holds its own end, so a text with a "\n" in it is never found.
+  if (find.empty() || find.find('\n') != std::string_view::npos) {
+    for (std::string_view lines; !(lines = in.PeekLines()).empty(); in.Skip(lines.size())) {
+      out.WriteLines(lines);
+    }
     while (in.ReadLine(line)) out.WriteLine(line);
     return;
   }
-  // Most lines hold no occurrence; the pieces of those that do go straight to the writer, so
-  // no line is ever copied.
-  const char first = find.front();
-  while (in.ReadLine(line)) {
-    const void* hit = line.empty() ? nullptr : std::memchr(line.data(), first, line.size());
-    if (hit == nullptr) {
-      out.WriteLine(line);
-      continue;
-    }
-    std::size_t done = 0;
-    std::size_t pos =
-        line.find(find, static_cast<std::size_t>(static_cast<const char*>(hit) - line.data()));
-    while (pos != std::string_view::npos) {
-      out.Write(line.substr(done, pos - done));
-      out.Write(replace);
-      done = pos + find.size();
-      pos = line.find(find, done);
-    }
-    out.WriteLine(line.substr(done));
+  // Lines up to the one the text is found in pass through in one piece. A text ending in "\r"
+  // may be found across a line's own end: that line then simply gets the exact test below.
+  for (std::string_view lines; !(lines = in.PeekLines()).empty();) {
+    const std::size_t hit = lines.find(find);
+    const std::size_t at =
+        hit == std::string_view::npos ? lines.size() : lines.rfind('\n', hit) + 1;
+    out.WriteLines(lines.substr(0, at));
+    in.Skip(at);
+    if (at < lines.size() && in.ReadLine(line)) ReplaceInLine(line, out, find, replace);
   }
+  while (in.ReadLine(line)) ReplaceInLine(line, out, find, replace);
 }
 
 bool SearchReplaceInFile(const std::string& path, const SearchReplaceOptions& options,

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "text/byte_scan.h"
+
 namespace pomvelt {
 
 std::ptrdiff_t MemorySource::Read(char* buf, std::size_t n) {
@@ -21,6 +23,7 @@ bool LineReader::Fill() {
     std::memmove(buf_.get(), buf_.get() + begin_, end_ - begin_);
     end_ -= begin_;
     scan_ -= begin_;
+    lines_ = lines_ > begin_ ? lines_ - begin_ : 0;
     begin_ = 0;
   }
   if (end_ == capacity_) {  // one line fills the whole buffer: grow it
@@ -39,8 +42,30 @@ bool LineReader::Fill() {
     eof_ = true;
     return false;
   }
+  const char* fresh = buf_.get() + end_;
   end_ += static_cast<std::size_t>(got);
+  // The last "\n" of the new bytes ends the whole lines PeekLines can hand out.
+  for (const char* p = buf_.get() + end_; p > fresh;) {
+    if (*--p == '\n') {
+      lines_ = static_cast<std::size_t>(p - buf_.get()) + 1;
+      break;
+    }
+  }
   return true;
+}
+
+std::string_view LineReader::PeekLines() {
+  while (lines_ <= begin_) {
+    // Nothing unread holds a "\n", so the next search may start behind all of it.
+    scan_ = end_;
+    if (!Fill()) return {};
+  }
+  return std::string_view(buf_.get() + begin_, lines_ - begin_);
+}
+
+void LineReader::Skip(std::size_t n) {
+  begin_ += n;
+  scan_ = std::max(scan_, begin_);
 }
 
 bool LineReader::ReadLine(std::string_view& line) {
@@ -75,20 +100,50 @@ LineWriter::LineWriter(ByteSink& sink, std::size_t bufferSize)
       buf_(new char[std::max<std::size_t>(bufferSize, 1)]),
       capacity_(std::max<std::size_t>(bufferSize, 1)) {}
 
-void LineWriter::Write(std::string_view bytes) {
-  if (failed_ || bytes.empty()) return;
-  if (bytes.size() <= capacity_ - used_) {
-    std::memcpy(buf_.get() + used_, bytes.data(), bytes.size());
-    used_ += bytes.size();
-    return;
-  }
-  if (!Flush()) return;
+void LineWriter::WriteLarge(std::string_view bytes) {
+  if (failed_ || !Flush()) return;
   if (bytes.size() >= capacity_) {
     if (!sink_.Write(bytes.data(), bytes.size())) failed_ = true;
     return;
   }
   std::memcpy(buf_.get(), bytes.data(), bytes.size());
   used_ = bytes.size();
+}
+
+void LineWriter::WriteLines(std::string_view lines) {
+  if (lines.empty()) return;
+  if (lines.size() <= 32) {  // a blank line or two between elements: no vector scan
+    bool bare = lines[0] == '\n';
+    for (std::size_t i = 1; i < lines.size() && !bare; ++i) {
+      bare = lines[i] == '\n' && lines[i - 1] != '\r';
+    }
+    if (!bare) {
+      Write(lines);
+      return;
+    }
+  }
+  const char* done = lines.data();
+  const char* const end = done + lines.size();
+  if (*done == '\n') {  // an empty line with a bare end
+    Write("\r\n");
+    ++done;
+  }
+  while (done < end) {
+    const char* bare = FindBareLf(done == lines.data() ? done + 1 : done, end);
+    if (bare == end) {
+      const std::string_view run(done, static_cast<std::size_t>(end - done));
+      // A long run goes straight from the reader's buffer to the sink.
+      if (run.size() >= capacity_ / 2) {
+        if (Flush() && !sink_.Write(run.data(), run.size())) failed_ = true;
+        return;
+      }
+      Write(run);
+      return;
+    }
+    Write(std::string_view(done, static_cast<std::size_t>(bare - done)));
+    Write("\r\n");
+    done = bare + 1;
+  }
 }
 
 bool LineWriter::Flush() {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -59,6 +60,16 @@ class LineReader {
   // after a read error (see Failed). A last line without an end is delivered as a line.
   bool ReadLine(std::string_view& line);
 
+  // Bulk access, for transforms that pass most lines through untouched: every whole line that
+  // is buffered and unread, each with its own end ("\n" or "\r\n"), as one view, reading more
+  // when not even one whole line is buffered. Empty at the end of the input, after a read error
+  // (see Failed), and when all that is left is a last line without an end (ReadLine delivers
+  // it). The view stays valid until the next call of ReadLine or PeekLines.
+  std::string_view PeekLines();
+  // Marks the first n bytes of the view the last PeekLines gave as read; n must end a line
+  // (0, or just after one of the view's "\n").
+  void Skip(std::size_t n);
+
   // True when the source reported a read error; the lines delivered before it were whole.
   bool Failed() const { return failed_; }
 
@@ -72,9 +83,17 @@ class LineReader {
   std::size_t begin_ = 0;  // first unread byte
   std::size_t end_ = 0;    // one past the last byte read
   std::size_t scan_ = 0;   // where the search for the next "\n" resumes
+  std::size_t lines_ = 0;  // one past the last "\n" read (at most begin_ when none is unread)
   bool eof_ = false;
   bool failed_ = false;
 };
+
+// One whole line of a PeekLines view, with its "\n", as ReadLine would give it: without its end.
+inline std::string_view WithoutLineEnd(std::string_view line) {
+  line.remove_suffix(1);
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  return line;
+}
 
 class LineWriter {
  public:
@@ -86,16 +105,35 @@ class LineWriter {
 
   // Writes the line followed by "\r\n".
   void WriteLine(std::string_view line) {
+    if (line.size() + 2 <= capacity_ - used_) {  // the common case in one copy
+      std::memcpy(buf_.get() + used_, line.data(), line.size());
+      std::memcpy(buf_.get() + used_ + line.size(), "\r\n", 2);
+      used_ += line.size() + 2;
+      return;
+    }
     Write(line);
     Write("\r\n");
   }
   // Writes bytes as they are.
-  void Write(std::string_view bytes);
+  void Write(std::string_view bytes) {
+    if (bytes.size() <= capacity_ - used_) {
+      if (!bytes.empty()) std::memcpy(buf_.get() + used_, bytes.data(), bytes.size());
+      used_ += bytes.size();
+      return;
+    }
+    WriteLarge(bytes);
+  }
+  // Writes whole lines in the form a reader takes them in, each ending in "\n" with or without
+  // a "\r" before it, exactly as WriteLine would write each of them without its end: every end
+  // becomes "\r\n". Long runs go to the sink without a copy.
+  void WriteLines(std::string_view lines);
   // Hands every buffered byte to the sink. False when any write so far failed.
   bool Flush();
   bool Failed() const { return failed_; }
 
  private:
+  void WriteLarge(std::string_view bytes);
+
   ByteSink& sink_;
   std::unique_ptr<char[]> buf_;
   std::size_t capacity_;
