@@ -72,7 +72,8 @@ class LayerFilter {
       case State::kInside:
         break;
     }
-    return kInsideKeys | kOnLayerKey;
+    // Of an element that is dropped only the end still matters.
+    return onLayer_ ? kEndKey : kInsideKeys | kOnLayerKey;
   }
 
   // A line outside every element that opens none passes through, and the caller writes it;

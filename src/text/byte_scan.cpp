@@ -188,37 +188,51 @@ __attribute__((target("avx2"))) void MarkBytesAvx2(const char* p, std::size_t n,
   MarkBytesPlain(p, n, set, bits, w);
 }
 
-bool HasAvx2() {
+#endif
+
+ScanLevel DetectLevel() {
+#if POMVELT_SCAN_AVX2
   __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2");
+  if (__builtin_cpu_supports("avx2")) return ScanLevel::kAvx2;
+#endif
+#if POMVELT_SCAN_SSE2
+  return ScanLevel::kSse2;
+#else
+  return ScanLevel::kPlain;
+#endif
 }
 
-const bool kAvx2 = HasAvx2();
-
-#endif
+const ScanLevel kBestLevel = DetectLevel();
+ScanLevel g_level = kBestLevel;
 
 }  // namespace
 
+ScanLevel BestScanLevel() {
+  return kBestLevel;
+}
+
+void UseScanLevel(ScanLevel level) {
+  g_level = std::min(level, kBestLevel);
+}
+
 const char* FindBareLf(const char* from, const char* end) {
 #if POMVELT_SCAN_AVX2
-  if (kAvx2) return FindBareLfAvx2(from, end);
+  if (g_level == ScanLevel::kAvx2) return FindBareLfAvx2(from, end);
 #endif
 #if POMVELT_SCAN_SSE2
-  return FindBareLfSse2(from, end);
-#else
-  return FindBareLfPlain(from, end);
+  if (g_level == ScanLevel::kSse2) return FindBareLfSse2(from, end);
 #endif
+  return FindBareLfPlain(from, end);
 }
 
 const char* FindLeadWith(const char* from, const char* end, char lead, ByteAt a, ByteAt b) {
 #if POMVELT_SCAN_AVX2
-  if (kAvx2) return FindLeadWithAvx2(from, end, lead, a, b);
+  if (g_level == ScanLevel::kAvx2) return FindLeadWithAvx2(from, end, lead, a, b);
 #endif
 #if POMVELT_SCAN_SSE2
-  return FindLeadWithSse2(from, end, lead, a, b);
-#else
-  return FindLeadWithPlain(from, end, lead, a, b);
+  if (g_level == ScanLevel::kSse2) return FindLeadWithSse2(from, end, lead, a, b);
 #endif
+  return FindLeadWithPlain(from, end, lead, a, b);
 }
 
 namespace {
@@ -230,13 +244,14 @@ MarkFunction PickMarkBytes(std::size_t count, std::index_sequence<N...>) {
   MarkFunction chosen = nullptr;
   (void)count;
 #if POMVELT_SCAN_AVX2
-  if (kAvx2) {
+  if (g_level == ScanLevel::kAvx2) {
     ((count == N + 1 ? (chosen = &MarkBytesAvx2<N + 1>, 0) : 0), ...);
-    return chosen;
   }
 #endif
 #if POMVELT_SCAN_SSE2
-  ((count == N + 1 ? (chosen = &MarkBytesSse2<N + 1>, 0) : 0), ...);
+  if (g_level == ScanLevel::kSse2) {
+    ((count == N + 1 ? (chosen = &MarkBytesSse2<N + 1>, 0) : 0), ...);
+  }
 #endif
   return chosen;
 }

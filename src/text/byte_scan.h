@@ -30,4 +30,10 @@ const char* FindLeadWith(const char* from, const char* end, char lead, ByteAt a,
 inline constexpr std::size_t kMaxMarkedBytes = 8;
 void MarkBytes(const char* p, std::size_t n, std::string_view set, std::uint64_t* bits);
 
+// Which of the scans' implementations run: the widest the processor has, unless a test asks
+// for a narrower one (every level gives the same answers).
+enum class ScanLevel { kPlain = 0, kSse2 = 1, kAvx2 = 2 };
+ScanLevel BestScanLevel();
+void UseScanLevel(ScanLevel level);  // at most BestScanLevel(); for tests
+
 }  // namespace pomvelt

@@ -23,6 +23,7 @@
 #include "jobs/polish_format.h"
 #include "jobs/replace_type.h"
 #include "jobs/search_replace.h"
+#include "text/byte_scan.h"
 
 namespace pomvelt {
 namespace {
@@ -271,29 +272,63 @@ const std::map<std::string, std::uint64_t> kGolden = {
 TEST(GoldenOutput, EveryCommandOnGeneratedAndDamagedMaps) {
   const std::vector<Input> inputs = Inputs(48 * 1024, true);
   const bool print = std::getenv("POMVELT_PRINT_GOLDEN") != nullptr;
-  for (const Command& command : Commands()) {
-    std::uint64_t combined = Fnv1a("");
-    std::string perInput;
+  // Every implementation of the vector scans the processor has must give the same bytes.
+  for (int level = static_cast<int>(BestScanLevel()); level >= 0; --level) {
+    UseScanLevel(static_cast<ScanLevel>(level));
+    for (const Command& command : Commands()) {
+      std::uint64_t combined = Fnv1a("");
+      std::string perInput;
+      for (const Input& input : inputs) {
+        const std::string whole = RunWhole(command.run, input.bytes);
+        // Blocks much smaller than the lines, over the same reads.
+        EXPECT_TRUE(RunPieces(command.run, input.bytes, std::string_view::npos, 4096, 1000) ==
+                    whole)
+            << command.name << " on " << input.name << ", 4 KiB blocks, scan level " << level;
+        const std::uint64_t h = Fnv1a(whole);
+        combined = Fnv1a(std::string_view(reinterpret_cast<const char*>(&h), sizeof h), combined);
+        char line[128];
+        std::snprintf(line, sizeof line, "  %s: %016llx\n", input.name.c_str(),
+                      static_cast<unsigned long long>(h));
+        perInput += line;
+      }
+      if (print) {
+        if (level == 0) {
+          std::printf("    {\"%s\", 0x%016llxull},\n", command.name.c_str(),
+                      static_cast<unsigned long long>(combined));
+        }
+        continue;
+      }
+      const auto golden = kGolden.find(command.name);
+      ASSERT_NE(golden, kGolden.end()) << command.name;
+      EXPECT_EQ(combined, golden->second)
+          << command.name << ", scan level " << level << ", output hashes:\n"
+          << perInput;
+    }
+  }
+  UseScanLevel(BestScanLevel());
+}
+
+// Keys the vector scan of layer deletion does not take (a line end in a key, too many
+// different first bytes) send it to the plain tests; a key with a line end in it is never
+// found, so adding one must change nothing.
+TEST(GoldenOutput, LayerDeletionGivesTheSameOnItsPlainPath) {
+  const std::vector<Input> inputs = Inputs(16 * 1024, false);
+  for (LayerKeys keys : {DataLayerKeys("0"), DataOrOriginLevelKeys(1)}) {
+    LayerKeys plain = keys;
+    plain.coordinate.push_back("never\nfound");
+    LayerKeys crowded = keys;
+    for (const char* k : {"\x01\x01", "\x02\x02", "\x03\x03", "\x04\x04"}) {
+      crowded.onLayer.push_back(k);  // more first bytes than one vector pass looks for
+    }
     for (const Input& input : inputs) {
-      const std::string whole = RunWhole(command.run, input.bytes);
-      // Blocks much smaller than the lines, over the same reads.
-      EXPECT_EQ(RunPieces(command.run, input.bytes, std::string_view::npos, 4096, 1000), whole)
-          << command.name << " on " << input.name << ", 4 KiB blocks";
-      const std::uint64_t h = Fnv1a(whole);
-      combined = Fnv1a(std::string_view(reinterpret_cast<const char*>(&h), sizeof h), combined);
-      char line[128];
-      std::snprintf(line, sizeof line, "  %s: %016llx\n", input.name.c_str(),
-                    static_cast<unsigned long long>(h));
-      perInput += line;
+      const std::string fast = RunWhole(
+          [&](LineReader& in, LineWriter& out) { DeleteLayer(in, out, keys); }, input.bytes);
+      for (const LayerKeys* other : {&plain, &crowded}) {
+        EXPECT_TRUE(RunWhole([&](LineReader& in, LineWriter& out) { DeleteLayer(in, out, *other); },
+                             input.bytes) == fast)
+            << input.name << ", keys " << keys.coordinate.back();
+      }
     }
-    if (print) {
-      std::printf("    {\"%s\", 0x%016llxull},\n", command.name.c_str(),
-                  static_cast<unsigned long long>(combined));
-      continue;
-    }
-    const auto golden = kGolden.find(command.name);
-    ASSERT_NE(golden, kGolden.end()) << command.name;
-    EXPECT_EQ(combined, golden->second) << command.name << ", output hashes:\n" << perInput;
   }
 }
 
@@ -303,7 +338,7 @@ TEST(GoldenOutput, ReadsOfAFewBytesGiveTheSameOutput) {
     for (const Input& input : inputs) {
       const std::string whole = RunWhole(command.run, input.bytes);
       for (std::size_t k = 1; k <= 7; ++k) {
-        EXPECT_EQ(RunPieces(command.run, input.bytes, k, k, 5 * k), whole)
+        EXPECT_TRUE(RunPieces(command.run, input.bytes, k, k, 5 * k) == whole)
             << command.name << " on " << input.name << ", reads of " << k;
       }
     }
