@@ -106,7 +106,7 @@ class LineWriter {
   // Writes the line followed by "\r\n".
   void WriteLine(std::string_view line) {
     if (line.size() + 2 <= capacity_ - used_) {  // the common case in one copy
-      std::memcpy(buf_.get() + used_, line.data(), line.size());
+      if (!line.empty()) std::memcpy(buf_.get() + used_, line.data(), line.size());
       std::memcpy(buf_.get() + used_ + line.size(), "\r\n", 2);
       used_ += line.size() + 2;
       return;
