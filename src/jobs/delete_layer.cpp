@@ -19,17 +19,17 @@ namespace {
 // place of the line it fills in the written element: header, type line, label, city,
 // direction, coordinates, end.
 enum LineKey : unsigned {
-  kHeaderKey = 1u << 0,
-  kLabelKey = 1u << 2,
-  kCityKey = 1u << 3,
-  kDirectionKey = 1u << 4,
-  kCoordinateKey = 1u << 5,
-  kEndKey = 1u << 6,
-  kOnLayerKey = 1u << 7,
+  kHasHeader = 1u << 0,
+  kHasLabel = 1u << 2,
+  kHasCity = 1u << 3,
+  kHasDirection = 1u << 4,
+  kHasCoordinates = 1u << 5,
+  kHasEnd = 1u << 6,
+  kHasOnLayer = 1u << 7,
 };
 constexpr unsigned kTypeSlot = 1u << 1;
 constexpr unsigned kSlotCount = 7;
-constexpr unsigned kInsideKeys = kLabelKey | kCityKey | kDirectionKey | kCoordinateKey | kEndKey;
+constexpr unsigned kInsideSlots = kHasLabel | kHasCity | kHasDirection | kHasCoordinates | kHasEnd;
 
 bool HoldsAny(std::string_view line, const std::vector<std::string>& keys) {
   for (const std::string& key : keys) {
@@ -41,13 +41,13 @@ bool HoldsAny(std::string_view line, const std::vector<std::string>& keys) {
 // The keys of a line by the plain substring tests, for the lines the fast scan does not see.
 unsigned KeysOf(std::string_view line, const LayerKeys& keys) {
   unsigned found = 0;
-  if (IsAnyElementHeader(line)) found |= kHeaderKey;
-  if (Contains(line, "Label=")) found |= kLabelKey;
-  if (Contains(line, "DirIndicator")) found |= kDirectionKey;
-  if (Contains(line, "City=")) found |= kCityKey;
-  if (HoldsAny(line, keys.coordinate)) found |= kCoordinateKey;
-  if (HoldsAny(line, keys.onLayer)) found |= kOnLayerKey;
-  if (ContainsElementEnd(line)) found |= kEndKey;
+  if (IsAnyElementHeader(line)) found |= kHasHeader;
+  if (Contains(line, kLabelKey)) found |= kHasLabel;
+  if (Contains(line, "DirIndicator")) found |= kHasDirection;
+  if (Contains(line, "City=")) found |= kHasCity;
+  if (HoldsAny(line, keys.coordinate)) found |= kHasCoordinates;
+  if (HoldsAny(line, keys.onLayer)) found |= kHasOnLayer;
+  if (ContainsElementEnd(line)) found |= kHasEnd;
   return found;
 }
 
@@ -66,14 +66,14 @@ class LayerFilter {
   unsigned Wanted() const {
     switch (state_) {
       case State::kOutside:
-        return kHeaderKey;
+        return kHasHeader;
       case State::kAfterHeader:
-        return kEndKey;
+        return kHasEnd;
       case State::kInside:
         break;
     }
     // Of an element that is dropped only the end still matters.
-    return onLayer_ ? kEndKey : kInsideKeys | kOnLayerKey;
+    return onLayer_ ? kHasEnd : kInsideSlots | kHasOnLayer;
   }
 
   // A line outside every element that opens none passes through, and the caller writes it;
@@ -81,16 +81,16 @@ class LayerFilter {
   bool Take(std::string_view line, unsigned keys) {
     switch (state_) {
       case State::kOutside:
-        if ((keys & kHeaderKey) == 0) return true;
+        if ((keys & kHasHeader) == 0) return true;
         onLayer_ = false;
         filled_ = 0;
-        Fill(kHeaderKey, line);
+        Fill(kHasHeader, line);
         state_ = State::kAfterHeader;
         return false;
       case State::kAfterHeader:
         // Taking an end line for the type line would swallow the next element into this one.
-        if ((keys & kEndKey) != 0) {
-          Fill(kEndKey, line);
+        if ((keys & kHasEnd) != 0) {
+          Fill(kHasEnd, line);
           Finish();
         } else {
           Fill(kTypeSlot, line);
@@ -99,11 +99,11 @@ class LayerFilter {
         return false;
       case State::kInside:
         // The last line holding a key fills its place; a line may fill several.
-        for (unsigned k = keys & kInsideKeys; k != 0; k &= k - 1) Fill(k & -k, line);
-        if ((keys & (kCoordinateKey | kOnLayerKey)) == (kCoordinateKey | kOnLayerKey)) {
+        for (unsigned k = keys & kInsideSlots; k != 0; k &= k - 1) Fill(k & -k, line);
+        if ((keys & (kHasCoordinates | kHasOnLayer)) == (kHasCoordinates | kHasOnLayer)) {
           onLayer_ = true;
         }
-        if ((keys & kEndKey) != 0) Finish();
+        if ((keys & kHasEnd) != 0) Finish();
         return false;
     }
     return false;
@@ -159,13 +159,13 @@ class KeyScanner {
   // end in it never is; too many different first bytes): the plain tests are used then.
   bool Prepare(const LayerKeys& keys) {
     add("\n", 0);
-    for (std::string_view m : kHeaderMarkers) add(m, kHeaderKey);
-    for (std::string_view m : kEndMarkers) add(m, kEndKey);
-    add("Label=", kLabelKey);
-    add("DirIndicator", kDirectionKey);
-    add("City=", kCityKey);
-    for (const std::string& k : keys.coordinate) add(k, kCoordinateKey);
-    for (const std::string& k : keys.onLayer) add(k, kOnLayerKey);
+    for (std::string_view m : kHeaderMarkers) add(m, kHasHeader);
+    for (std::string_view m : kEndMarkers) add(m, kHasEnd);
+    add(kLabelKey, kHasLabel);
+    add("DirIndicator", kHasDirection);
+    add("City=", kHasCity);
+    for (const std::string& k : keys.coordinate) add(k, kHasCoordinates);
+    for (const std::string& k : keys.onLayer) add(k, kHasOnLayer);
     return usable_;
   }
 
@@ -190,7 +190,7 @@ class KeyScanner {
             // which the first compare settles.
             if (open == 0) continue;
             const std::vector<Key>& bucket =
-                buckets_[(open & kHeaderKey) != 0 ? 0 : 1][Bucket(c, data[at + 1])];
+                buckets_[(open & kHasHeader) != 0 ? 0 : 1][Bucket(c, data[at + 1])];
             if (n - at >= 8) {
               std::uint64_t word;
               std::memcpy(&word, data + at, 8);
@@ -268,7 +268,7 @@ class KeyScanner {
       firstBytes_ += static_cast<char>(c);
     }
     if (flag != 0) {
-      buckets_[flag == kHeaderKey ? 0 : 1][Bucket(text[0], text[1])].push_back(Key{text, flag});
+      buckets_[flag == kHasHeader ? 0 : 1][Bucket(text[0], text[1])].push_back(Key{text, flag});
     }
   }
 
