@@ -60,7 +60,7 @@ class LayerFilter {
   explicit LayerFilter(LineWriter& out) : out_(out) {}
 
   bool Outside() const { return state_ == State::kOutside; }
-  bool Inside() const { return state_ == State::kInside; }
+  bool AfterHeader() const { return state_ == State::kAfterHeader; }
 
   // The keys that matter to the next line.
   unsigned Wanted() const {
@@ -191,13 +191,11 @@ class KeyScanner {
             if (open == 0) continue;
             const std::vector<Key>& bucket =
                 buckets_[(open & kHasHeader) != 0 ? 0 : 1][Bucket(c, data[at + 1])];
-            if (n - at >= 8) {
-              std::uint64_t word;
-              std::memcpy(&word, data + at, 8);
+            if (n - at >= 16) {
+              std::uint64_t word[2];
+              std::memcpy(word, data + at, 16);
               for (const Key& k : bucket) {
-                if ((word & k.mask) == k.head && (open & k.flag) != 0 &&
-                    (k.text.size() <= 8 ||
-                     std::memcmp(data + at + 8, k.text.data() + 8, k.text.size() - 8) == 0)) {
+                if ((open & k.flag) != 0 && k.Matches(word, data + at)) {
                   found |= k.flag;
                   open &= ~k.flag;
                 }
@@ -213,7 +211,9 @@ class KeyScanner {
             }
             continue;
           }
-          if (found == 0 && filter.Inside()) {  // a line the element does not keep
+          // A line without keys passes through outside an element and is dropped inside one;
+          // only a type line is taken whatever it holds.
+          if (found == 0 && !filter.AfterHeader()) {
             lineStart = at + 1;
             continue;
           }
@@ -233,16 +233,24 @@ class KeyScanner {
   }
 
  private:
+  // A key as two words of up to eight bytes and masks of them, to be compared with the words
+  // loaded where it may stand; longer keys compare the rest byte by byte.
   struct Key {
     std::string_view text;
     unsigned flag;
-    std::uint64_t head = 0;  // the first bytes of the text and a mask of them, as loaded
-    std::uint64_t mask = 0;
+    std::uint64_t head[2] = {};
+    std::uint64_t mask[2] = {};
 
     Key(std::string_view t, unsigned f) : text(t), flag(f) {
-      const std::size_t k = std::min<std::size_t>(text.size(), 8);
-      std::memcpy(&head, text.data(), k);
-      std::memset(&mask, 0xFF, k);
+      for (std::size_t w = 0; w < 2 && w * 8 < text.size(); ++w) {
+        const std::size_t k = std::min<std::size_t>(text.size() - w * 8, 8);
+        std::memcpy(&head[w], text.data() + w * 8, k);
+        std::memset(&mask[w], 0xFF, k);
+      }
+    }
+    bool Matches(const std::uint64_t (&word)[2], const char* p) const {
+      return (word[0] & mask[0]) == head[0] && (word[1] & mask[1]) == head[1] &&
+             (text.size() <= 16 || std::memcmp(p + 16, text.data() + 16, text.size() - 16) == 0);
     }
   };
   static constexpr std::size_t kChunk = 4096;
