@@ -190,7 +190,7 @@ class KeyScanner {
             // which the first compare settles.
             if (open == 0) continue;
             const std::vector<Key>& bucket =
-                buckets_[(open & kHasHeader) != 0 ? 0 : 1][Bucket(c, data[at + 1])];
+                buckets_[(open & kHasHeader) != 0 ? 0 : 1][Bucket(data[at], data[at + 1])];
             if (n - at >= 16) {
               std::uint64_t word[2];
               std::memcpy(word, data + at, 16);
