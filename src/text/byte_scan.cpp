@@ -143,20 +143,31 @@ __attribute__((target("avx2"))) const char* FindBareLfAvx2(const char* p, const 
   return FindBareLfSse2(p, end);
 }
 
+__attribute__((target("avx2"))) inline __m256i LeadWithAvx2(const char* p, __m256i l, ByteAt a,
+                                                            __m256i ab, ByteAt b, __m256i bb) {
+  const __m256i here = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+  const __m256i atA = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + a.offset));
+  const __m256i atB = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + b.offset));
+  return _mm256_and_si256(_mm256_cmpeq_epi8(here, l),
+                          _mm256_or_si256(_mm256_cmpeq_epi8(atA, ab), _mm256_cmpeq_epi8(atB, bb)));
+}
+
 __attribute__((target("avx2"))) const char* FindLeadWithAvx2(const char* p, const char* end,
                                                               char lead, ByteAt a, ByteAt b) {
   const __m256i l = _mm256_set1_epi8(lead);
   const __m256i ab = _mm256_set1_epi8(a.byte);
   const __m256i bb = _mm256_set1_epi8(b.byte);
-  const std::ptrdiff_t reach = static_cast<std::ptrdiff_t>(std::max(a.offset, b.offset)) + 32;
-  for (; end - p >= reach; p += 32) {
-    const __m256i here = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-    const __m256i atA = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + a.offset));
-    const __m256i atB = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + b.offset));
-    const __m256i hit = _mm256_and_si256(
-        _mm256_cmpeq_epi8(here, l),
-        _mm256_or_si256(_mm256_cmpeq_epi8(atA, ab), _mm256_cmpeq_epi8(atB, bb)));
-    const unsigned mask = static_cast<unsigned>(_mm256_movemask_epi8(hit));
+  const std::ptrdiff_t reach = static_cast<std::ptrdiff_t>(std::max(a.offset, b.offset));
+  // Candidates are rare: test 64 bytes at once, find the byte after.
+  if (end - p >= reach + 64) {
+    for (const char* const last = end - reach - 64; p <= last; p += 64) {
+      const __m256i any =
+          _mm256_or_si256(LeadWithAvx2(p, l, a, ab, b, bb), LeadWithAvx2(p + 32, l, a, ab, b, bb));
+      if (!_mm256_testz_si256(any, any)) break;
+    }
+  }
+  for (; end - p >= reach + 32; p += 32) {
+    const unsigned mask = static_cast<unsigned>(_mm256_movemask_epi8(LeadWithAvx2(p, l, a, ab, b, bb)));
     if (mask != 0) return p + std::countr_zero(mask);
   }
   return FindLeadWithSse2(p, end, lead, a, b);
