@@ -7,6 +7,14 @@
 
 namespace pomvelt {
 
+namespace {
+
+// Reads and writes that begin and end on page boundaries of the file cost the kernel least:
+// no page is copied in two pieces.
+constexpr std::size_t kPage = 4096;
+
+}  // namespace
+
 std::ptrdiff_t MemorySource::Read(char* buf, std::size_t n) {
   const std::size_t k = std::min(n, bytes_.size());
   if (k > 0) std::memcpy(buf, bytes_.data(), k);
@@ -33,7 +41,9 @@ bool LineReader::Fill() {
     buf_ = std::move(bigger);
     capacity_ = grown;
   }
-  const std::ptrdiff_t got = source_.Read(buf_.get() + end_, capacity_ - end_);
+  std::size_t want = capacity_ - end_;
+  if (want > kPage) want -= static_cast<std::size_t>((offset_ + want) % kPage);
+  const std::ptrdiff_t got = source_.Read(buf_.get() + end_, want);
   if (got < 0) {
     failed_ = true;
     return false;
@@ -44,6 +54,7 @@ bool LineReader::Fill() {
   }
   const char* fresh = buf_.get() + end_;
   end_ += static_cast<std::size_t>(got);
+  offset_ += static_cast<std::size_t>(got);
   // The last "\n" of the new bytes ends the whole lines PeekLines can hand out.
   for (const char* p = buf_.get() + end_; p > fresh;) {
     if (*--p == '\n') {
@@ -101,13 +112,47 @@ LineWriter::LineWriter(ByteSink& sink, std::size_t bufferSize)
       capacity_(std::max<std::size_t>(bufferSize, 1)) {}
 
 void LineWriter::WriteLarge(std::string_view bytes) {
-  if (failed_ || !Flush()) return;
-  if (bytes.size() >= capacity_) {
-    if (!sink_.Write(bytes.data(), bytes.size())) failed_ = true;
+  if (bytes.size() >= capacity_ / 2) {
+    WriteRun(bytes);
+  } else {
+    WriteBuffered(bytes);
+  }
+}
+
+// Every full buffer goes out whole, so that the sink is given pieces of whole pages.
+void LineWriter::WriteBuffered(std::string_view bytes) {
+  while (!failed_ && !bytes.empty()) {
+    const std::size_t k = std::min(capacity_ - used_, bytes.size());
+    std::memcpy(buf_.get() + used_, bytes.data(), k);
+    used_ += k;
+    bytes.remove_prefix(k);
+    if (used_ == capacity_) Flush();
+  }
+}
+
+// A long run goes mostly straight from the caller's memory to the sink: the buffer is topped up
+// to a page boundary of the output and written, then the whole pages of the run, and the rest
+// is buffered.
+void LineWriter::WriteRun(std::string_view run) {
+  if (failed_) return;
+  const auto top = static_cast<std::size_t>((kPage - (written_ + used_) % kPage) % kPage);
+  if (capacity_ < kPage || top > capacity_ - used_ || run.size() < top + kPage) {
+    WriteBuffered(run);
     return;
   }
-  std::memcpy(buf_.get(), bytes.data(), bytes.size());
-  used_ = bytes.size();
+  std::memcpy(buf_.get() + used_, run.data(), top);
+  used_ += top;
+  run.remove_prefix(top);
+  if (!Flush()) return;
+  const std::size_t whole = run.size() - run.size() % kPage;
+  if (!sink_.Write(run.data(), whole)) {
+    failed_ = true;
+    return;
+  }
+  written_ += whole;
+  run.remove_prefix(whole);
+  if (!run.empty()) std::memcpy(buf_.get(), run.data(), run.size());
+  used_ = run.size();
 }
 
 void LineWriter::WriteLines(std::string_view lines) {
@@ -134,10 +179,10 @@ void LineWriter::WriteLines(std::string_view lines) {
       const std::string_view run(done, static_cast<std::size_t>(end - done));
       // A long run goes straight from the reader's buffer to the sink.
       if (run.size() >= capacity_ / 2) {
-        if (Flush() && !sink_.Write(run.data(), run.size())) failed_ = true;
-        return;
+        WriteRun(run);
+      } else {
+        Write(run);
       }
-      Write(run);
       return;
     }
     Write(std::string_view(done, static_cast<std::size_t>(bare - done)));
@@ -147,7 +192,13 @@ void LineWriter::WriteLines(std::string_view lines) {
 }
 
 bool LineWriter::Flush() {
-  if (!failed_ && used_ > 0 && !sink_.Write(buf_.get(), used_)) failed_ = true;
+  if (!failed_ && used_ > 0) {
+    if (sink_.Write(buf_.get(), used_)) {
+      written_ += used_;
+    } else {
+      failed_ = true;
+    }
+  }
   used_ = 0;
   return !failed_;
 }

@@ -49,7 +49,7 @@ class StringSink : public ByteSink {
 
 class LineReader {
  public:
-  static constexpr std::size_t kDefaultBlock = 256 * 1024;
+  static constexpr std::size_t kDefaultBlock = 512 * 1024;
 
   explicit LineReader(ByteSource& source, std::size_t blockSize = kDefaultBlock);
   LineReader(const LineReader&) = delete;
@@ -84,6 +84,7 @@ class LineReader {
   std::size_t end_ = 0;    // one past the last byte read
   std::size_t scan_ = 0;   // where the search for the next "\n" resumes
   std::size_t lines_ = 0;  // one past the last "\n" read (at most begin_ when none is unread)
+  unsigned long long offset_ = 0;  // bytes taken from the source
   bool eof_ = false;
   bool failed_ = false;
 };
@@ -97,7 +98,7 @@ inline std::string_view WithoutLineEnd(std::string_view line) {
 
 class LineWriter {
  public:
-  static constexpr std::size_t kDefaultBuffer = 256 * 1024;
+  static constexpr std::size_t kDefaultBuffer = 512 * 1024;
 
   explicit LineWriter(ByteSink& sink, std::size_t bufferSize = kDefaultBuffer);
   LineWriter(const LineWriter&) = delete;
@@ -133,11 +134,14 @@ class LineWriter {
 
  private:
   void WriteLarge(std::string_view bytes);
+  void WriteBuffered(std::string_view bytes);
+  void WriteRun(std::string_view run);
 
   ByteSink& sink_;
   std::unique_ptr<char[]> buf_;
   std::size_t capacity_;
   std::size_t used_ = 0;
+  unsigned long long written_ = 0;  // bytes handed to the sink
   bool failed_ = false;
 };
 

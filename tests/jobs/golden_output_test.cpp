@@ -171,8 +171,9 @@ std::vector<Input> Inputs(std::size_t mapSize, bool withLongLines) {
   inputs.push_back({"empty", ""});
   inputs.push_back({"blank lines", "\n\r\n\n\r\n\r"});
   if (withLongLines) {
-    // Lines longer than the default block: a coordinate line inside an element, a label with
-    // markers at its far end, and a plain line without a CR.
+    // Lines of hundreds of kilobytes, far beyond the 4 KiB blocks every input also runs with: a
+    // coordinate line inside an element, a label with markers at its far end, and a plain line
+    // without a CR.
     std::string coords = "Data0=";
     while (coords.size() < 300 * 1024) coords += "(55.123456,37.654321),";
     std::string label = "Label=" + std::string(280 * 1024, 'L') + "~[0x4][POLYGON]";
