@@ -1,7 +1,6 @@
 #include "jobs/delete_layer.h"
 
 #include <algorithm>
-#include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -99,7 +98,8 @@ class LayerFilter {
         return false;
       case State::kInside:
         // The last line holding a key fills its place; a line may fill several.
-        for (unsigned k = keys & kInsideSlots; k != 0; k &= k - 1) Fill(k & -k, line);
+        for (unsigned k = keys & kInsideSlots; k != 0; k &= k - 1)
+          Fill(1u << std::countr_zero(k), line);
         if ((keys & (kHasCoordinates | kHasOnLayer)) == (kHasCoordinates | kHasOnLayer)) {
           onLayer_ = true;
         }

@@ -139,8 +139,8 @@ std::size_t FindElementEndLine(std::string_view lines, ElementKind kind) {
   const char* const data = lines.data();
   const char* const stop = data + lines.size();
   // A line beginning with "[" follows a "\n" directly.
-  for (const char* p = data; (p = FindLeadWith(p, stop, '\n', ByteAt{1, '['}, ByteAt{1, '['})) != stop;
-       ++p) {
+  for (const char* p = data;
+       (p = FindLeadWith(p, stop, '\n', ByteAt{1, '['}, ByteAt{1, '['})) != stop; ++p) {
     const std::size_t at = static_cast<std::size_t>(p - data) + 1;
     if (beginsEnd(lines.substr(at))) return at;
   }

@@ -64,8 +64,8 @@ const char* FindBareLfSse2(const char* p, const char* end) {
   };
   // Almost every map has CR LF ends throughout: test 64 bytes at once, find the byte after.
   while (end - p >= 64) {
-    const __m128i any = _mm_or_si128(_mm_or_si128(bare(p), bare(p + 16)),
-                                     _mm_or_si128(bare(p + 32), bare(p + 48)));
+    const __m128i any =
+        _mm_or_si128(_mm_or_si128(bare(p), bare(p + 16)), _mm_or_si128(bare(p + 32), bare(p + 48)));
     if (_mm_movemask_epi8(any) != 0) break;
     p += 64;
   }
@@ -85,9 +85,9 @@ const char* FindLeadWithSse2(const char* p, const char* end, char lead, ByteAt a
     auto at = [&](std::size_t offset) {
       return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + offset));
     };
-    const __m128i hit =
-        _mm_and_si128(_mm_cmpeq_epi8(at(0), l),
-                      _mm_or_si128(_mm_cmpeq_epi8(at(a.offset), ab), _mm_cmpeq_epi8(at(b.offset), bb)));
+    const __m128i hit = _mm_and_si128(
+        _mm_cmpeq_epi8(at(0), l),
+        _mm_or_si128(_mm_cmpeq_epi8(at(a.offset), ab), _mm_cmpeq_epi8(at(b.offset), bb)));
     const int mask = _mm_movemask_epi8(hit);
     if (mask != 0) return p + std::countr_zero(static_cast<unsigned>(mask));
   }
@@ -153,7 +153,7 @@ __attribute__((target("avx2"))) inline __m256i LeadWithAvx2(const char* p, __m25
 }
 
 __attribute__((target("avx2"))) const char* FindLeadWithAvx2(const char* p, const char* end,
-                                                              char lead, ByteAt a, ByteAt b) {
+                                                             char lead, ByteAt a, ByteAt b) {
   const __m256i l = _mm256_set1_epi8(lead);
   const __m256i ab = _mm256_set1_epi8(a.byte);
   const __m256i bb = _mm256_set1_epi8(b.byte);
@@ -167,7 +167,8 @@ __attribute__((target("avx2"))) const char* FindLeadWithAvx2(const char* p, cons
     }
   }
   for (; end - p >= reach + 32; p += 32) {
-    const unsigned mask = static_cast<unsigned>(_mm256_movemask_epi8(LeadWithAvx2(p, l, a, ab, b, bb)));
+    const unsigned mask =
+        static_cast<unsigned>(_mm256_movemask_epi8(LeadWithAvx2(p, l, a, ab, b, bb)));
     if (mask != 0) return p + std::countr_zero(mask);
   }
   return FindLeadWithSse2(p, end, lead, a, b);
@@ -193,8 +194,7 @@ __attribute__((target("avx2"))) void MarkBytesAvx2(const char* p, std::size_t n,
     const __m256i hitLo = AnyOfAvx2(lo, wanted, std::make_index_sequence<N>());
     const __m256i hitHi = AnyOfAvx2(hi, wanted, std::make_index_sequence<N>());
     bits[w] = static_cast<std::uint64_t>(static_cast<unsigned>(_mm256_movemask_epi8(hitLo))) |
-              static_cast<std::uint64_t>(static_cast<unsigned>(_mm256_movemask_epi8(hitHi)))
-                  << 32;
+              static_cast<std::uint64_t>(static_cast<unsigned>(_mm256_movemask_epi8(hitHi))) << 32;
   }
   MarkBytesPlain(p, n, set, bits, w);
 }

@@ -98,8 +98,8 @@ TEST(LineReader, PeekedRunsHoldTheSameLinesAsReadLine) {
         }
         std::string_view line;
         while (reader.ReadLine(line)) lines.emplace_back(line);
-        EXPECT_EQ(lines, expected) << "step " << step << ", block " << block << ", input "
-                                   << input.substr(0, 40);
+        EXPECT_EQ(lines, expected)
+            << "step " << step << ", block " << block << ", input " << input.substr(0, 40);
       }
     }
   }
@@ -210,7 +210,8 @@ const char* PlainLeadWith(const char* from, const char* end, char lead, ByteAt a
 std::string Noise(std::uint64_t seed, std::size_t size, std::string_view alphabet) {
   bench::Random r(seed);
   std::string s;
-  while (s.size() < size) s += alphabet[static_cast<std::size_t>(r.Below(static_cast<int>(alphabet.size())))];
+  while (s.size() < size)
+    s += alphabet[static_cast<std::size_t>(r.Below(static_cast<int>(alphabet.size())))];
   return s;
 }
 
@@ -222,9 +223,9 @@ TEST(ByteScan, EveryLevelFindsWhatTheByteLoopFinds) {
       const char* end = s.data() + s.size();
       for (const char* from = begin; from <= end; from += 3) {
         ASSERT_EQ(FindBareLf(from, end), PlainBareLf(from, end)) << "level " << level;
-        for (const auto& [a, b] : {std::pair{ByteAt{1, 'P'}, ByteAt{1, 'R'}},
-                                   std::pair{ByteAt{5, 'P'}, ByteAt{3, 'x'}},
-                                   std::pair{ByteAt{40, 'R'}, ByteAt{0, '['}}}) {
+        for (const auto& [a, b] :
+             {std::pair{ByteAt{1, 'P'}, ByteAt{1, 'R'}}, std::pair{ByteAt{5, 'P'}, ByteAt{3, 'x'}},
+              std::pair{ByteAt{40, 'R'}, ByteAt{0, '['}}}) {
           ASSERT_EQ(FindLeadWith(from, end, '[', a, b), PlainLeadWith(from, end, '[', a, b))
               << "level " << level << ", seed " << seed;
         }
