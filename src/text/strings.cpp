@@ -45,7 +45,16 @@ void ApplyReplacements(std::string& text, std::span<const ReplacementPair> table
   text.reserve(room);
   std::string scratch;
   scratch.reserve(room);
-  for (const ReplacementPair& pair : table) ReplaceAll(text, pair.from, pair.to, scratch);
+  // The bytes the text may hold: exact at first, then grown by every replacement made. A row
+  // whose first byte cannot be there is passed over without a search (most rows, for a label).
+  bool present[256] = {};
+  for (char c : text) present[static_cast<unsigned char>(c)] = true;
+  for (const ReplacementPair& pair : table) {
+    if (pair.from.empty() || !present[static_cast<unsigned char>(pair.from[0])]) continue;
+    if (ReplaceAll(text, pair.from, pair.to, scratch) > 0) {
+      for (char c : pair.to) present[static_cast<unsigned char>(c)] = true;
+    }
+  }
 }
 
 std::string_view FileNamePart(std::string_view path) {
