@@ -5,8 +5,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace pomvelt;
   const fuzz::Input in = fuzz::Split(data, size);
   if ((in.selector & 1) != 0) {
-    fuzz::Check(in.body, in.selector,
-                [&](LineReader& r, LineWriter& w) { ShiftLevelLines(r, w); });
+    fuzz::Check(in.body, in.selector, [&](LineReader& r, LineWriter& w) { ShiftLevelLines(r, w); });
     return 0;
   }
   LevelScan scan;

@@ -70,7 +70,7 @@ CliArgs ParseArgs(const CliCommand& command, const std::vector<std::string>& arg
       value = arg.substr(eq + 1);
     }
     const auto known = std::find_if(command.options.begin(), command.options.end(),
-                                   [&](const CliOption& o) { return o.name == name; });
+                                    [&](const CliOption& o) { return o.name == name; });
     if (known == command.options.end()) {
       throw CliUsageError{"unknown option " + name + " for " + command.name};
     }

@@ -189,10 +189,11 @@ bool FillEmptyLevels(const std::string& path, JobHost& host) {
   }
   const int k = scan.SourceLevel();
   if (!scan.empty[0] || k < 0) return true;  // nothing to fill from, or nothing to fill
-  return RewriteFile(Request(path, MakeOutputPath(path, "_fixed.mp"), true), host, [&](LineReader& in, LineWriter& out) {
-    CopyLevelLines(in, out, k, scan.empty[1]);
-    return std::optional<std::string>();
-  });
+  return RewriteFile(Request(path, MakeOutputPath(path, "_fixed.mp"), true), host,
+                     [&](LineReader& in, LineWriter& out) {
+                       CopyLevelLines(in, out, k, scan.empty[1]);
+                       return std::optional<std::string>();
+                     });
 }
 
 }  // namespace pomvelt

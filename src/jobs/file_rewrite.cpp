@@ -73,8 +73,7 @@ bool RewriteFile(const RewriteRequest& request, JobHost& host, const LineTransfo
   if (!writeOk || (request.inPlace && !output.Sync()) || !output.Close()) {
     return fail(WriteErrorMessage(request.outputPath));
   }
-  const std::string& target =
-      request.replacePath.empty() ? request.inputPath : request.replacePath;
+  const std::string& target = request.replacePath.empty() ? request.inputPath : request.replacePath;
   // A map that was replaced, rewritten or deleted while we read it is someone else's newer
   // version: it is kept, and our result is dropped.
   if (request.inPlace && IdentityOf(target) != request.replaceIdentity.value_or(inputIdentity)) {

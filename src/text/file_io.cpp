@@ -36,10 +36,18 @@ int SysClose(int fd) {
   return ::_close(fd);
 }
 using StatBuf = struct _stat64;
-int SysFstat(int fd, StatBuf* st) { return ::_fstat64(fd, st); }
-int SysStat(const std::string& p, StatBuf* st) { return ::_stat64(p.c_str(), st); }
-bool IsRegularMode(unsigned mode) { return (mode & _S_IFREG) != 0; }
-long long MtimeNs(const StatBuf& st) { return static_cast<long long>(st.st_mtime) * 1000000000; }
+int SysFstat(int fd, StatBuf* st) {
+  return ::_fstat64(fd, st);
+}
+int SysStat(const std::string& p, StatBuf* st) {
+  return ::_stat64(p.c_str(), st);
+}
+bool IsRegularMode(unsigned mode) {
+  return (mode & _S_IFREG) != 0;
+}
+long long MtimeNs(const StatBuf& st) {
+  return static_cast<long long>(st.st_mtime) * 1000000000;
+}
 #else
 int SysOpenRead(const std::string& p) {
   return ::open(p.c_str(), O_RDONLY | O_CLOEXEC);
@@ -60,9 +68,15 @@ int SysClose(int fd) {
   return ::close(fd);
 }
 using StatBuf = struct stat;
-int SysFstat(int fd, StatBuf* st) { return ::fstat(fd, st); }
-int SysStat(const std::string& p, StatBuf* st) { return ::stat(p.c_str(), st); }
-bool IsRegularMode(unsigned mode) { return S_ISREG(mode); }
+int SysFstat(int fd, StatBuf* st) {
+  return ::fstat(fd, st);
+}
+int SysStat(const std::string& p, StatBuf* st) {
+  return ::stat(p.c_str(), st);
+}
+bool IsRegularMode(unsigned mode) {
+  return S_ISREG(mode);
+}
 long long MtimeNs(const StatBuf& st) {
   return static_cast<long long>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
 }

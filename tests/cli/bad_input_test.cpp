@@ -59,7 +59,8 @@ std::vector<BadInput> BadInputs() {
       {"no line end at all", "[POLYGON] Type=0x4b Data0=(1,1) [END]"},
       {"header on the last line", "a\r\n[POLYGON]"},
       {"element without an end", "[POLYGON]\r\nType=0x4b\r\nData0=(1,1)\r\n[POI]\r\nType=0x1\r\n"},
-      {"Levels= without the header end", "[IMG ID]\r\nLevels=3\r\n[POI]\r\nData2=(1,1)\r\n[END]\r\n"},
+      {"Levels= without the header end",
+       "[IMG ID]\r\nLevels=3\r\n[POI]\r\nData2=(1,1)\r\n[END]\r\n"},
       {"one long line", "Label=" + std::string(3 << 20, 'a') + "~[0x4]"},
   };
 }

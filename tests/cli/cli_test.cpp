@@ -102,8 +102,8 @@ namespace {
 TEST(Cli, EurasiaRemovesLevelsAndWritesTheList) {
   TempDir dir;
   const std::string a = dir.File("a.mp");
-  test::WriteBytes(a, CrLf({"Name=A", "Levels=3", "[END-IMG ID]", "[POI]", "Type=0x1",
-                            "Data2=(1,1)", "[END]"}));
+  test::WriteBytes(
+      a, CrLf({"Name=A", "Levels=3", "[END-IMG ID]", "[POI]", "Type=0x1", "Data2=(1,1)", "[END]"}));
   const CliRun r = Cli({"eurasia", "--remove-levels", "--tdb-list", a});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_NE(test::ReadBytes(a).find("[POI]\r\nType=0x1\r\nData0=(1,1)\r\n[END]\r\n"),

@@ -12,16 +12,14 @@ using test::RecordingHost;
 using test::TempDir;
 using Calls = std::vector<std::string>;
 
-const std::string kMap = CrLf({"[IMG ID]", "Name=Volga", "Preprocess=F", "Levels=6",
-                               "Level0=24", "[END-IMG ID]", "[POLYGON]", "Type=0x1",
-                               "Data0=(1,1)", "[END]", "[POLYGON]", "Type=0x2", "Data3=(2,2)",
-                               "[END]"});
+const std::string kMap = CrLf({"[IMG ID]", "Name=Volga", "Preprocess=F", "Levels=6", "Level0=24",
+                               "[END-IMG ID]", "[POLYGON]", "Type=0x1", "Data0=(1,1)", "[END]",
+                               "[POLYGON]", "Type=0x2", "Data3=(2,2)", "[END]"});
 
 std::string PreviewHeader() {
   return CrLf({"[Map]", "FileName=maps", "MapVersion=100", "ProductCode=91", "Levels=2",
                "Level0=13", "Level1=12", "Zoom0=5", "Zoom1=6", "MapsourceName=Карты"_cp,
-               "MapSetName=Карта"_cp, "CDSetName=", "Copy1=", "Copy2=", "[End-Map]",
-               "[Files]"});
+               "MapSetName=Карта"_cp, "CDSetName=", "Copy1=", "Copy2=", "[End-Map]", "[Files]"});
 }
 
 TEST(EurasiaJob, NothingChosenWalksTheFilesAndChangesNothing) {
@@ -53,14 +51,14 @@ TEST(EurasiaJob, RemovalWithTheListAndAnUnreadableFile) {
   const BatchResult r = EurasiaJob(EurasiaOptions{0, 1}, list, host);
   EXPECT_EQ(r.filesFailed, 1);
   // The removal and the list entry each report the unreadable file.
-  EXPECT_EQ(host.messages,
-            (Calls{"Не могу открыть файл для чтения",
-                   "Не могу открыть файл " + missing + " для чтения", "Готово"}));
+  EXPECT_EQ(host.messages, (Calls{"Не могу открыть файл для чтения",
+                                  "Не могу открыть файл " + missing + " для чтения", "Готово"}));
   EXPECT_EQ(test::ReadBytes(a),
-            CrLf({"[IMG ID]", "Name=Volga", "Preprocess=N", "CodePage=1251", "LblCoding=9",
-                  "Levels=5", "Level0=20", "Level1=18", "Level2=16", "Level3=13", "Level4=12",
-                  "Zoom0=2", "Zoom1=3", "Zoom2=4", "Zoom3=5", "Zoom4=6", "[END-IMG ID]",
-                  "[POLYGON]", "Type=0x2", "Data1=(2,2)", "[END]"}));
+            CrLf({"[IMG ID]",  "Name=Volga",   "Preprocess=N", "CodePage=1251", "LblCoding=9",
+                  "Levels=5",  "Level0=20",    "Level1=18",    "Level2=16",     "Level3=13",
+                  "Level4=12", "Zoom0=2",      "Zoom1=3",      "Zoom2=4",       "Zoom3=5",
+                  "Zoom4=6",   "[END-IMG ID]", "[POLYGON]",    "Type=0x2",      "Data1=(2,2)",
+                  "[END]"}));
   EXPECT_EQ(test::ReadBytes(dir.File("eurasia_pdb.txt")),
             PreviewHeader() + CrLf({";  Volga  ", "img=volga.img", "[End-Files]"}));
   EXPECT_EQ(host.calls, (Calls{"SetRange 0 2 1", "Show", "SetText gone.mp", "StepIt",
@@ -79,8 +77,8 @@ TEST(EurasiaJob, FillAndACancelStillCloseTheList) {
   CMapListFile list;
   const BatchResult r = EurasiaJob(EurasiaOptions{1, 1}, list, host);
   EXPECT_TRUE(r.cancelled);
-  EXPECT_EQ(test::ReadBytes(a), CrLf({"Name=A", "[POI]", "Type=0x1", "Data2=(1,1)",
-                                      "Data0=(1,1)", "Data1=(1,1)", "[END]"}));
+  EXPECT_EQ(test::ReadBytes(a), CrLf({"Name=A", "[POI]", "Type=0x1", "Data2=(1,1)", "Data0=(1,1)",
+                                      "Data1=(1,1)", "[END]"}));
   EXPECT_EQ(test::ReadBytes(b), emptyLow);
   EXPECT_EQ(test::ReadBytes(dir.File("eurasia_pdb.txt")),
             PreviewHeader() + CrLf({";  A  ", "img=a.img", "[End-Files]"}));

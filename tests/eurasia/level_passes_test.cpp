@@ -150,14 +150,13 @@ namespace {
 TEST(LevelRemoval, TwoDeletionPassesAndTheShiftOnAFile) {
   TempDir dir;
   const std::string map = dir.File("e.mp");
-  test::WriteBytes(map, CrLf({"[IMG ID]", "CodePage=1251", "Levels=6", "Level0=24",
-                              "[END-IMG ID]",
-                              "[POLYGON]", "Type=0x1", "Data0=(1,1)", "Data2=(2,2)", "[END]",
-                              "[POI]", "Type=0x2", "Origin1=(1,1)", "[END]",
-                              "[POLYLINE]", "Type=0x3", "Label=A", "Data2=(1,1)", "Data3=(2,2)",
-                              "[END]",
-                              "[POI]", "Data0=(9,9)", "Type=0x4", "Origin2=(3,3)", "[END]",
-                              "[RGN20]", "Data0=(5,5)", "[END]"}));
+  test::WriteBytes(
+      map, CrLf({"[IMG ID]",  "CodePage=1251", "Levels=6",      "Level0=24",     "[END-IMG ID]",
+                 "[POLYGON]", "Type=0x1",      "Data0=(1,1)",   "Data2=(2,2)",   "[END]",
+                 "[POI]",     "Type=0x2",      "Origin1=(1,1)", "[END]",         "[POLYLINE]",
+                 "Type=0x3",  "Label=A",       "Data2=(1,1)",   "Data3=(2,2)",   "[END]",
+                 "[POI]",     "Data0=(9,9)",   "Type=0x4",      "Origin2=(3,3)", "[END]",
+                 "[RGN20]",   "Data0=(5,5)",   "[END]"}));
   RecordingHost host;
   const std::string before = test::ReadBytes(map);
   // Pass by pass, each replacing the map, and chained with one replacement at the end.
@@ -170,9 +169,9 @@ TEST(LevelRemoval, TwoDeletionPassesAndTheShiftOnAFile) {
   EXPECT_EQ(test::ReadBytes(map), passByPass);
   EXPECT_TRUE(host.messages.empty());
   EXPECT_EQ(passByPass,
-            CrLf(Join({{"[IMG ID]"}, kLevelBlock,
-                       {"[END-IMG ID]", "[POLYLINE]", "Type=0x3", "Label=A", "Data1=(2,2)",
-                        "[END]",
+            CrLf(Join({{"[IMG ID]"},
+                       kLevelBlock,
+                       {"[END-IMG ID]", "[POLYLINE]", "Type=0x3", "Label=A", "Data1=(2,2)", "[END]",
                         // The line after a header is never examined.
                         "[POI]", "Data0=(9,9)", "Origin0=(3,3)", "[END]",
                         // Not an element: copied, then renumbered like any other line.
@@ -185,8 +184,8 @@ TEST(LevelRemoval, TwoDeletionPassesAndTheShiftOnAFile) {
 TEST(LevelRemoval, AMapWithoutHeaderEndIsLeftWhole) {
   TempDir dir;
   const std::string map = dir.File("e.mp");
-  const std::string bytes = CrLf({"Levels=2", "[POI]", "Type=0x1", "Data0=(1,1)", "[END]",
-                                  "[POI]", "Type=0x1", "Data2=(1,1)", "[END]"});
+  const std::string bytes = CrLf({"Levels=2", "[POI]", "Type=0x1", "Data0=(1,1)", "[END]", "[POI]",
+                                  "Type=0x1", "Data2=(1,1)", "[END]"});
   test::WriteBytes(map, bytes);
   RecordingHost host;
   EXPECT_FALSE(RemoveLevels(map, host));

@@ -5,12 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <fcntl.h>
 #include <csignal>
 #include <filesystem>
 #include <random>
 #include <thread>
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -40,13 +40,15 @@ Outcome RunCli(const TempDir& dir, const std::string& env, const std::string& ar
   return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, test::ReadBytes(errFile)};
 }
 
-std::string Preload() { return std::string("LD_PRELOAD=") + POMVELT_FAULT_SHIM; }
+std::string Preload() {
+  return std::string("LD_PRELOAD=") + POMVELT_FAULT_SHIM;
+}
 
 std::string SampleMap() {
   std::string map = CrLf({"[IMG ID]", "Name=Faults", "[END-IMG ID]"});
   for (int i = 0; i < 3000; ++i) {
-    map += CrLf({"[POLYGON]", i % 2 ? "Type=0x4b" : "Type=0x1", "Label=L", "Data0=(1,2),(3,4)",
-                 "[END]"});
+    map += CrLf(
+        {"[POLYGON]", i % 2 ? "Type=0x4b" : "Type=0x1", "Label=L", "Data0=(1,2),(3,4)", "[END]"});
   }
   return map;
 }
@@ -61,12 +63,15 @@ TEST(Faults, FullDiskAndReadErrorsLeaveTheMapAndGoOn) {
   std::vector<Case> cases;
   const double resultSize = static_cast<double>(map.size()) / 2;  // every other polygon
   for (double at : {0.0, 0.001, 0.3, 0.7, 0.98}) {
-    cases.push_back({"full disk", "POMVELT_FAULT_PATH=a_0x4b_deleted POMVELT_FAULT_WRITE_AFTER=" +
-                                      std::to_string(static_cast<long long>(at * resultSize)),
+    cases.push_back({"full disk",
+                     "POMVELT_FAULT_PATH=a_0x4b_deleted POMVELT_FAULT_WRITE_AFTER=" +
+                         std::to_string(static_cast<long long>(at * resultSize)),
                      "Ошибка записи файла "});
-    cases.push_back({"read error", "POMVELT_FAULT_PATH=/a.mp POMVELT_FAULT_READ_AFTER=" +
-                                       std::to_string(static_cast<long long>(at * static_cast<double>(map.size()))),
-                     "Ошибка чтения файла "});
+    cases.push_back(
+        {"read error",
+         "POMVELT_FAULT_PATH=/a.mp POMVELT_FAULT_READ_AFTER=" +
+             std::to_string(static_cast<long long>(at * static_cast<double>(map.size()))),
+         "Ошибка чтения файла "});
   }
   cases.push_back({"failing sync", "POMVELT_FAULT_PATH=a_0x4b_deleted POMVELT_FAULT_FSYNC=1",
                    "Ошибка записи файла "});
@@ -105,8 +110,8 @@ pid_t Spawn(const std::vector<std::string>& args) {
 TEST(Faults, KilledRunsNeverLeaveAPartialMap) {
   TempDir dir;
   const std::string original = dir.File("original.mp");
-  const std::string genmap = std::string("'") + POMVELT_GENMAP_PATH + "' '" + original +
-                             "' 8000000 7";
+  const std::string genmap =
+      std::string("'") + POMVELT_GENMAP_PATH + "' '" + original + "' 8000000 7";
   ASSERT_EQ(std::system(genmap.c_str()), 0);
   // Level 0 emptied, so that the level fill has work to do too.
   std::string before = test::ReadBytes(original);
@@ -140,8 +145,7 @@ TEST(Faults, KilledRunsNeverLeaveAPartialMap) {
     ASSERT_NE(after, before);
     int killedMidway = 0;
     for (int i = 0; i < 50; ++i) {
-      std::filesystem::copy_file(original, map,
-                                 std::filesystem::copy_options::overwrite_existing);
+      std::filesystem::copy_file(original, map, std::filesystem::copy_options::overwrite_existing);
       const auto wait = std::chrono::duration_cast<std::chrono::microseconds>(duration) *
                         std::uniform_real_distribution<double>(0.0, 1.0)(random);
       const pid_t pid = Spawn(args);
@@ -150,8 +154,8 @@ TEST(Faults, KilledRunsNeverLeaveAPartialMap) {
       waitpid(pid, &status, 0);
       if (WIFSIGNALED(status)) ++killedMidway;
       const std::string now = test::ReadBytes(map);
-      ASSERT_TRUE(now == before || now == after) << "kill " << i << " left " << now.size()
-                                                 << " bytes";
+      ASSERT_TRUE(now == before || now == after)
+          << "kill " << i << " left " << now.size() << " bytes";
     }
     EXPECT_GE(killedMidway, 5);  // most kills land mid-run, unless the machine is very slow
   }
