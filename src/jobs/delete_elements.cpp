@@ -50,22 +50,17 @@ void DeleteElements(LineReader& in, LineWriter& out, ElementKind kind, std::stri
         dropping = false;
         continue;
       }
-      const std::size_t head = pos + FindElementHeaderLine(lines.substr(pos), kind);
-      if (head == lines.size()) {
-        pos = head;
-        break;
-      }
-      const std::size_t type = lines.find('\n', head) + 1;
-      if (type == lines.size()) {
-        pos = head;
+      const HeaderInRun h = FindHeaderWithTypeLine(lines, pos, kind);
+      pos = h.head;
+      if (h.head == lines.size()) break;
+      if (h.type == lines.size()) {
         byLine = true;
         break;
       }
-      const std::size_t next = lines.find('\n', type) + 1;
-      pos = next;
-      if (IsTypeLine(WithoutLineEnd(lines.substr(type, next - type)), typeCode)) {
-        out.WriteLines(lines.substr(done, head - done));
-        done = next;
+      pos = h.next;
+      if (IsTypeLine(WithoutLineEnd(lines.substr(h.type, h.next - h.type)), typeCode)) {
+        out.WriteLines(lines.substr(done, h.head - done));
+        done = h.next;
         dropping = true;
       }
     }

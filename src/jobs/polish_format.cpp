@@ -165,4 +165,12 @@ bool IsTypeLine(std::string_view line, std::string_view code) {
          line.substr(kTypeKey.size()) == code;
 }
 
+HeaderInRun FindHeaderWithTypeLine(std::string_view lines, std::size_t from, ElementKind kind) {
+  HeaderInRun r{from + FindElementHeaderLine(lines.substr(from), kind), lines.size(), lines.size()};
+  if (r.head == lines.size()) return r;
+  r.type = lines.find('\n', r.head) + 1;
+  if (r.type < lines.size()) r.next = lines.find('\n', r.type) + 1;
+  return r;
+}
+
 }  // namespace pomvelt

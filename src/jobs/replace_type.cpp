@@ -34,24 +34,19 @@ void ReplaceType(LineReader& in, LineWriter& out, ElementKind kind, std::string_
     std::size_t pos = 0;
     bool byLine = false;  // a header whose type line is not buffered yet
     while (pos < lines.size()) {
-      const std::size_t head = pos + FindElementHeaderLine(lines.substr(pos), kind);
-      if (head == lines.size()) {
-        pos = head;
-        break;
-      }
-      const std::size_t type = lines.find('\n', head) + 1;
-      if (type == lines.size()) {
-        pos = head;
+      const HeaderInRun h = FindHeaderWithTypeLine(lines, pos, kind);
+      pos = h.head;
+      if (h.head == lines.size()) break;
+      if (h.type == lines.size()) {
         byLine = true;
         break;
       }
-      const std::size_t next = lines.find('\n', type) + 1;
-      pos = next;
-      if (IsTypeLine(WithoutLineEnd(lines.substr(type, next - type)), fromCode)) {
-        out.WriteLines(lines.substr(done, type - done));
+      pos = h.next;
+      if (IsTypeLine(WithoutLineEnd(lines.substr(h.type, h.next - h.type)), fromCode)) {
+        out.WriteLines(lines.substr(done, h.type - done));
         out.Write(kTypeKey);
         out.WriteLine(toCode);
-        done = next;
+        done = h.next;
       }
     }
     out.WriteLines(lines.substr(done, pos - done));
