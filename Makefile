@@ -1,10 +1,12 @@
 # make test: install what is missing, build, run every test (also under the sanitizers).
 # make run:  install what is missing, build, start the desktop program.
 # make screenshots: pictures of the desktop program for docs/, taken under Xvfb.
-PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev qt6-base-dev ccache xvfb xauth time mkgmap
+# make package: the Debian package build/pomvelt_<version>_<arch>.deb (make test checks it).
+PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev qt6-base-dev ccache xvfb xauth time mkgmap \
+  dpkg-dev lintian desktop-file-utils appstream shared-mime-info man-db scdoc
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build test test-asan fuzz run screenshots bench clean format
+.PHONY: all deps configure build test test-asan fuzz run screenshots bench clean format package
 FUZZ_SECONDS ?= 60
 
 all: build
@@ -45,6 +47,9 @@ test-asan: deps build-asan/build.ninja
 fuzz: deps build-fuzz/build.ninja
 	cmake --build --preset fuzz
 	fuzz/run $(FUZZ_SECONDS)
+
+package: build
+	cmake --build --preset default --target package
 
 run: build
 	@if [ -x build/src/app/pomvelt ]; then build/src/app/pomvelt; else build/src/pomvelt-cli --help; fi

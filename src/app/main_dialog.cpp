@@ -13,6 +13,7 @@
 #include "jobs/delete_layer.h"
 #include "jobs/replace_type.h"
 #include "pipeline/convert_files.h"
+#include "pomvelt_version.h"
 #include "widgets/about_dialog.h"
 #include "widgets/dialog_data.h"
 #include "widgets/dialog_template.h"
@@ -104,7 +105,7 @@ constexpr int kTemplateHeight = 312;
 
 CMainDialog::CMainDialog(QWidget* parent)
     : JobDialog(parent), template_(this, kTemplateWidth, kTemplateHeight, kTemplate) {
-  setWindowTitle(QStringLiteral("Pomvelt 1.49"));
+  setWindowTitle(QString::fromUtf8(pomvelt::kVersionText));
   setWindowIcon(PomveltIcon());
   ConnectControls();
   UpdateData(false);

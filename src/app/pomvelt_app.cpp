@@ -2,10 +2,11 @@
 
 #include "app/app_icon.h"
 #include "app/main_dialog.h"
+#include "pomvelt_version.h"
 
 CPomveltApp::CPomveltApp(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(QStringLiteral("Pomvelt"));
-  setApplicationVersion(QStringLiteral("1.49"));
+  setApplicationVersion(QString::fromUtf8(pomvelt::kVersion));
   setWindowIcon(PomveltIcon());
 }
 

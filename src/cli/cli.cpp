@@ -26,12 +26,9 @@ std::vector<CliCommand>& Registry() {
 }
 
 void PrintUsage(std::ostream& os) {
-  std::vector<const CliCommand*> sorted;
-  for (const CliCommand& c : Registry()) sorted.push_back(&c);
-  std::sort(sorted.begin(), sorted.end(),
-            [](const CliCommand* a, const CliCommand* b) { return a->order < b->order; });
   os << "Usage:\n";
-  for (const CliCommand* c : sorted) os << "  pomvelt-cli " << c->name << ' ' << c->usage << '\n';
+  for (const CliCommand* c : CliCommands())
+    os << "  pomvelt-cli " << c->name << ' ' << c->usage << '\n';
   os << "  pomvelt-cli --help | --version\n"
         "\n"
         "Each command works through the FILEs in order, as if they had been chosen in the\n"
@@ -139,6 +136,14 @@ int CliChoice(const CliArgs& args, const std::string& option,
 bool RegisterCliCommand(CliCommand command) {
   Registry().push_back(std::move(command));
   return true;
+}
+
+std::vector<const CliCommand*> CliCommands() {
+  std::vector<const CliCommand*> sorted;
+  for (const CliCommand& c : Registry()) sorted.push_back(&c);
+  std::sort(sorted.begin(), sorted.end(),
+            [](const CliCommand* a, const CliCommand* b) { return a->order < b->order; });
+  return sorted;
 }
 
 void RequestCliCancel() {

@@ -11,10 +11,9 @@
 
 #include "jobs/batch_job.h"
 #include "jobs/job_host.h"
+#include "pomvelt_version.h"
 
 namespace pomvelt {
-
-inline constexpr const char* kVersionText = "Pomvelt 1.49";
 
 // Exit statuses.
 inline constexpr int kExitOk = 0;
@@ -68,5 +67,9 @@ struct CliCommand {
 
 // Adds a command; each command file registers itself with a static initialiser.
 bool RegisterCliCommand(CliCommand command);
+
+// Every registered command, in the order of the usage text: what the manual page and the shell
+// completion are checked against and built from.
+std::vector<const CliCommand*> CliCommands();
 
 }  // namespace pomvelt

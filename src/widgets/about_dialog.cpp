@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "pomvelt_version.h"
 #include "widgets/dialog_template.h"
 #include "widgets/hyper_link.h"
 
@@ -13,7 +14,7 @@ namespace {
 // Dialog template 100. The link is made separately: it is a control of its own class.
 constexpr TemplateControl kTemplate[] = {
     {ControlKind::kIcon, 0, "icon", "", 11, 17, 20, 20, 0},
-    {ControlKind::kLabel, 0, "version", "Pomvelt Version 1.49", 40, 10, 119, 8, 0},
+    {ControlKind::kLabel, 0, "version", "Pomvelt Version " POMVELT_VERSION, 40, 10, 119, 8, 0},
     {ControlKind::kLabel, 0, "author", kAuthorLine, 40, 25, 119, 8, 0},
     {ControlKind::kLabel, 0, "latest", "Свежую версию смотрите здесь:", 37, 38, 115, 10, 0},
     {ControlKind::kLabel, CAboutDialog::kIdLink, nullptr, kHomePageText, 38, 51, 98, 11, 0},

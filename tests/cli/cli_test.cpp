@@ -44,7 +44,7 @@ TEST(Cli, UsageErrorsExitWithTwo) {
     EXPECT_EQ(r.status, 2) << (args.empty() ? "" : args[0]);
     EXPECT_NE(r.err.find("Usage:"), std::string::npos);
   }
-  EXPECT_EQ(Cli({"--version"}).out, "Pomvelt 1.49\n");
+  EXPECT_EQ(Cli({"--version"}).out, std::string("Pomvelt ") + kVersion + "\n");
   EXPECT_EQ(Cli({"--help"}).status, 0);
 }
 

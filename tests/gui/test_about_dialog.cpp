@@ -8,6 +8,7 @@
 #include <QUrl>
 
 #include "gui/gui_test.h"
+#include "pomvelt_version.h"
 #include "widgets/about_dialog.h"
 #include "widgets/hyper_link.h"
 
@@ -57,7 +58,8 @@ class AboutDialogTest : public QObject {
     for (QLabel* label : about.findChildren<QLabel*>()) {
       if (!label->text().isEmpty()) texts << label->text();
     }
-    QVERIFY(texts.contains(QStringLiteral("Pomvelt Version 1.49")));
+    QVERIFY(
+        texts.contains(QStringLiteral("Pomvelt Version ") + QString::fromUtf8(pomvelt::kVersion)));
     QVERIFY(texts.contains(QStringLiteral("Свежую версию смотрите здесь:")));
     QVERIFY(texts.contains(QString::fromUtf8(kAuthorLine)));
     QVERIFY(QString::fromUtf8(kAuthorLine).startsWith(QStringLiteral("Автор: ")));

@@ -12,6 +12,7 @@
 
 #include "app/main_dialog.h"
 #include "gui/gui_test.h"
+#include "pomvelt_version.h"
 #include "text/cp1251.h"
 #include "widgets/about_dialog.h"
 #include "widgets/dialog_template.h"
@@ -159,7 +160,8 @@ class MainDialogTest : public QObject {
 
   void windowIsTheTemplatesAtTheDialogFont() {
     D dialog;
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("Pomvelt 1.49"));
+    QCOMPARE(dialog.windowTitle(),
+             QStringLiteral("Pomvelt ") + QString::fromUtf8(pomvelt::kVersion));
     const DialogUnits& du = dialog.units();
     QCOMPARE(du.baseY(), DialogUnits(dialog.font()).baseY());
     QVERIFY(du.baseX() >= DialogUnits(dialog.font()).baseX());
