@@ -13,24 +13,16 @@ namespace {
 using pomvelt::CliCommand;
 using pomvelt::CliOption;
 
-// What completes an option's value: its choices as the usage line lists them ("--kind
-// polygon|line|point"), any program for a PROGRAM, nothing for other free values, "" for a flag.
-std::string ValueKind(const CliCommand& command, const CliOption& option) {
-  if (!option.takesValue) return {};
-  const std::string& usage = command.usage;
-  for (std::size_t at = usage.find(option.name); at != std::string::npos;
-       at = usage.find(option.name, at + 1)) {
-    const std::size_t begin = at + option.name.size();
-    if (begin >= usage.size() || usage[begin] != ' ') continue;  // a longer option's prefix
-    const std::size_t end = usage.find_first_of(" ]", begin + 1);
-    std::string value = usage.substr(begin + 1, end - begin - 1);
-    if (value == "PROGRAM") return "@program";
-    if (value.find('|') == std::string::npos) return "@text";
-    for (char& c : value) {
-      if (c == '|') c = ' ';
-    }
+// What completes an option's value: its choices, any program for a PROGRAM, nothing for other
+// free values, "" for a flag.
+std::string ValueKind(const CliOption& option) {
+  if (!option.TakesValue()) return {};
+  if (!option.choices.empty()) {
+    std::string value;
+    for (const std::string& choice : option.choices) value += (value.empty() ? "" : " ") + choice;
     return value;
   }
+  if (option.valueName == "PROGRAM") return "@program";
   return "@text";
 }
 
@@ -46,7 +38,7 @@ std::string Table() {
   for (const CliCommand* c : pomvelt::CliCommands()) {
     out << "    " << c->name << ") echo '";
     gap = "";
-    for (const CliOption& o : c->options) {
+    for (const CliOption& o : pomvelt::CliOptionsOf(*c)) {
       out << gap << o.name;
       gap = " ";
     }
@@ -54,9 +46,9 @@ std::string Table() {
   }
   out << "  esac\n}\n\n_pomvelt_cli_value() {\n  case $1:$2 in\n";
   for (const CliCommand* c : pomvelt::CliCommands()) {
-    for (const CliOption& o : c->options) {
-      if (o.takesValue) {
-        out << "    " << c->name << ':' << o.name << ") echo '" << ValueKind(*c, o) << "' ;;\n";
+    for (const CliOption& o : pomvelt::CliOptionsOf(*c)) {
+      if (o.TakesValue()) {
+        out << "    " << c->name << ':' << o.name << ") echo '" << ValueKind(o) << "' ;;\n";
       }
     }
   }

@@ -4,34 +4,98 @@
 namespace pomvelt {
 namespace {
 
+const std::vector<std::string> kDecompilers = {"cgpsmapper", "gpsmapedit"};
+const std::vector<std::string> kTranslations = {"to-russian", "to-translit", "none"};
+
 const bool kRegistered = RegisterCliCommand({
-    50,
-    "convert",
-    "[--decompile cgpsmapper|gpsmapedit] [--translit to-russian|to-translit|none]\n"
-    "                      [--lower-case] [--copy] [--names-list] [--compile] [--delete-mp]\n"
-    "                      [--compiler PROGRAM] FILE...",
-    {{"--decompile", true},
-     {"--translit", true},
-     {"--lower-case", false},
-     {"--copy", false},
-     {"--names-list", false},
-     {"--compile", false},
-     {"--delete-mp", false},
-     {"--compiler", true}},
-    [](const CliArgs& args, JobHost& host) {
-      MainOptions options;
-      options.m_bDecompile = args.values.count("--decompile") != 0 ? 1 : 0;
-      options.m_nDecompiler = CliChoice(args, "--decompile", {"cgpsmapper", "gpsmapedit"}, 0);
-      options.m_nTranslit = CliChoice(args, "--translit", {"to-russian", "to-translit", "none"}, 2);
-      options.m_bLowerCase = args.Has("--lower-case") ? 1 : 0;
-      options.m_bConvertInPlace = args.Has("--copy") ? 0 : 1;
-      options.m_bMakeFileList = args.Has("--names-list") ? 1 : 0;
-      options.m_bCompile = args.Has("--compile") ? 1 : 0;
-      options.m_bDeleteMpAfterCompile = args.Has("--delete-mp") ? 1 : 0;
-      ConversionState state;
-      state.compiler = args.Value("--compiler", "");
-      return ConvertFiles(options, state, host);
-    },
+    .order = 50,
+    .name = "convert",
+    .summary = "decompile, translate the labels of and compile maps",
+    .description =
+        "Chains up to three stages for each file: --decompile turns a compiled .img into a "
+        "Polish-format .mp beside it, --translit translates the labels between Latin "
+        "transliteration and Russian, and --compile runs the compiler on the result. At least "
+        "one stage must be asked for.",
+    .options =
+        {
+            {"--decompile", 0, "PROGRAM", kDecompilers, "",
+             "decompile each .img first: cgpsmapper on each file, or gpsmapedit once over the "
+             "folder through the Windows script host"},
+            {"--translit", 0, "DIRECTION", kTranslations, "none",
+             "translate the labels to Russian or to Latin transliteration"},
+            {"--lower-case",
+             0,
+             "",
+             {},
+             "",
+             "with a translation, keep capitals only at the start of words"},
+            {"--copy",
+             'c',
+             "",
+             {},
+             "",
+             "with a translation, write MAP_rus.mp or MAP_translit.mp instead of in place"},
+            {"--names-list",
+             0,
+             "",
+             {},
+             "",
+             "write names.txt, each map's name and file, into the folder of the files"},
+            {"--compile", 0, "", {}, "", "compile each map after the other stages"},
+            {"--delete-mp",
+             0,
+             "",
+             {},
+             "",
+             "with --compile, delete each compiled .mp once the compiler has succeeded"},
+            {"--compiler",
+             0,
+             "PROGRAM",
+             {},
+             "cgpsmapper, or $POMVELT_COMPILER",
+             "the program run for decompiling and compiling, for example mkgmap"},
+        },
+    .output = "with --decompile, MAP.mp beside each MAP.img; with --translit, the map itself, or "
+              "with --copy MAP_rus.mp or MAP_translit.mp beside it; with --compile, what the "
+              "compiler writes; with --names-list, names.txt in the folder of the files.",
+    .examples =
+        {
+            {"convert --translit to-russian --copy --compile --compiler mkgmap town.mp",
+             "write town_rus.mp with Russian labels and compile it with mkgmap"},
+            {"convert --decompile cgpsmapper --translit to-translit --names-list maps/*.img",
+             "decompile every map of maps/, translate the labels to translit in place and list "
+             "the map names"},
+        },
+    .run =
+        [](const CliArgs& args, JobHost& host) {
+          MainOptions options;
+          options.m_bDecompile = args.Given("--decompile") ? 1 : 0;
+          options.m_nDecompiler = CliChoice(args, "--decompile", kDecompilers, 0);
+          options.m_nTranslit = CliChoice(args, "--translit", kTranslations, 2);
+          options.m_bLowerCase = args.Has("--lower-case") ? 1 : 0;
+          options.m_bConvertInPlace = args.Has("--copy") ? 0 : 1;
+          options.m_bMakeFileList = args.Has("--names-list") ? 1 : 0;
+          options.m_bCompile = args.Has("--compile") ? 1 : 0;
+          options.m_bDeleteMpAfterCompile = args.Has("--delete-mp") ? 1 : 0;
+          // Runs that would do nothing, or not what was asked, are refused before any file.
+          const bool translates = options.m_nTranslit != 2;
+          if (!options.m_bDecompile && !translates && !options.m_bCompile) {
+            throw CliUsageError{"nothing to do: give --decompile, --translit or --compile"};
+          }
+          for (const char* flag : {"--lower-case", "--copy"}) {
+            if (args.Has(flag) && !translates) {
+              throw CliUsageError{std::string(flag) +
+                                  " acts on a translation: give --translit to-russian or "
+                                  "to-translit"};
+            }
+          }
+          if (options.m_bDeleteMpAfterCompile && !options.m_bCompile) {
+            throw CliUsageError{"--delete-mp deletes what was compiled: give --compile"};
+          }
+          ConversionState state;
+          state.compiler = args.Value("--compiler", "");
+          return ConvertFiles(options, state, host);
+        },
 });
 
 }  // namespace

@@ -1,5 +1,3 @@
-#include <algorithm>
-
 #include "cli/cli.h"
 #include "jobs/delete_layer.h"
 
@@ -7,22 +5,39 @@ namespace pomvelt {
 namespace {
 
 const bool kRegistered = RegisterCliCommand({
-    30,
-    "delete-layer",
-    "[--layer DIGITS] [--copy] FILE...",
-    {{"--layer", true}, {"--copy", false}},
-    [](const CliArgs& args, JobHost& host) {
-      MainOptions options;
-      options.m_strLayer = args.Value("--layer", options.m_strLayer);
-      // The dialog's field takes digits only; the text also goes into the output's name.
-      if (!std::all_of(options.m_strLayer.begin(), options.m_strLayer.end(),
-                       [](char c) { return c >= '0' && c <= '9'; })) {
-        throw CliUsageError{"option --layer takes decimal digits, not \"" + options.m_strLayer +
-                            "\""};
-      }
-      options.m_bDeleteInPlace = args.Has("--copy") ? 0 : 1;
-      return DeleteLayerJob(options, host);
-    },
+    .order = 30,
+    .name = "delete-layer",
+    .summary = "delete every element that has coordinates on one level",
+    .description =
+        "Deletes from each map every element that has coordinates on the given level (a line "
+        "holding \"DataN=\", N the level). Every other element keeps only its header, "
+        "type, last label, city, direction and coordinate lines and its end line.",
+    .options =
+        {
+            // The level also goes into the output's name: digits only.
+            {"--layer",
+             0,
+             "DIGITS",
+             {},
+             "0",
+             "the level whose elements are deleted",
+             CliValueKind::kDigits},
+            {"--copy", 'c', "", {}, "", "write the result beside each map instead of in place"},
+        },
+    .output = "with --copy, MAP_N_layer_deleted.mp beside each map (town.mp and level 1 give "
+              "town_1_layer_deleted.mp); without it, the map itself.",
+    .examples =
+        {
+            {"delete-layer --layer 1 *.mp",
+             "delete every element with coordinates on level 1 from every map here, in place"},
+        },
+    .run =
+        [](const CliArgs& args, JobHost& host) {
+          MainOptions options;
+          options.m_strLayer = args.Value("--layer", options.m_strLayer);
+          options.m_bDeleteInPlace = args.Has("--copy") ? 0 : 1;
+          return DeleteLayerJob(options, host);
+        },
 });
 
 }  // namespace

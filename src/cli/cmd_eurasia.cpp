@@ -5,21 +5,50 @@ namespace pomvelt {
 namespace {
 
 const bool kRegistered = RegisterCliCommand({
-    60,
-    "eurasia",
-    "[--remove-levels|--fill-levels] [--tdb-list] FILE...",
-    {{"--remove-levels", false}, {"--fill-levels", false}, {"--tdb-list", false}},
-    [](const CliArgs& args, JobHost& host) {
-      if (args.Has("--remove-levels") && args.Has("--fill-levels")) {
-        throw CliUsageError{"--remove-levels and --fill-levels exclude each other"};
-      }
-      EurasiaOptions options;
-      if (args.Has("--remove-levels")) options.m_nAction = 0;
-      if (args.Has("--fill-levels")) options.m_nAction = 1;
-      options.m_bMakeTdbList = args.Has("--tdb-list") ? 1 : 0;
-      CMapListFile list;
-      return EurasiaJob(options, list, host);
-    },
+    .order = 60,
+    .name = "eurasia",
+    .summary = "remove or fill the empty levels 0 and 1 of the Eurasia map set",
+    .description =
+        "For maps whose levels 0 and 1 are empty: --remove-levels deletes every element with "
+        "coordinates on level 0 or 1, renumbers the levels above down by two and rewrites the "
+        "header's level definitions; --fill-levels copies the coordinates of the lowest level "
+        "that has elements to the empty ones. --tdb-list lists the maps for a preview project, "
+        "alone or after either.",
+    .options =
+        {
+            {"--remove-levels", 0, "", {}, "", "remove levels 0 and 1 and renumber the rest"},
+            {"--fill-levels", 0, "", {}, "", "fill levels 0 and 1 from the nearest level"},
+            {"--tdb-list",
+             0,
+             "",
+             {},
+             "",
+             "write the preview project list eurasia_pdb.txt into the folder of the maps"},
+        },
+    .output = "the map itself, always in place; with --tdb-list, eurasia_pdb.txt in the folder "
+              "of the maps.",
+    .examples =
+        {
+            {"eurasia --remove-levels --tdb-list tiles/*.mp",
+             "remove the empty levels of every tile and list the tiles for a preview project"},
+            {"eurasia --fill-levels tiles/*.mp", "fill the empty levels instead (the maps grow)"},
+        },
+    .run =
+        [](const CliArgs& args, JobHost& host) {
+          if (args.Has("--remove-levels") && args.Has("--fill-levels")) {
+            throw CliUsageError{"--remove-levels and --fill-levels exclude each other"};
+          }
+          if (!args.Has("--remove-levels") && !args.Has("--fill-levels") &&
+              !args.Has("--tdb-list")) {
+            throw CliUsageError{"nothing to do: give --remove-levels, --fill-levels or --tdb-list"};
+          }
+          EurasiaOptions options;
+          if (args.Has("--remove-levels")) options.m_nAction = 0;
+          if (args.Has("--fill-levels")) options.m_nAction = 1;
+          options.m_bMakeTdbList = args.Has("--tdb-list") ? 1 : 0;
+          CMapListFile list;
+          return EurasiaJob(options, list, host);
+        },
 });
 
 }  // namespace

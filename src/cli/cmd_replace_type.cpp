@@ -5,19 +5,43 @@ namespace pomvelt {
 namespace {
 
 const bool kRegistered = RegisterCliCommand({
-    20,
-    "replace-type",
-    "[--kind polygon|line] [--from CODE] [--to CODE] [--copy] FILE...",
-    {{"--kind", true}, {"--from", true}, {"--to", true}, {"--copy", false}},
-    [](const CliArgs& args, JobHost& host) {
-      MainOptions options;
-      options.m_nReplaceKind = CliChoice(args, "--kind", {"polygon", "line"}, 0);
-      options.m_strReplaceFrom =
-          CliTextToCp1251(args.Value("--from", options.m_strReplaceFrom), "--from");
-      options.m_strReplaceTo = CliTextToCp1251(args.Value("--to", options.m_strReplaceTo), "--to");
-      options.m_bReplaceInPlace = args.Has("--copy") ? 0 : 1;
-      return ReplaceTypeJob(options, host);
-    },
+    .order = 20,
+    .name = "replace-type",
+    .summary = "give the polygons or lines of one type another type",
+    .description =
+        "Replaces, in each map, the type code of every polygon or line whose type line holds "
+        "the code given with --from by the code given with --to; nothing else changes. Codes "
+        "are compared as written: 0x1 does not match a map's 0x01.",
+    .options =
+        {
+            {"--kind",
+             'k',
+             "KIND",
+             {"polygon", "line"},
+             "polygon",
+             "the kind of element whose type is replaced"},
+            {"--from", 0, "CODE", {}, "0x1", "the type code to replace", CliValueKind::kTypeCode},
+            {"--to", 0, "CODE", {}, "0xd", "the new type code", CliValueKind::kTypeCode},
+            {"--copy", 'c', "", {}, "", "write the result beside each map instead of in place"},
+        },
+    .output = "with --copy, MAP_FROM_replaced.mp beside each map (town.mp and the code 0x1 give "
+              "town_0x1_replaced.mp); without it, the map itself.",
+    .examples =
+        {
+            {"replace-type -k line --from 0x1 --to 0x6 --copy town.mp",
+             "write town_0x1_replaced.mp, in which the lines of type 0x1 have the type 0x6"},
+        },
+    .run =
+        [](const CliArgs& args, JobHost& host) {
+          MainOptions options;
+          options.m_nReplaceKind = CliChoice(args, "--kind", {"polygon", "line"}, 0);
+          options.m_strReplaceFrom =
+              CliTextToCp1251(args.Value("--from", options.m_strReplaceFrom), "--from");
+          options.m_strReplaceTo =
+              CliTextToCp1251(args.Value("--to", options.m_strReplaceTo), "--to");
+          options.m_bReplaceInPlace = args.Has("--copy") ? 0 : 1;
+          return ReplaceTypeJob(options, host);
+        },
 });
 
 }  // namespace

@@ -5,17 +5,37 @@ namespace pomvelt {
 namespace {
 
 const bool kRegistered = RegisterCliCommand({
-    40,
-    "search-replace",
-    "[--find TEXT] [--replace TEXT] [--copy] FILE...",
-    {{"--find", true}, {"--replace", true}, {"--copy", false}},
-    [](const CliArgs& args, JobHost& host) {
-      SearchReplaceOptions options;
-      options.m_strFind = CliTextToCp1251(args.Value("--find", options.m_strFind), "--find");
-      options.m_strReplace =
-          CliTextToCp1251(args.Value("--replace", options.m_strReplace), "--replace");
-      return SearchReplaceJob(options, host, !args.Has("--copy"));
-    },
+    .order = 40,
+    .name = "search-replace",
+    .summary = "replace a text wherever it stands in the maps",
+    .description =
+        "Replaces every occurrence of a text in every line of each map by another text, left to "
+        "right, the replacement not searched again. The texts are given in UTF-8 and searched "
+        "for as code page 1251 bytes, exactly and case-sensitively; a text that code page 1251 "
+        "cannot hold is refused.",
+    .options =
+        {
+            {"--find", 0, "TEXT", {}, "~[0x4]", "the text to find"},
+            {"--replace", 0, "TEXT", {}, "~[0x3]", "the text put in its place"},
+            {"--copy", 'c', "", {}, "", "write the result beside each map instead of in place"},
+        },
+    .output = "with --copy, MAP_replaced.mp beside each map (town.mp gives town_replaced.mp); "
+              "without it, the map itself.",
+    .examples =
+        {
+            {"search-replace --find '~[0x4]' --replace '~[0x3]' a.mp b.mp",
+             "turn the label code ~[0x4] into ~[0x3] wherever it stands, in place"},
+            {"search-replace --find 'Новгород' --replace 'Великий Новгород' -c town.mp",
+             "write town_replaced.mp with the town renamed"},
+        },
+    .run =
+        [](const CliArgs& args, JobHost& host) {
+          SearchReplaceOptions options;
+          options.m_strFind = CliTextToCp1251(args.Value("--find", options.m_strFind), "--find");
+          options.m_strReplace =
+              CliTextToCp1251(args.Value("--replace", options.m_strReplace), "--replace");
+          return SearchReplaceJob(options, host, !args.Has("--copy"));
+        },
 });
 
 }  // namespace

@@ -29,25 +29,6 @@ const std::string kMap = CrLf({"[IMG ID]", "[END-IMG ID]", "[POLYGON]", "Type=0x
 const std::string kNoPolygon =
     CrLf({"[IMG ID]", "[END-IMG ID]", "[POLYLINE]", "Type=0x4b", "[END]"});
 
-TEST(Cli, UsageErrorsExitWithTwo) {
-  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-           {},
-           {"no-such-command", "a.mp"},
-           {"delete-elements"},
-           {"delete-elements", "--kind", "circle", "a.mp"},
-           {"delete-elements", "--bogus", "a.mp"},
-           {"delete-elements", "--type"},
-           {"delete-elements", "--copy=yes", "a.mp"},
-           {"delete-elements", "--type", "漢", "a.mp"},
-       }) {
-    const CliRun r = Cli(args);
-    EXPECT_EQ(r.status, 2) << (args.empty() ? "" : args[0]);
-    EXPECT_NE(r.err.find("Usage:"), std::string::npos);
-  }
-  EXPECT_EQ(Cli({"--version"}).out, std::string("Pomvelt ") + kVersion + "\n");
-  EXPECT_EQ(Cli({"--help"}).status, 0);
-}
-
 TEST(Cli, DeleteElementsInPlaceAndCopy) {
   TempDir dir;
   const std::string a = dir.File("a.mp"), b = dir.File("b.mp");

@@ -1,0 +1,73 @@
+// The table of commands and options that the parser, the help, and the checks of the manual
+// page and the completion all read.
+
+#include <algorithm>
+
+#include "cli/cli.h"
+
+namespace pomvelt {
+
+namespace {
+
+std::vector<CliCommand>& Registry() {
+  static std::vector<CliCommand> commands;
+  return commands;
+}
+
+}  // namespace
+
+// Options that more than one command takes, one row each: the option as a command's own
+// option row would state it, and the scopes of the commands that take it (a command's scope is
+// set in its CliCommand). To add one, append a row here and read it in the run functions of
+// the commands concerned (args.Has("--no-undo"), args.Value("--report", "")); the parser,
+// every command's --help and the manual page check pick it up from here. Short forms must not
+// clash with the own options of any command in the row's scopes (a test checks this).
+// Rows that belong to other pieces of work, for example:
+//   {{"--dry-run", 'n', "", {}, "", "show what would change, writing nothing"},
+//    kCliScopeMapWriter},
+//   {{"--jobs", 'j', "N", {}, "1", "work on N maps at once", CliValueKind::kCount},
+//    kCliScopeMapWriter | kCliScopeMapReader},
+const std::vector<CliSharedOption>& SharedCliOptions() {
+  static const std::vector<CliSharedOption> rows = {
+      {{"--help", 'h', "", {}, "", "show this help and exit"}, kCliScopeEvery},
+  };
+  return rows;
+}
+
+const std::vector<CliOption>& GlobalCliOptions() {
+  static const std::vector<CliOption> options = {
+      {"--help", 'h', "", {}, "", "list the commands and exit"},
+      {"--version", 'V', "", {}, "", "show the version and exit"},
+  };
+  return options;
+}
+
+bool RegisterCliCommand(CliCommand command) {
+  Registry().push_back(std::move(command));
+  return true;
+}
+
+std::vector<const CliCommand*> CliCommands() {
+  std::vector<const CliCommand*> sorted;
+  for (const CliCommand& c : Registry()) sorted.push_back(&c);
+  std::stable_sort(sorted.begin(), sorted.end(),
+                   [](const CliCommand* a, const CliCommand* b) { return a->order < b->order; });
+  return sorted;
+}
+
+const CliCommand* FindCliCommand(const std::string& name) {
+  for (const CliCommand& c : Registry()) {
+    if (c.name == name) return &c;
+  }
+  return nullptr;
+}
+
+std::vector<CliOption> CliOptionsOf(const CliCommand& command) {
+  std::vector<CliOption> options = command.options;
+  for (const CliSharedOption& row : SharedCliOptions()) {
+    if ((row.scopes & command.scope) != 0) options.push_back(row.option);
+  }
+  return options;
+}
+
+}  // namespace pomvelt
