@@ -84,7 +84,7 @@ complete_words() {
 completion_offers() {
   mkdir -p "$work/files/maps" && touch "$work/files/a.mp" "$work/files/b.txt" "$work/files/c.img"
   local status=0 commands
-  commands=$("$cli" --help | sed -n 's/^  pomvelt-cli \([a-z-]*\) .*/\1/p' | grep -v -- '^--' | sort)
+  commands=$("$cli" --help | sed -n '/^Commands:/,/^$/s/^  \([a-z][a-z-]*\) .*/\1/p' | sort)
   [ -n "$commands" ] || { echo "no commands in pomvelt-cli --help"; return 1; }
   # words typed | what must be offered (blank-separated, in sorted order)
   while IFS='|' read -r words expected; do
