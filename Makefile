@@ -3,7 +3,7 @@
 # make screenshots: pictures of the desktop program for docs/, taken under Xvfb.
 # make package: the Debian package build/pomvelt_<version>_<arch>.deb (make test checks it).
 PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev qt6-base-dev ccache xvfb xauth time mkgmap \
-  dpkg-dev lintian desktop-file-utils appstream shared-mime-info man-db scdoc
+  dpkg-dev lintian desktop-file-utils appstream shared-mime-info man-db scdoc nlohmann-json3-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: all deps configure build test test-asan fuzz run screenshots bench clean format package

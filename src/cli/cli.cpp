@@ -81,12 +81,12 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         nullptr);
   }
   try {
-    const CliArgs parsed =
-        ParseCliArgs(*command, std::vector<std::string>(args.begin() + 1, args.end()));
+    CliArgs parsed = ParseCliArgs(*command, std::vector<std::string>(args.begin() + 1, args.end()));
     if (parsed.Has("--help")) {
       PrintCliCommandHelp(*command, out);
       return kExitOk;
     }
+    parsed.out = &out;
     SignalGuard signals;
     TerminalHost host(parsed.files, err, errIsTerminal, g_interrupted);
     const BatchResult result = command->run(parsed, host);

@@ -82,6 +82,7 @@ struct CliArgs {
   std::map<std::string, std::vector<std::string>> lists;  // long name -> every value, in order
   std::set<std::string> flags;                            // options given without a value
   std::vector<std::string> files;                         // the operands, in the order given
+  std::ostream* out = nullptr;  // standard output, for the commands that print what they found
 
   bool Has(const std::string& flag) const { return flags.count(flag) != 0; }
   bool Given(const std::string& name) const { return Has(name) || values.count(name) != 0; }

@@ -1,0 +1,374 @@
+#include "inspect/map_check.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "inspect/code_page.h"
+#include "inspect/map_scan.h"
+#include "jobs/file_rewrite.h"
+#include "text/byte_scan.h"
+#include "text/file_io.h"
+#include "text/strings.h"
+
+namespace pomvelt {
+
+namespace {
+
+constexpr std::string_view kHeaderEnd = "[END-IMG ID]";
+
+std::string Num(std::uint64_t n) {
+  return std::to_string(n);
+}
+
+std::string HexByte(unsigned char b) {
+  constexpr char kDigits[] = "0123456789ABCDEF";
+  return std::string("0x") + kDigits[b >> 4] + kDigits[b & 15];
+}
+
+bool AllDigits(std::string_view s) {
+  return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// UTF-16 text: a byte order mark, or NUL in most bytes of one parity where the text is Latin.
+bool LooksLikeUtf16(std::string_view head) {
+  if (head.size() >= 2 && ((head[0] == '\xFF' && head[1] == '\xFE') ||
+                           (head[0] == '\xFE' && head[1] == '\xFF'))) {
+    return true;
+  }
+  const std::size_t n = std::min<std::size_t>(head.size(), 1024) & ~std::size_t{1};
+  if (n < 8) return false;
+  std::size_t nul[2] = {0, 0};
+  for (std::size_t i = 0; i < n; ++i) nul[i & 1] += head[i] == '\0';
+  return std::max(nul[0], nul[1]) * 10 > (n / 2) * 8 && std::min(nul[0], nul[1]) * 10 < n / 2;
+}
+
+// Line numbers of positions in a run, counted on from the last position asked about, so that
+// finding many problems in one run costs one pass over it.
+class RunLines {
+ public:
+  RunLines(std::string_view run, std::uint64_t firstLine)
+      : pos_(run.data()), line_(firstLine) {}
+  std::uint64_t LineAt(const char* p) {
+    line_ += static_cast<std::uint64_t>(std::count(pos_, p, '\n'));
+    pos_ = p;
+    return line_;
+  }
+
+ private:
+  const char* pos_;
+  std::uint64_t line_;
+};
+
+// The end of the line that holds p (its "\n", or the end of the run).
+const char* LineEndAfter(const char* p, const char* end) {
+  const void* nl = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
+  return nl != nullptr ? static_cast<const char*>(nl) : end;
+}
+
+class Checker {
+ public:
+  void Bytes(std::string_view run, std::uint64_t firstLine) {
+    const char* const begin = run.data();
+    const char* const end = begin + run.size();
+    RunLines lines(run, firstLine);
+    for (const char* p = begin; (p = static_cast<const char*>(std::memchr(
+                                     p, '\0', static_cast<std::size_t>(end - p)))) != nullptr;
+         p = LineEndAfter(p, end)) {
+      Report(lines.LineAt(p), MapProblem::kNulByte, "нулевой байт в строке");
+    }
+    LineEnds(run, firstLine);
+    if (pageSettled_) {
+      CheckBytes(run, firstLine);
+      return;
+    }
+    // The page is known once the map header has been read: until then the bytes wait, as
+    // many as the top of a map holds.
+    if (pending_.empty()) pendingLine_ = firstLine;
+    pending_.append(run);
+    if (pending_.size() > kMaxPending) SettlePage();
+  }
+
+  void Line(const MapLine& line, const MapSection& section) {
+    last_ = line.number;
+    if (!pageSettled_ && section.place != MapPlace::kMapHeader &&
+        line.kind != MapLineKind::kOther) {
+      SettlePage();
+    }
+    if (line.kind == MapLineKind::kLabel) Label(line);
+    switch (section.place) {
+      case MapPlace::kMapHeader:
+        HeaderLine(line);
+        return;
+      case MapPlace::kElement:
+        ElementLine(line, section);
+        return;
+      default:
+        return;
+    }
+  }
+
+  void Unended(const MapSection& section, std::uint64_t next) {
+    if (section.place != MapPlace::kElement) return;
+    if (next == 0 && section.start == last_) {
+      typeSeen_ = true;  // no line after it to hold one
+      Report(section.start, MapProblem::kHeaderOnLastLine,
+             "заголовок элемента в последней строке файла");
+      return;
+    }
+    EndElement(section);
+    if (next == 0) {
+      Report(section.start, MapProblem::kUnendedElement,
+             "элемент без строки конца до конца файла");
+    } else {
+      Report(section.start, MapProblem::kUnendedElement,
+             "элемент без строки конца до секции в строке " + Num(next) +
+                 ": команды правки сочтут её частью этого элемента");
+    }
+  }
+
+  std::vector<Diagnostic> Finish() && {
+    SettlePage();
+    if (headerLine_ == 0) {
+      Report(1, MapProblem::kNoMapHeader, "нет заголовка карты [IMG ID]");
+    } else if (idLine_ == 0) {
+      Report(headerLine_, MapProblem::kNoId, "в заголовке карты нет ID=");
+    } else if (!AllDigits(id_)) {
+      Report(idLine_, MapProblem::kBadId, "ID= не десятичное число");
+    }
+    if (levelsLine_ != 0 && !headerEndSeen_) {
+      Report(levelsLine_, MapProblem::kLevelsWithoutEnd,
+             "Levels= без [END-IMG ID]: заголовок карты не закрыт");
+    }
+    for (std::size_t k = 0; k < omitted_.size(); ++k) {
+      if (omitted_[k].count == 0) continue;
+      found_.push_back({omitted_[k].firstLine, MapProblem::kOmitted,
+                        "ещё " + Num(omitted_[k].count) + " сообщений того же рода не показаны"});
+    }
+    std::stable_sort(found_.begin(), found_.end(),
+                     [](const Diagnostic& a, const Diagnostic& b) { return a.line < b.line; });
+    return std::move(found_);
+  }
+
+ private:
+  struct Omitted {
+    std::size_t listed = 0;
+    std::uint64_t count = 0;
+    std::uint64_t firstLine = 0;
+  };
+
+  static constexpr std::size_t kMaxPending = 1 << 20;
+
+  void SettlePage() {
+    if (pageSettled_) return;
+    pageSettled_ = true;
+    CheckBytes(pending_, pendingLine_);
+    pending_ = std::string();
+  }
+
+  void CheckBytes(std::string_view run, std::uint64_t firstLine) {
+    if (!page_.known()) return;
+    const char* const end = run.data() + run.size();
+    RunLines lines(run, firstLine);
+    for (const char* p = run.data(); (p = page_.FindInvalid(p, end)) != end;
+         p = LineEndAfter(p, end)) {
+      Report(lines.LineAt(p), MapProblem::kInvalidByte, InvalidByteMessage(*p));
+    }
+  }
+
+  void Report(std::uint64_t line, MapProblem problem, std::string message) {
+    Omitted& o = omitted_[static_cast<std::size_t>(problem)];
+    if (o.listed < kMaxListedPerProblem) {
+      ++o.listed;
+      found_.push_back({line, problem, std::move(message)});
+    } else if (o.count++ == 0) {
+      o.firstLine = line;
+    }
+  }
+
+  std::string InvalidByteMessage(char c) const {
+    if (page_.codePage() == kUtf8CodePage) {
+      return "неверная последовательность UTF-8 (CodePage=65001)";
+    }
+    return "байт " + HexByte(static_cast<unsigned char>(c)) +
+           " не определён в кодовой странице " + Num(static_cast<std::uint64_t>(page_.codePage()));
+  }
+
+  // The first line's end sets the file's kind; the first line that ends otherwise is
+  // reported, once.
+  void LineEnds(std::string_view run, std::uint64_t firstLine) {
+    if (mixedReported_) return;
+    const char* const begin = run.data();
+    const char* const end = begin + run.size();
+    const char* nl = static_cast<const char*>(std::memchr(begin, '\n', run.size()));
+    if (nl == nullptr) return;
+    if (crlf_ < 0) {
+      crlf_ = nl > begin && nl[-1] == '\r' ? 1 : 0;
+      firstEndLine_ = firstLine;
+    }
+    const char* other = end;
+    if (crlf_ == 1) {
+      // A run begins just after a line end, so a "\n" first in it ends an empty line bare.
+      other = begin[0] == '\n' ? begin : FindBareLf(begin + 1, end);
+    } else {
+      for (const char* p = begin; (p = static_cast<const char*>(std::memchr(
+                                       p, '\r', static_cast<std::size_t>(end - p)))) != nullptr;
+           ++p) {
+        if (p + 1 < end && p[1] == '\n') {
+          other = p + 1;
+          break;
+        }
+      }
+    }
+    if (other == end) return;
+    mixedReported_ = true;
+    const std::uint64_t line = RunLines(run, firstLine).LineAt(other);
+    Report(line, MapProblem::kMixedLineEnds,
+           std::string("концы строк смешаны: эта строка кончается ") +
+               (crlf_ == 1 ? "LF" : "CR LF") + ", строка " + Num(firstEndLine_) + " - " +
+               (crlf_ == 1 ? "CR LF" : "LF"));
+  }
+
+  void Label(const MapLine& line) {
+    const std::size_t n = CharacterCount(line.text.substr(kLabelKey.size()), page_.codePage());
+    if (n > kMaxLabelCharacters) {
+      Report(line.number, MapProblem::kLongLabel,
+             "подпись длиннее " + Num(kMaxLabelCharacters) + " символов (" + Num(n) + ")");
+    }
+  }
+
+  void HeaderLine(const MapLine& line) {
+    const std::string_view t = line.text;
+    if (line.kind == MapLineKind::kMapHeader) {
+      if (headerLine_ == 0) headerLine_ = line.number;
+      previousLevel_.reset();
+      return;
+    }
+    if (line.kind == MapLineKind::kSectionEnd) {
+      if (BeginsWith(t, kHeaderEnd)) headerEndSeen_ = true;
+      SettlePage();
+      return;
+    }
+    if (const auto value = CodePageValue(t); value && !pageSettled_ && !pageDeclared_) {
+      pageDeclared_ = true;
+      page_ = CodePageBytes(CodePageNumber(*value).value_or(kDefaultCodePage));
+    } else if (BeginsWith(t, "ID=") && idLine_ == 0) {
+      idLine_ = line.number;
+      id_.assign(t.substr(3));
+    } else if (BeginsWith(t, "Levels=")) {
+      if (levelsLine_ == 0) {
+        levelsLine_ = line.number;
+        const std::string_view v = t.substr(7);
+        if (AllDigits(v) && v.size() < 4) levelCount_ = std::stoi(std::string(v));
+      }
+    } else if (BeginsWith(t, "Level") && t.size() > 5 && t[5] >= '0' && t[5] <= '9') {
+      const std::size_t eq = t.find('=');
+      if (eq == std::string_view::npos) return;
+      const std::string_view v = t.substr(eq + 1);
+      if (!AllDigits(v) || v.size() > 6) return;
+      const int bits = std::stoi(std::string(v));
+      if (previousLevel_ && bits >= previousLevel_->bits) {
+        Report(line.number, MapProblem::kLevelsNotDecreasing,
+               std::string(t.substr(0, eq)) + "=" + std::string(v) + " не меньше " +
+                   previousLevel_->key + "=" + Num(static_cast<std::uint64_t>(previousLevel_->bits)));
+      }
+      previousLevel_ = PreviousLevel{std::string(t.substr(0, eq)), bits};
+    }
+  }
+
+  void ElementLine(const MapLine& line, const MapSection& section) {
+    if (section.index == 0) {
+      typeSeen_ = false;
+      return;
+    }
+    switch (line.kind) {
+      case MapLineKind::kType:
+        if (!typeSeen_ && section.index != 1) {
+          Report(line.number, MapProblem::kTypeNotFirst,
+                 "Type= не первая строка после заголовка элемента в строке " +
+                     Num(section.start) + ": команды правки её не увидят");
+        }
+        typeSeen_ = true;
+        return;
+      case MapLineKind::kCoordinates:
+        if (levelCount_ > 0 && line.level >= levelCount_ - 1) {
+          const std::string key = std::string(line.origin ? "Origin" : "Data") +
+                                  Num(static_cast<std::uint64_t>(line.level));
+          Report(line.number, MapProblem::kLevelTooHigh,
+                 line.level == levelCount_ - 1
+                     ? key + " на последнем уровне карты (Levels=" +
+                           Num(static_cast<std::uint64_t>(levelCount_)) +
+                           "), который должен оставаться пустым"
+                     : key + " выше последнего уровня карты (Levels=" +
+                           Num(static_cast<std::uint64_t>(levelCount_)) + ")");
+        }
+        return;
+      case MapLineKind::kSectionEnd:
+        EndElement(section);
+        return;
+      default:
+        return;
+    }
+  }
+
+  void EndElement(const MapSection& section) {
+    if (!typeSeen_) Report(section.start, MapProblem::kNoType, "у элемента нет строки Type=");
+    typeSeen_ = true;
+  }
+
+  struct PreviousLevel {
+    std::string key;
+    int bits;
+  };
+
+  CodePageBytes page_{kDefaultCodePage};
+  bool pageDeclared_ = false, pageSettled_ = false;
+  std::string pending_;  // bytes read before the page was known
+  std::uint64_t pendingLine_ = 1;
+  std::vector<Diagnostic> found_;
+  std::array<Omitted, static_cast<std::size_t>(MapProblem::kOmitted) + 1> omitted_{};
+  std::uint64_t last_ = 0;
+  std::uint64_t headerLine_ = 0, idLine_ = 0, levelsLine_ = 0;
+  std::string id_;
+  int levelCount_ = 0;
+  bool headerEndSeen_ = false;
+  std::optional<PreviousLevel> previousLevel_;
+  bool typeSeen_ = true;
+  int crlf_ = -1;  // the first line's end: 1 CR LF, 0 LF alone, -1 none seen yet
+  std::uint64_t firstEndLine_ = 0;
+  bool mixedReported_ = false;
+};
+
+}  // namespace
+
+std::vector<Diagnostic> CheckMap(LineReader& in) {
+  const std::string_view head = in.PeekLines();
+  if (LooksLikeUtf16(head)) {
+    return {{1, MapProblem::kUtf16,
+             "файл в кодировке UTF-16: программы карт читают однобайтный текст или UTF-8"}};
+  }
+  Checker checker;
+  ScanMap(in, checker);
+  return std::move(checker).Finish();
+}
+
+std::optional<std::vector<Diagnostic>> CheckFile(const std::string& path, JobHost& host) {
+  InputFile input;
+  if (!input.Open(path)) {
+    host.MessageBox(CannotOpenNamedForReading(path));
+    return std::nullopt;
+  }
+  LineReader reader(input);
+  std::vector<Diagnostic> found = CheckMap(reader);
+  if (reader.Failed()) {
+    host.MessageBox(ReadErrorMessage(path));
+    return std::nullopt;
+  }
+  return found;
+}
+
+std::string FormatDiagnostic(const std::string& path, const Diagnostic& d) {
+  return path + ":" + std::to_string(d.line) + ": " + d.message;
+}
+
+}  // namespace pomvelt
