@@ -32,8 +32,8 @@ bool AllDigits(std::string_view s) {
 
 // UTF-16 text: a byte order mark, or NUL in most bytes of one parity where the text is Latin.
 bool LooksLikeUtf16(std::string_view head) {
-  if (head.size() >= 2 && ((head[0] == '\xFF' && head[1] == '\xFE') ||
-                           (head[0] == '\xFE' && head[1] == '\xFF'))) {
+  if (head.size() >= 2 &&
+      ((head[0] == '\xFF' && head[1] == '\xFE') || (head[0] == '\xFE' && head[1] == '\xFF'))) {
     return true;
   }
   const std::size_t n = std::min<std::size_t>(head.size(), 1024) & ~std::size_t{1};
@@ -47,8 +47,7 @@ bool LooksLikeUtf16(std::string_view head) {
 // finding many problems in one run costs one pass over it.
 class RunLines {
  public:
-  RunLines(std::string_view run, std::uint64_t firstLine)
-      : pos_(run.data()), line_(firstLine) {}
+  RunLines(std::string_view run, std::uint64_t firstLine) : pos_(run.data()), line_(firstLine) {}
   std::uint64_t LineAt(const char* p) {
     line_ += static_cast<std::uint64_t>(std::count(pos_, p, '\n'));
     pos_ = p;
@@ -72,8 +71,9 @@ class Checker {
     const char* const begin = run.data();
     const char* const end = begin + run.size();
     RunLines lines(run, firstLine);
-    for (const char* p = begin; (p = static_cast<const char*>(std::memchr(
-                                     p, '\0', static_cast<std::size_t>(end - p)))) != nullptr;
+    for (const char* p = begin;
+         (p = static_cast<const char*>(std::memchr(p, '\0', static_cast<std::size_t>(end - p)))) !=
+         nullptr;
          p = LineEndAfter(p, end)) {
       Report(lines.LineAt(p), MapProblem::kNulByte, "нулевой байт в строке");
     }
@@ -118,8 +118,7 @@ class Checker {
     }
     EndElement(section);
     if (next == 0) {
-      Report(section.start, MapProblem::kUnendedElement,
-             "элемент без строки конца до конца файла");
+      Report(section.start, MapProblem::kUnendedElement, "элемент без строки конца до конца файла");
     } else {
       Report(section.start, MapProblem::kUnendedElement,
              "элемент без строки конца до секции в строке " + Num(next) +
@@ -190,8 +189,8 @@ class Checker {
     if (page_.codePage() == kUtf8CodePage) {
       return "неверная последовательность UTF-8 (CodePage=65001)";
     }
-    return "байт " + HexByte(static_cast<unsigned char>(c)) +
-           " не определён в кодовой странице " + Num(static_cast<std::uint64_t>(page_.codePage()));
+    return "байт " + HexByte(static_cast<unsigned char>(c)) + " не определён в кодовой странице " +
+           Num(static_cast<std::uint64_t>(page_.codePage()));
   }
 
   // The first line's end sets the file's kind; the first line that ends otherwise is
@@ -270,7 +269,8 @@ class Checker {
       if (previousLevel_ && bits >= previousLevel_->bits) {
         Report(line.number, MapProblem::kLevelsNotDecreasing,
                std::string(t.substr(0, eq)) + "=" + std::string(v) + " не меньше " +
-                   previousLevel_->key + "=" + Num(static_cast<std::uint64_t>(previousLevel_->bits)));
+                   previousLevel_->key + "=" +
+                   Num(static_cast<std::uint64_t>(previousLevel_->bits)));
       }
       previousLevel_ = PreviousLevel{std::string(t.substr(0, eq)), bits};
     }
@@ -285,8 +285,8 @@ class Checker {
       case MapLineKind::kType:
         if (!typeSeen_ && section.index != 1) {
           Report(line.number, MapProblem::kTypeNotFirst,
-                 "Type= не первая строка после заголовка элемента в строке " +
-                     Num(section.start) + ": команды правки её не увидят");
+                 "Type= не первая строка после заголовка элемента в строке " + Num(section.start) +
+                     ": команды правки её не увидят");
         }
         typeSeen_ = true;
         return;

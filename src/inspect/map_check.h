@@ -13,22 +13,22 @@
 namespace pomvelt {
 
 enum class MapProblem {
-  kUnendedElement,     // an element header with no end before the next section or the end
-  kHeaderOnLastLine,   // an element header on the last line of the file
-  kTypeNotFirst,       // the "Type=" line is not the first line after the header
-  kNoType,             // an element without a "Type=" line
-  kLevelsWithoutEnd,   // "Levels=" in a map header that has no "[END-IMG ID]"
-  kLevelTooHigh,       // a coordinate line on the last level of the header or above it
+  kUnendedElement,       // an element header with no end before the next section or the end
+  kHeaderOnLastLine,     // an element header on the last line of the file
+  kTypeNotFirst,         // the "Type=" line is not the first line after the header
+  kNoType,               // an element without a "Type=" line
+  kLevelsWithoutEnd,     // "Levels=" in a map header that has no "[END-IMG ID]"
+  kLevelTooHigh,         // a coordinate line on the last level of the header or above it
   kLevelsNotDecreasing,  // a "LevelN=" value not below the one before it
-  kLongLabel,          // a label of more than 80 characters
-  kInvalidByte,        // a byte the declared code page does not allow
-  kUtf16,              // the file is UTF-16 text
-  kMixedLineEnds,      // lines ending in CR LF and lines ending in LF alone
-  kNulByte,            // a NUL byte
-  kNoMapHeader,        // no "[IMG ID]" section
-  kNoId,               // the map header has no "ID="
-  kBadId,              // the map header's ID is not a decimal number
-  kOmitted,            // more problems of one kind than are listed
+  kLongLabel,            // a label of more than 80 characters
+  kInvalidByte,          // a byte the declared code page does not allow
+  kUtf16,                // the file is UTF-16 text
+  kMixedLineEnds,        // lines ending in CR LF and lines ending in LF alone
+  kNulByte,              // a NUL byte
+  kNoMapHeader,          // no "[IMG ID]" section
+  kNoId,                 // the map header has no "ID="
+  kBadId,                // the map header's ID is not a decimal number
+  kOmitted,              // more problems of one kind than are listed
 };
 
 struct Diagnostic {

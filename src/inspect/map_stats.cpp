@@ -134,7 +134,7 @@ class StatsCollector {
   MapStats stats_;
   TypeTable types_;
   std::size_t type_ = kNoType;
-  std::uint64_t levels_ = 0;  // the levels of the element's coordinates below 64, one bit each
+  std::uint64_t levels_ = 0;     // the levels of the element's coordinates below 64, one bit each
   std::vector<int> highLevels_;  // and any above
 };
 

@@ -29,10 +29,10 @@ struct MapStats {
 
   std::uint64_t lines = 0;
   std::uint64_t bytes = 0;
-  std::uint64_t labels = 0;           // "Label=" lines of elements
+  std::uint64_t labels = 0;                 // "Label=" lines of elements
   std::array<std::uint64_t, 3> elements{};  // by ElementKind
-  std::vector<TypeCount> types;       // by kind, then type code, byte order
-  std::map<int, std::uint64_t> levels;  // elements with a "DataN="/"OriginN=" line of level N
+  std::vector<TypeCount> types;             // by kind, then type code, byte order
+  std::map<int, std::uint64_t> levels;      // elements with a "DataN="/"OriginN=" line of level N
 
   std::uint64_t ElementCount() const { return elements[0] + elements[1] + elements[2]; }
   // Adds another map's counts (the header values stay).

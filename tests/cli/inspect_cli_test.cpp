@@ -27,9 +27,10 @@ CliRun Cli(const std::vector<std::string>& args) {
 }
 
 const std::string kMap =
-    CrLf({"[IMG ID]", "ID=7", "Name=Город"_cp, "CodePage=1251", "Levels=2", "Level0=24", "Level1=22",
-          "[END-IMG ID]", "[POLYGON]", "Type=0x4b", "Label=a", "Data0=(1,2)", "[END]", "[POI]",
-          "Type=0x2f06", "Data0=(1,2)", "[END]", "[POI]", "Type=0x2f06", "[END]"});
+    CrLf({"[IMG ID]",    "ID=7",        "Name=Город"_cp, "CodePage=1251", "Levels=2",
+          "Level0=24",   "Level1=22",   "[END-IMG ID]",  "[POLYGON]",     "Type=0x4b",
+          "Label=a",     "Data0=(1,2)", "[END]",         "[POI]",         "Type=0x2f06",
+          "Data0=(1,2)", "[END]",       "[POI]",         "Type=0x2f06",   "[END]"});
 
 TEST(InspectCli, StatsTablesCsvAndReport) {
   TempDir dir;
@@ -62,8 +63,8 @@ TEST(InspectCli, CheckPrintsFileLineMessageAndFailsOnProblems) {
   TempDir dir;
   const std::string clean = dir.File("clean.mp"), bad = dir.File("bad.mp");
   test::WriteBytes(clean, kMap);
-  test::WriteBytes(bad, CrLf({"[IMG ID]", "ID=1", "[END-IMG ID]", "[POI]", "Label=x",
-                              "Type=0x1", "[END]", "[POI]"}));
+  test::WriteBytes(bad, CrLf({"[IMG ID]", "ID=1", "[END-IMG ID]", "[POI]", "Label=x", "Type=0x1",
+                              "[END]", "[POI]"}));
   const CliRun ok = Cli({"check", clean});
   EXPECT_EQ(ok.status, 0) << ok.out;
   EXPECT_EQ(ok.out, "");

@@ -60,16 +60,16 @@ TEST(CodePage, Utf8Validity) {
   };
   const Case cases[] = {
       {"plain", true},
-      {"\xD0\x96", true},          // Ж
-      {"\xE2\x82\xAC", true},      // euro sign
-      {"\xF0\x9F\x98\x80", true},  // past the basic plane
-      {"\xF4\x8F\xBF\xBF", true},  // the last code point
-      {"\xC0\x80", false},         // overlong
-      {"\xE0\x9F\xBF", false},     // overlong
-      {"\xED\xA0\x80", false},     // a surrogate
+      {"\xD0\x96", true},           // Ж
+      {"\xE2\x82\xAC", true},       // euro sign
+      {"\xF0\x9F\x98\x80", true},   // past the basic plane
+      {"\xF4\x8F\xBF\xBF", true},   // the last code point
+      {"\xC0\x80", false},          // overlong
+      {"\xE0\x9F\xBF", false},      // overlong
+      {"\xED\xA0\x80", false},      // a surrogate
       {"\xF4\x90\x80\x80", false},  // past U+10FFFF
-      {"\xD0", false},             // cut off
-      {"\x96", false},             // a continuation alone
+      {"\xD0", false},              // cut off
+      {"\x96", false},              // a continuation alone
       {"\xFF", false},
   };
   for (const Case& c : cases) EXPECT_EQ(!Invalid(utf8, c.bytes), c.valid) << c.bytes;

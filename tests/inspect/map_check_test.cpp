@@ -26,9 +26,9 @@ Found Check(const std::string& text, std::size_t block = LineReader::kDefaultBlo
 
 // A clean map header of three levels: lines 1 to 9.
 std::vector<std::string_view> Header(std::vector<std::string_view> more = {}) {
-  std::vector<std::string_view> lines = {"[IMG ID]",  "ID=63240001", "Name=Test",
-                                         "CodePage=1251", "Levels=3", "Level0=24",
-                                         "Level1=22", "Level2=20",   "[END-IMG ID]"};
+  std::vector<std::string_view> lines = {"[IMG ID]",      "ID=63240001", "Name=Test",
+                                         "CodePage=1251", "Levels=3",    "Level0=24",
+                                         "Level1=22",     "Level2=20",   "[END-IMG ID]"};
   lines.insert(lines.end(), more.begin(), more.end());
   return lines;
 }
@@ -51,20 +51,24 @@ TEST(MapCheck, EachProblemAtItsLine) {
     Found expected;
   };
   const Case cases[] = {
-      {"clean", CrLf(Header({"[POLYGON]", "Type=0x4b", kLongestLabel, "Data0=(1,2)", "Data1=(1,2)",
-                             "[END]", "", "; comment", "[RGN10]", "Type=0x1", "Origin1=(1,2)",
-                             "[END-RGN10]"})),
+      {"clean",
+       CrLf(Header({"[POLYGON]", "Type=0x4b", kLongestLabel, "Data0=(1,2)", "Data1=(1,2)", "[END]",
+                    "", "; comment", "[RGN10]", "Type=0x1", "Origin1=(1,2)", "[END-RGN10]"})),
        {}},
       {"element cut off by the next",
        CrLf(Header({"[POI]", "Type=0x1", "Data0=(1,2)", "[POLYGON]", "Type=0x1", "[END]"})),
        {{10, P::kUnendedElement}}},
       {"element cut off by the end of the file",
-       CrLf(Header({"[POI]", "Type=0x1", "Data0=(1,2)"})), {{10, P::kUnendedElement}}},
-      {"header on the last line", CrLf(Header({"[POI]", "Type=0x1", "[END]", "[POLYLINE]"})),
+       CrLf(Header({"[POI]", "Type=0x1", "Data0=(1,2)"})),
+       {{10, P::kUnendedElement}}},
+      {"header on the last line",
+       CrLf(Header({"[POI]", "Type=0x1", "[END]", "[POLYLINE]"})),
        {{13, P::kHeaderOnLastLine}}},
       {"header on the last line without a line end",
-       CrLf(Header({"[POI]", "Type=0x1", "[END]"})) + "[POI]", {{13, P::kHeaderOnLastLine}}},
-      {"type line not first", CrLf(Header({"[POI]", "Label=x", "Type=0x1", "[END]"})),
+       CrLf(Header({"[POI]", "Type=0x1", "[END]"})) + "[POI]",
+       {{13, P::kHeaderOnLastLine}}},
+      {"type line not first",
+       CrLf(Header({"[POI]", "Label=x", "Type=0x1", "[END]"})),
        {{12, P::kTypeNotFirst}}},
       {"no type line", CrLf(Header({"[POLYLINE]", "Data0=(1,2)", "[END]"})), {{10, P::kNoType}}},
       {"levels without header end",
@@ -76,17 +80,19 @@ TEST(MapCheck, EachProblemAtItsLine) {
                     "Origin2=(1,2)", "[END]"})),
        {{13, P::kLevelTooHigh}, {14, P::kLevelTooHigh}, {15, P::kLevelTooHigh}}},
       {"level values not decreasing",
-       CrLf({"[IMG ID]", "ID=1", "Levels=3", "Level0=24", "Level1=24", "Level2=26",
-             "[END-IMG ID]"}),
+       CrLf(
+           {"[IMG ID]", "ID=1", "Levels=3", "Level0=24", "Level1=24", "Level2=26", "[END-IMG ID]"}),
        {{5, P::kLevelsNotDecreasing}, {6, P::kLevelsNotDecreasing}}},
-      {"label of 81 characters", CrLf(Header({"[POI]", "Type=0x1", kLongLabel, "[END]"})),
+      {"label of 81 characters",
+       CrLf(Header({"[POI]", "Type=0x1", kLongLabel, "[END]"})),
        {{12, P::kLongLabel}}},
       {"80 UTF-8 characters in 160 bytes",
        CrLf({"[IMG ID]", "ID=1", "CodePage=65001", "[END-IMG ID]", "[POI]", "Type=0x1", kUtf8Label,
              "[END]"}),
        {}},
       {"byte 0x98 in code page 1251",
-       CrLf(Header({"[POI]", "Type=0x1", "Label=a\x98z\x98", "[END]"})), {{12, P::kInvalidByte}}},
+       CrLf(Header({"[POI]", "Type=0x1", "Label=a\x98z\x98", "[END]"})),
+       {{12, P::kInvalidByte}}},
       {"byte 0x81 in code page 1252, key in other letter case",
        CrLf({"[IMG ID]", "ID=1", "codepage=1252", "[END-IMG ID]", "; \x98 is fine here",
              "Label=\x81"}),
@@ -102,11 +108,11 @@ TEST(MapCheck, EachProblemAtItsLine) {
        CrLf(Header({"[POI]", "Type=0x1"})) + "Label=x\n" + CrLf({"[END]"}) + "\n",
        {{12, P::kMixedLineEnds}}},
       {"LF first, then CR LF", "[IMG ID]\nID=1\n[END-IMG ID]\r\n", {{3, P::kMixedLineEnds}}},
-      {"NUL bytes", CrLf(Header({"[POI]", "Type=0x1"})) + std::string("Label=\0\0\r\n[END]\r\n", 17),
+      {"NUL bytes",
+       CrLf(Header({"[POI]", "Type=0x1"})) + std::string("Label=\0\0\r\n[END]\r\n", 17),
        {{12, P::kNulByte}}},
       {"no ID", CrLf({"; map", "[IMG ID]", "Name=x", "[END-IMG ID]"}), {{2, P::kNoId}}},
-      {"ID not a number", CrLf({"[IMG ID]", "ID=0x10", "ID=5", "[END-IMG ID]"}),
-       {{2, P::kBadId}}},
+      {"ID not a number", CrLf({"[IMG ID]", "ID=0x10", "ID=5", "[END-IMG ID]"}), {{2, P::kBadId}}},
       {"empty ID", CrLf({"[IMG ID]", "ID=", "[END-IMG ID]"}), {{2, P::kBadId}}},
       {"no map header", CrLf({"[POI]", "Type=0x1", "[END]"}), {{1, P::kNoMapHeader}}},
   };

@@ -2,8 +2,8 @@
 // and on generated maps read in blocks of every small size.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <cctype>
+#include <filesystem>
 #include <map>
 #include <set>
 #include <sstream>
@@ -21,7 +21,7 @@ using test::CrLf;
 struct Reference {
   std::map<std::string, std::string> header;
   std::uint64_t lines = 0, labels = 0;
-  std::map<std::string, std::uint64_t> kinds;                    // "polygon" ...
+  std::map<std::string, std::uint64_t> kinds;                          // "polygon" ...
   std::map<std::pair<std::string, std::string>, std::uint64_t> types;  // (kind, code)
   std::map<int, std::uint64_t> levels;
 };
@@ -119,7 +119,8 @@ MapStats StatsOf(const std::string& text, std::size_t block = LineReader::kDefau
 }
 
 TEST(MapStats, EveryRealMapMatchesTheReferenceAndTotalsAddUp) {
-  const std::string folder = std::filesystem::path(test::DataMap("zkir_RussiaBkg.mp")).parent_path();
+  const std::string folder =
+      std::filesystem::path(test::DataMap("zkir_RussiaBkg.mp")).parent_path();
   if (folder.empty()) GTEST_SKIP() << "no shared data";
   MapStats total;
   std::uint64_t elements = 0, lines = 0;
@@ -163,8 +164,8 @@ TEST(MapStats, SectionsCutOffAndOddLines) {
     std::string text;
   };
   const Case cases[] = {
-      {"element cut off by the next one",
-       CrLf({"[POI]", "Type=0x1", "Data0=(1,2)", "[POLYGON]", "Type=0x4b", "Data1=(1,2)", "[END]"})},
+      {"element cut off by the next one", CrLf({"[POI]", "Type=0x1", "Data0=(1,2)", "[POLYGON]",
+                                                "Type=0x4b", "Data1=(1,2)", "[END]"})},
       {"element cut off by the end", CrLf({"[POLYLINE]", "Type=0x2", "Data2=(1,2)"})},
       {"header on the last line, no line end", "[POI]\r\nType=0x1\r\n[END]\r\n[RGN10]"},
       {"type later and twice", CrLf({"[RGN80]", "Label=x", "Type=0x3", "Type=0x4", "[END-RGN80]"})},
