@@ -1,8 +1,7 @@
-#include <fstream>
-#include <nlohmann/json.hpp>
 #include <ostream>
 
 #include "cli/cli.h"
+#include "cli/json_file.h"
 #include "inspect/map_check.h"
 
 namespace pomvelt {
@@ -66,10 +65,7 @@ bool WriteJson(const std::string& path, const std::vector<FileDiagnostics>& file
     report["files"].push_back({{"path", f.path}, {"diagnostics", std::move(list)}});
   }
   report["problems"] = problems;
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << report.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
-  out.close();
-  return !out.fail();
+  return WriteJsonFile(path, report);
 }
 
 const bool kRegistered = RegisterCliCommand({
@@ -107,7 +103,7 @@ const bool kRegistered = RegisterCliCommand({
               });
           const std::string report = args.Value("--report", "");
           if (!report.empty() && !WriteJson(report, files)) {
-            host.MessageBox("Не могу записать файл " + report);
+            host.MessageBox(CannotWriteMessage(report));
             ++result.filesFailed;
           }
           // A map with problems makes the run fail, as a compiler's errors do.

@@ -1,8 +1,8 @@
 #include <fstream>
-#include <nlohmann/json.hpp>
 #include <ostream>
 
 #include "cli/cli.h"
+#include "cli/json_file.h"
 #include "cli/table_output.h"
 #include "inspect/map_stats.h"
 #include "text/strings.h"
@@ -158,10 +158,7 @@ bool WriteJson(const std::string& path, const std::vector<FileStats>& files,
     report["files"].push_back(std::move(j));
   }
   report["total"] = CountsJson(total);
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << report.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
-  out.close();
-  return !out.fail();
+  return WriteJsonFile(path, report);
 }
 
 const bool kRegistered = RegisterCliCommand({
@@ -208,12 +205,12 @@ const bool kRegistered = RegisterCliCommand({
           PrintTables(*args.out, files, total, by);
           const std::string csv = args.Value("--csv", "");
           if (!csv.empty() && !WriteCsv(csv, files, by)) {
-            host.MessageBox("Не могу записать файл " + csv);
+            host.MessageBox(CannotWriteMessage(csv));
             ++result.filesFailed;
           }
           const std::string report = args.Value("--report", "");
           if (!report.empty() && !WriteJson(report, files, total)) {
-            host.MessageBox("Не могу записать файл " + report);
+            host.MessageBox(CannotWriteMessage(report));
             ++result.filesFailed;
           }
           return result;
