@@ -40,7 +40,7 @@ std::vector<std::pair<std::vector<std::string>, std::uint64_t>> Breakdown(const 
       break;
     case StatsBy::kKind:
       for (ElementKind k : {ElementKind::kPolygon, ElementKind::kLine, ElementKind::kPoint}) {
-        rows.push_back({{ElementKindName(k)}, s.elements[static_cast<int>(k)]});
+        rows.push_back({{ElementKindName(k)}, s.elements[static_cast<std::size_t>(k)]});
       }
       break;
   }

@@ -125,7 +125,7 @@ class StatsCollector {
   }
 
   void Commit(const MapSection& section) {
-    ++stats_.elements[static_cast<int>(section.element)];
+    ++stats_.elements[static_cast<std::size_t>(section.element)];
     types_.Count(type_ != kNoType ? type_ : types_.Find(section.element, {}));
     for (std::uint64_t m = levels_; m != 0; m &= m - 1) ++stats_.levels[std::countr_zero(m)];
     for (int level : highLevels_) ++stats_.levels[level];

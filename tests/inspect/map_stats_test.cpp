@@ -152,7 +152,7 @@ TEST(MapStats, EveryRealMapMatchesTheReferenceAndTotalsAddUp) {
 TEST(MapStats, GeneratedMapInBlocksOfEverySmallSize) {
   const std::string text = bench::GenerateMap(7, 20000);
   const Reference r = Count(text);
-  for (std::size_t block : {1, 2, 3, 5, 64, 4096}) {
+  for (std::size_t block : {1u, 2u, 3u, 5u, 64u, 4096u}) {
     SCOPED_TRACE(block);
     ExpectEqual(StatsOf(text, block), r, text);
   }
