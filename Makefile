@@ -2,7 +2,8 @@
 # make run:  install what is missing, build, start the desktop program.
 # make screenshots: pictures of the desktop program for docs/, taken under Xvfb.
 # make package: the Debian package build/pomvelt_<version>_<arch>.deb (make test checks it).
-PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev qt6-base-dev ccache xvfb xauth time mkgmap \
+PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev qt6-base-dev qt6-l10n-tools \
+  qt6-translations-l10n ccache xvfb xauth time mkgmap \
   dpkg-dev lintian desktop-file-utils appstream shared-mime-info man-db scdoc nlohmann-json3-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -56,6 +57,7 @@ run: build
 
 screenshots: build
 	xvfb-run -a -s "-screen 0 1280x1024x24" build/tests/gui/pomvelt_screenshots docs
+	QT_SCALE_FACTOR=1.5 xvfb-run -a -s "-screen 0 1280x1024x24" build/tests/gui/pomvelt_screenshots docs --scaled
 
 bench: build
 	@command -v /usr/bin/time >/dev/null || $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -q time

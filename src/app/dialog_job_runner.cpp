@@ -52,11 +52,3 @@ void DialogJobRunner::OnThreadFinished() {
   if (dialog_) dialog_->setEnabled(true);
   emit jobFinished();
 }
-
-void DialogJobRunner::RunJobOnGuiThread(const Job& job) {
-  if (running_) return;
-  running_ = true;
-  RunGuarded(job);
-  running_ = false;
-  emit jobFinished();
-}

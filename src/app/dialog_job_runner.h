@@ -1,6 +1,5 @@
-// How a dialog runs its jobs. A threaded job runs on a thread of its own while the dialog is
-// disabled (so no second job can start); the progress window, which the dialog does not
-// parent, stays usable. A GUI-thread job runs inside the call, the dialog left enabled.
+// How a dialog runs its jobs: each on a thread of its own while the dialog is disabled (so no
+// second job can start); the progress window, which the dialog does not parent, stays usable.
 #pragma once
 
 #include <QObject>
@@ -31,8 +30,6 @@ class DialogJobRunner : public QObject {
   // job has returned. False (and nothing done) while another job runs or when no thread can
   // be started. Call on the GUI thread.
   bool StartThreadedJob(Job job);
-  // Runs the job here, on the GUI thread, and returns when it has ended.
-  void RunJobOnGuiThread(const Job& job);
   // Returns once no job thread runs any more.
   void Wait();
 

@@ -1,57 +1,71 @@
 #include "app/eurasia_dialog.h"
 
-#include <QAbstractButton>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
 
-#include "widgets/dialog_data.h"
+#include "app/settings.h"
 
-namespace {
+CEurasiaDialog::CEurasiaDialog(QWidget* parent) : JobDialog(parent, QStringLiteral("eurasia")) {
+  setWindowTitle(tr("Набор карт \"Евразия\""));
+  auto* about = new QLabel(
+      tr("В сети можно найти набор карт под названием \"Евразия\". Большое покрытие, но самые "
+         "первые слои почти у всех файлов пустые и поэтому в приборе при определенном "
+         "приближении экран навигатора будет пуст."));
+  auto* offer =
+      new QLabel(tr(" Поэтому предлагаются для этого набора карт на выбор следующие действия:"));
+  for (QLabel* label : {about, offer}) {
+    label->setWordWrap(true);
+    label->setFixedWidth(label->fontMetrics().averageCharWidth() * 30);
+  }
+  m_removeLevels =
+      new QRadioButton(tr("Удалить слои 0 и 1 (подробные\nкарты городов будут утрачены)"));
+  m_fillLevels = new QRadioButton(
+      tr("Заполнить слои 0 и 1 копированием\nобъектов ближайшего непустого\nслоя (увеличится "
+         "размер)"));
+  actionGroup_.Add(m_removeLevels);
+  actionGroup_.Add(m_fillLevels);
+  m_makeTdbList = new QCheckBox(tr("Сделать список для tdb"));
+  m_chooseAndConvert = new QPushButton(tr("Выбрать файлы и сконвертировать"));
+  m_close = new QPushButton(tr("Закрыть"));
+  m_close->setDefault(true);
 
-using D = CEurasiaDialog;
+  auto* grid = new QGridLayout(this);
+  grid->addWidget(about, 0, 0);
+  grid->addWidget(offer, 1, 0, 2, 1, Qt::AlignTop);
+  grid->addWidget(m_removeLevels, 0, 1);
+  grid->addWidget(m_fillLevels, 1, 1);
+  grid->addWidget(m_makeTdbList, 2, 1);
+  grid->addWidget(m_chooseAndConvert, 3, 0, 1, 2);
+  grid->addWidget(m_close, 4, 1, Qt::AlignRight);
+  grid->setSizeConstraint(QLayout::SetFixedSize);
+  SetTabOrder({m_close, m_removeLevels, m_fillLevels, m_makeTdbList, m_chooseAndConvert});
 
-// Dialog template 130, in template order.
-constexpr TemplateControl kTemplate[] = {
-    {ControlKind::kPushButton, D::kIdClose, nullptr, "Закрыть", 189, 160, 50, 14, kDefaultButton},
-    {ControlKind::kLabel, 0, "about",
-     "В сети можно найти набор карт под названием \"Евразия\". Большое покрытие, но самые "
-     "первые слои почти у всех файлов пустые и поэтому в приборе при определенном приближении "
-     "экран навигатора будет пуст.",
-     7, 7, 111, 66, 0},
-    {ControlKind::kLabel, 0, "offer",
-     " Поэтому предлагаются для этого набора карт на выбор следующие действия:", 7, 78, 111, 32, 0},
-    {ControlKind::kRadioButton, D::kIdRemoveLevels, nullptr,
-     "Удалить слои 0 и 1 (подробные карты городов будут утрачены)", 128, 26, 107, 28, kStartsGroup},
-    {ControlKind::kRadioButton, D::kIdFillLevels, nullptr,
-     "Заполнить слои 0 и 1 копированием объектов ближайшего непустого слоя (увеличится размер)",
-     128, 64, 107, 32, 0},
-    {ControlKind::kCheckBox, D::kIdMakeTdbList, nullptr, "Сделать список для tdb", 129, 109, 96, 10,
-     0},
-    {ControlKind::kPushButton, D::kIdChooseAndConvert, nullptr, "Выбрать файлы и сконвертировать",
-     7, 132, 232, 17, 0},
-};
-
-constexpr int kTemplateWidth = 246;
-constexpr int kTemplateHeight = 181;
-
-}  // namespace
-
-CEurasiaDialog::CEurasiaDialog(QWidget* parent)
-    : JobDialog(parent), template_(this, kTemplateWidth, kTemplateHeight, kTemplate) {
-  setWindowTitle(QStringLiteral("Набор карт \"Евразия\""));
-  UpdateData(false);
-  connect(static_cast<QAbstractButton*>(Control(kIdChooseAndConvert)), &QAbstractButton::clicked,
-          this, &CEurasiaDialog::OnChooseAndConvert);
-  connect(static_cast<QAbstractButton*>(Control(kIdClose)), &QAbstractButton::clicked, this,
-          &QDialog::accept);
-  Control(kIdClose)->setFocus();
+  LoadSettings();
+  connect(m_chooseAndConvert, &QPushButton::clicked, this, &CEurasiaDialog::OnChooseAndConvert);
+  connect(m_close, &QPushButton::clicked, this, &QDialog::accept);
+  m_close->setFocus();
 }
 
 CEurasiaDialog::~CEurasiaDialog() {
   WaitForJob();
 }
 
-void CEurasiaDialog::DoDataExchange(DataExchange& dx) {
-  dx.Radio(template_.RadioGroup(kIdRemoveLevels), m_options.m_nAction);
-  dx.Check(static_cast<QAbstractButton*>(Control(kIdMakeTdbList)), m_options.m_bMakeTdbList);
+std::vector<OptionKey> CEurasiaDialog::SettingKeys() {
+  return {{"action", &m_options.m_nAction, nullptr},
+          {"makeTdbList", &m_options.m_bMakeTdbList, nullptr}};
+}
+
+void CEurasiaDialog::DoDataExchange(bool save) {
+  if (save) {
+    m_options.m_nAction = actionGroup_.Selected();
+    m_options.m_bMakeTdbList = m_makeTdbList->isChecked() ? 1 : 0;
+  } else {
+    actionGroup_.Select(m_options.m_nAction);
+    m_makeTdbList->setChecked(m_options.m_bMakeTdbList != 0);
+  }
 }
 
 void CEurasiaDialog::OnChooseAndConvert() {

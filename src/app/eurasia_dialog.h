@@ -1,39 +1,40 @@
 // The Eurasia utilities' dialog: for a map set whose levels 0 and 1 are empty, remove those
-// levels or fill them, and optionally list the maps for a preview project. Every opening starts
-// with neither remedy chosen and no list.
+// levels or fill them, and optionally list the maps for a preview project. Each opening starts
+// from the choices of the last (neither remedy and no list the first time).
 #pragma once
 
 #include "app/job_dialog.h"
 #include "eurasia/eurasia_job.h"
 #include "eurasia/map_list_file.h"
-#include "widgets/dialog_template.h"
+#include "widgets/radio_group.h"
+
+class QCheckBox;
+class QPushButton;
+class QRadioButton;
 
 class CEurasiaDialog : public JobDialog {
   Q_OBJECT
 
  public:
-  // Control ids; each control's object name is its id in decimal.
-  static constexpr int kIdClose = 1;
-  static constexpr int kIdChooseAndConvert = 1030;
-  static constexpr int kIdRemoveLevels = 1032;
-  static constexpr int kIdFillLevels = 1033;
-  static constexpr int kIdMakeTdbList = 1036;
-
   explicit CEurasiaDialog(QWidget* parent = nullptr);
   ~CEurasiaDialog() override;
 
   pomvelt::EurasiaOptions& options() { return m_options; }
 
-  QWidget* Control(int id) const { return template_.Control(id); }
-  const DialogUnits& units() const { return template_.units(); }
+  QRadioButton* m_removeLevels;
+  QRadioButton* m_fillLevels;
+  QCheckBox* m_makeTdbList;
+  QPushButton* m_chooseAndConvert;
+  QPushButton* m_close;
 
  protected:
-  void DoDataExchange(DataExchange& dx) override;
+  void DoDataExchange(bool save) override;
+  std::vector<OptionKey> SettingKeys() override;
 
  private:
   void OnChooseAndConvert();
 
   pomvelt::CMapListFile m_listFile;
   pomvelt::EurasiaOptions m_options;
-  DialogTemplate template_;
+  RadioGroup actionGroup_;
 };

@@ -1,16 +1,53 @@
 #include "app/job_dialog.h"
 
-#include "widgets/dialog_data.h"
+#include <QLineEdit>
+#include <optional>
 
-JobDialog::JobDialog(QWidget* parent) : QDialog(parent, kWindowFlags), jobs_(this, m_progress) {
-  m_progress.Create(this, QStringLiteral("Конвертирую..."), false);
+#include "text/cp1251.h"
+#include "widgets/cp1251_validator.h"
+
+namespace {
+// A fixed-size dialog with a caption, a window menu and a close box, but no minimise or
+// maximise box.
+constexpr Qt::WindowFlags kWindowFlags = Qt::Dialog | Qt::CustomizeWindowHint |
+                                         Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                         Qt::WindowCloseButtonHint;
+}  // namespace
+
+JobDialog::JobDialog(QWidget* parent, const QString& settingsGroup)
+    : QDialog(parent, kWindowFlags), settingsGroup_(settingsGroup), jobs_(this, m_progress) {
+  m_progress.Create(this, tr("Конвертирую..."), false);
   m_progress.Hide();
 }
 
+QLineEdit* JobDialog::NewEdit(bool digitsOnly) {
+  auto* edit = new QLineEdit(this);
+  edit->setValidator(new Cp1251Validator(digitsOnly, edit));
+  return edit;
+}
+
+void JobDialog::Text(bool save, QLineEdit* edit, std::string& member) {
+  if (!save) {
+    edit->setText(QString::fromStdString(pomvelt::Cp1251ToUtf8(member)));
+    return;
+  }
+  std::optional<std::string> text = pomvelt::Utf8ToCp1251(edit->text().toStdString());
+  if (!text) {
+    if (!failedEdit_) failedEdit_ = edit;
+    return;
+  }
+  member = std::move(*text);
+}
+
 bool JobDialog::UpdateData(bool save) {
-  DataExchange dx(save);
-  DoDataExchange(dx);
-  return dx.Report(jobs_.host());
+  failedEdit_ = nullptr;
+  DoDataExchange(save);
+  if (!failedEdit_) return true;
+  // The edits refuse such text as it is typed; it can only have been put there otherwise.
+  jobs_.host().MessageBox("Текст «" + failedEdit_->text().toStdString() +
+                          "» содержит знаки, которых нет в кодовой странице 1251");
+  failedEdit_->setFocus();
+  return false;
 }
 
 void JobDialog::StartThreadedJob(DialogJobRunner::Job job) {
@@ -18,12 +55,21 @@ void JobDialog::StartThreadedJob(DialogJobRunner::Job job) {
   jobs_.StartThreadedJob(std::move(job));
 }
 
-void JobDialog::RunJobOnGuiThread(const DialogJobRunner::Job& job) {
-  if (!UpdateData(true)) return;
-  jobs_.RunJobOnGuiThread(job);
+void JobDialog::LoadSettings() {
+  LoadOptions(settingsGroup_, SettingKeys());
+  UpdateData(false);
 }
 
 void JobDialog::done(int result) {
   if (jobs_.IsRunning()) return;
+  if (UpdateData(true)) SaveOptions(settingsGroup_, SettingKeys());
   QDialog::done(result);
+}
+
+void SetTabOrder(std::initializer_list<QWidget*> widgets) {
+  QWidget* previous = nullptr;
+  for (QWidget* widget : widgets) {
+    if (previous) QWidget::setTabOrder(previous, widget);
+    previous = widget;
+  }
 }

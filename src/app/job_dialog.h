@@ -5,22 +5,19 @@
 #pragma once
 
 #include <QDialog>
+#include <initializer_list>
+#include <string>
 
 #include "app/dialog_job_runner.h"
+#include "app/settings.h"
 #include "widgets/progress_wnd.h"
 
-class DataExchange;
+class QLineEdit;
 
 class JobDialog : public QDialog {
   Q_OBJECT
 
  public:
-  // A fixed-size dialog with a caption, a window menu and a close box, but no minimise or
-  // maximise box.
-  static constexpr Qt::WindowFlags kWindowFlags =
-      Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-      Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
-
   // Copies the members into the controls (save false) or the controls into the members (save
   // true). False when an edit holds text that code page 1251 cannot hold; the user has then
   // been told, that member keeps its value and the edit has the focus.
@@ -30,9 +27,19 @@ class JobDialog : public QDialog {
   DialogJobRunner& jobs() { return jobs_; }
 
  protected:
-  explicit JobDialog(QWidget* parent);
+  // Its options are remembered under the settings group.
+  JobDialog(QWidget* parent, const QString& settingsGroup);
 
-  virtual void DoDataExchange(DataExchange& dx) = 0;
+  // Loads or saves every control; edits through Text.
+  virtual void DoDataExchange(bool save) = 0;
+  // Each option member under its key in the settings.
+  virtual std::vector<OptionKey> SettingKeys() = 0;
+  // The remembered options into the members and the controls.
+  void LoadSettings();
+  // An edit and its member of code page 1251 bytes.
+  void Text(bool save, QLineEdit* edit, std::string& member);
+  // A new edit that takes only what code page 1251 can hold (only digits when asked).
+  QLineEdit* NewEdit(bool digitsOnly = false);
 
   // A job uses the members of the derived dialog, which are gone before this base is
   // destroyed: its destructor calls this first. (Closing is refused while a job runs, so this
@@ -42,13 +49,17 @@ class JobDialog : public QDialog {
   // A command's job on a thread of its own, with the controls copied into the members first
   // and the dialog disabled until the job returns.
   void StartThreadedJob(DialogJobRunner::Job job);
-  // A command's job on the GUI thread, inside the button's handler.
-  void RunJobOnGuiThread(const DialogJobRunner::Job& job);
 
+  // Refused while a job runs; otherwise remembers the options.
   void done(int result) override;
 
   CProgressWnd m_progress;
 
  private:
+  QString settingsGroup_;
   DialogJobRunner jobs_;
+  QLineEdit* failedEdit_ = nullptr;
 };
+
+// Sets the Tab order of the widgets to the order given.
+void SetTabOrder(std::initializer_list<QWidget*> widgets);

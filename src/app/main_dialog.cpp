@@ -1,198 +1,388 @@
 #include "app/main_dialog.h"
 
-#include <QAbstractButton>
 #include <QAction>
+#include <QCheckBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
 
+#include "app/about_dialog.h"
 #include "app/app_icon.h"
 #include "app/eurasia_dialog.h"
 #include "app/search_replace_dialog.h"
-#include "app/system_menu.h"
+#include "app/settings.h"
+#include "app/settings_dialog.h"
 #include "jobs/delete_elements.h"
 #include "jobs/delete_layer.h"
 #include "jobs/replace_type.h"
 #include "pipeline/convert_files.h"
+#include "pipeline/process_runner.h"
 #include "pomvelt_version.h"
-#include "widgets/about_dialog.h"
-#include "widgets/dialog_data.h"
-#include "widgets/dialog_template.h"
+#include "widgets/x_file_dialog.h"
 
 namespace {
 
-using D = CMainDialog;
+QLabel* NewLabel(const QString& text, Qt::Alignment alignment = Qt::AlignLeft) {
+  auto* label = new QLabel(text);
+  label->setTextFormat(Qt::PlainText);
+  label->setAlignment(alignment | Qt::AlignVCenter);
+  return label;
+}
 
-// Dialog template 102, in template order.
-constexpr TemplateControl kTemplate[] = {
-    {ControlKind::kCheckBox, D::kIdDecompile, nullptr,
-     "Декомпилировать карту (.img) в польский формат", 13, 29, 150, 21, 0},
-    {ControlKind::kRadioButton, D::kIdTranslitToRussian, nullptr, "Translit => Русский", 23, 88, 84,
-     10, kStartsGroup},
-    {ControlKind::kRadioButton, D::kIdRussianToTranslit, nullptr, "Русский => Translit", 23, 103,
-     82, 10, 0},
-    {ControlKind::kRadioButton, D::kIdTranslitNone, nullptr, "Не переводить", 23, 119, 67, 10, 0},
-    {ControlKind::kCheckBox, D::kIdLowerCase, nullptr,
-     "Преобразовывать заглавные буквы в строчные (кроме первых в слове)", 23, 133, 130, 22, 0},
-    {ControlKind::kCheckBox, D::kIdConvertInPlace, nullptr,
-     "Делать конвертацию в оригинале (не создавать копию)", 23, 162, 130, 18, 0},
-    {ControlKind::kCheckBox, D::kIdCompile, nullptr,
-     "Компилировать карту (необходимо наличие файла cgpsmapper.exe)", 23, 221, 130, 24, 0},
-    {ControlKind::kRadioButton, D::kIdReplaceInPolygons, nullptr, "в полигонах", 180, 42, 57, 10,
-     kStartsGroup},
-    {ControlKind::kRadioButton, D::kIdReplaceInLines, nullptr, "в линиях", 180, 58, 45, 10, 0},
-    {ControlKind::kCheckBox, D::kIdReplaceInPlace, nullptr,
-     "Делать замену в оригинале (не создавать копию)", 180, 71, 147, 21, 0},
-    {ControlKind::kEdit, D::kIdReplaceFrom, nullptr, "", 291, 32, 35, 12, 0},
-    {ControlKind::kEdit, D::kIdReplaceTo, nullptr, "", 291, 57, 35, 12, 0},
-    {ControlKind::kPushButton, D::kIdReplaceTypes, nullptr, "Выбрать файл(ы) и произвести замену",
-     181, 97, 147, 17, 0},
-    {ControlKind::kLabel, 0, "labelDeleteKind", "Удалять:", 184, 144, 69, 8, 0},
-    {ControlKind::kRadioButton, D::kIdDeletePolygons, nullptr, "полигоны", 183, 154, 49, 10,
-     kStartsGroup},
-    {ControlKind::kRadioButton, D::kIdDeleteLines, nullptr, "линии", 183, 164, 36, 10, 0},
-    {ControlKind::kRadioButton, D::kIdDeletePoints, nullptr, "точки", 183, 175, 35, 10, 0},
-    {ControlKind::kEdit, D::kIdDeleteType, nullptr, "", 291, 162, 35, 12, 0},
-    {ControlKind::kCheckBox, D::kIdDeleteInPlace, nullptr,
-     "Удалять элементы в оригинале (не делать копию)", 183, 185, 143, 21, 0},
-    {ControlKind::kPushButton, D::kIdDeleteElements, nullptr, "Выбрать файл(ы) и удалить элементы",
-     181, 212, 147, 17, 0},
-    {ControlKind::kPushButton, D::kIdExit, nullptr, "Выход", 345, 291, 128, 14, 0},
-    {ControlKind::kPushButton, D::kIdConvert, nullptr, "Выбрать файл(ы) и конвертировать", 13, 282,
-     147, 17, 0},
-    {ControlKind::kPushButton, D::kIdAbout, nullptr, "О программе", 345, 263, 128, 14, 0},
-    {ControlKind::kLabel, 0, "heading",
-     "Утилита для пакетной обработки карт в \"польском формате\" (формат используется "
-     "программой GPSMapEdit)",
-     7, 6, 465, 14, kAlignCentre},
-    {ControlKind::kGroupBox, 0, "groupConversion", "Конвертация", 7, 20, 161, 285, 0},
-    {ControlKind::kGroupBox, 0, "groupTranslation", "Перевод", 14, 77, 147, 131, 0},
-    {ControlKind::kGroupBox, 0, "groupReplaceTypes", "Замена атрибутов", 175, 20, 161, 102, 0},
-    {ControlKind::kLabel, 0, "labelReplaceKind", "Менять:", 180, 31, 53, 9, 0},
-    {ControlKind::kLabel, 0, "labelReplaceFrom", "Атрибут:", 249, 34, 35, 8, kAlignRight},
-    {ControlKind::kLabel, 0, "labelReplaceTo", "Заменить на атрибут:", 230, 52, 54, 18,
-     kAlignRight},
-    {ControlKind::kGroupBox, 0, "groupDeleteElements", "Удаление элементов", 175, 129, 161, 109, 0},
-    {ControlKind::kLabel, 0, "labelDeleteType", "С атрибутом:", 280, 146, 46, 11, kAlignRight},
-    {ControlKind::kGroupBox, 0, "groupDeleteLayer", "Удаление слоев", 176, 246, 160, 59, 0},
-    {ControlKind::kPushButton, D::kIdDeleteLayer, nullptr, "Выбрать файл(ы) и удалить элементы",
-     181, 282, 147, 17, 0},
-    {ControlKind::kEdit, D::kIdLayer, nullptr, "", 292, 263, 35, 12, kDigitsOnly},
-    {ControlKind::kLabel, 0, "labelLayer", "Удалять все элементы слоя:", 183, 265, 102, 8,
-     kAlignRight},
-    {ControlKind::kCheckBox, D::kIdDeleteMpAfterCompile, nullptr,
-     "Удалять исходные файлы (.mp) после компиляции", 34, 245, 121, 24, 0},
-    {ControlKind::kGroupBox, 0, "groupCompile", "Компиляция", 14, 212, 147, 60, 0},
-    {ControlKind::kCheckBox, D::kIdMakeFileList, nullptr, "Создавать список файлов", 23, 187, 105,
-     10, 0},
-    {ControlKind::kGroupBox, 0, "groupEurasia", "Евразия", 345, 20, 126, 48, 0},
-    {ControlKind::kRadioButton, D::kIdDecompileCgpsmapper, nullptr, "cgpsmapper", 13, 57, 52, 10,
-     kStartsGroup},
-    {ControlKind::kRadioButton, D::kIdDecompileGpsMapEdit, nullptr, "GPSMapEdit (всю директорию)",
-     71, 49, 92, 26, 0},
-    {ControlKind::kPushButton, D::kIdSearchReplace, nullptr, "Поиск и замена...", 355, 123, 108, 17,
-     0},
-    {ControlKind::kPushButton, D::kIdEurasia, nullptr, "Утилиты для \"Евразии\"...", 355, 38, 108,
-     17, 0},
-    {ControlKind::kGroupBox, 0, "groupSearchReplace", "Поиск и замена", 346, 78, 128, 77, 0},
-    {ControlKind::kLabel, 0, "labelSearchReplace", "Поиск и замена произвольной строки", 353, 93,
-     114, 16, 0},
-};
+// Type codes and level numbers are short: the edits need not stretch.
+void FitCode(QLineEdit* edit) {
+  edit->setFixedWidth(edit->fontMetrics().averageCharWidth() * 9);
+}
 
-constexpr int kTemplateWidth = 480;
-constexpr int kTemplateHeight = 312;
+// Every group's rows close together, so that the window fits a small screen at a large scale.
+template <class Layout>
+Layout* Tight(Layout* layout) {
+  layout->setSpacing(2);
+  layout->setContentsMargins(6, 2, 6, 4);
+  return layout;
+}
 
 }  // namespace
 
-CMainDialog::CMainDialog(QWidget* parent)
-    : JobDialog(parent), template_(this, kTemplateWidth, kTemplateHeight, kTemplate) {
+CMainDialog::CMainDialog(QWidget* parent) : JobDialog(parent, QStringLiteral("main")) {
   setWindowTitle(QString::fromUtf8(pomvelt::kVersionText));
   setWindowIcon(PomveltIcon());
-  ConnectControls();
-  UpdateData(false);
+  setAcceptDrops(true);
 
-  aboutAction_ = new QAction(QString::fromUtf8(kAboutMenuText), this);
+  auto* heading = NewLabel(tr("Утилита для пакетной обработки карт в \"польском формате\" "
+                              "(формат используется программой GPSMapEdit)"),
+                           Qt::AlignHCenter);
+  heading->setObjectName(QStringLiteral("heading"));
+  heading->setWordWrap(true);
+  auto* middle = new QVBoxLayout;
+  middle->addWidget(BuildReplaceTypes());
+  middle->addWidget(BuildDeleteElements());
+  middle->addWidget(BuildDeleteLayer());
+  auto* columns = new QHBoxLayout;
+  columns->addWidget(BuildConversion());
+  columns->addLayout(middle);
+  columns->addLayout(BuildOthers());
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(6, 4, 6, 6);
+  layout->setSpacing(4);
+  layout->addWidget(heading);
+  layout->addLayout(columns);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+
+  SetTabOrder({c_.decompile,
+               c_.translitToRussian,
+               c_.russianToTranslit,
+               c_.translitNone,
+               c_.lowerCase,
+               c_.convertInPlace,
+               c_.compile,
+               c_.replaceInPolygons,
+               c_.replaceInLines,
+               c_.replaceInPlace,
+               c_.replaceFrom,
+               c_.replaceTo,
+               c_.replaceTypes,
+               c_.deletePolygons,
+               c_.deleteLines,
+               c_.deletePoints,
+               c_.deleteType,
+               c_.deleteInPlace,
+               c_.deleteElements,
+               c_.exit,
+               c_.convert,
+               c_.about,
+               c_.settings,
+               c_.deleteLayer,
+               c_.layer,
+               c_.deleteMpAfterCompile,
+               c_.makeFileList,
+               c_.cgpsmapper,
+               c_.gpsMapEdit,
+               c_.searchReplace,
+               c_.eurasia});
+  ConnectControls();
+
+  aboutAction_ = new QAction(QStringLiteral("&About Pomvelt..."), this);
   aboutAction_->setObjectName(QStringLiteral("aboutAction"));
   connect(aboutAction_, &QAction::triggered, this, &CMainDialog::OnAbout);
   addAction(aboutAction_);
-  if (!AppendAboutToSystemMenu(this)) setContextMenuPolicy(Qt::ActionsContextMenu);
+  setContextMenuPolicy(Qt::ActionsContextMenu);
+
+  LoadSettings();
+  const QVariant position = PomveltSettings().value(QStringLiteral("main/position"));
+  if (position.isValid()) move(position.toPoint());
 
   OnDecompileClicked();
-  OnTranslitNone();
+  if (m_options.m_nTranslit == 0 || m_options.m_nTranslit == 1) {
+    OnTranslitOn();
+  } else {
+    OnTranslitNone();
+  }
   OnCompileClicked();
-  Control(kIdDecompile)->setFocus();
+  c_.decompile->setFocus();
 }
 
 CMainDialog::~CMainDialog() {
   WaitForJob();
 }
 
-void CMainDialog::ConnectControls() {
-  const auto onClick = [this](int id, void (CMainDialog::*handler)()) {
-    connect(static_cast<QAbstractButton*>(Control(id)), &QAbstractButton::clicked, this, handler);
-  };
-  onClick(kIdTranslitNone, &CMainDialog::OnTranslitNone);
-  onClick(kIdTranslitToRussian, &CMainDialog::OnTranslitOn);
-  onClick(kIdRussianToTranslit, &CMainDialog::OnTranslitOn);
-  onClick(kIdDecompile, &CMainDialog::OnDecompileClicked);
-  onClick(kIdCompile, &CMainDialog::OnCompileClicked);
-  onClick(kIdConvert, &CMainDialog::OnConvert);
-  onClick(kIdReplaceTypes, &CMainDialog::OnReplaceTypes);
-  onClick(kIdDeleteElements, &CMainDialog::OnDeleteElements);
-  onClick(kIdDeleteLayer, &CMainDialog::OnDeleteLayer);
-  onClick(kIdSearchReplace, &CMainDialog::OnSearchReplace);
-  onClick(kIdEurasia, &CMainDialog::OnEurasia);
-  onClick(kIdAbout, &CMainDialog::OnAbout);
-  onClick(kIdExit, &QDialog::reject);
+QWidget* CMainDialog::BuildConversion() {
+  c_.decompile = new QCheckBox(tr("Декомпилировать карту (.img)\nв польский формат"));
+  c_.cgpsmapper = new QRadioButton(QStringLiteral("cgpsmapper"));
+  c_.gpsMapEdit = new QRadioButton(tr("GPSMapEdit\n(всю директорию)"));
+  decompilerGroup_.Add(c_.cgpsmapper);
+  decompilerGroup_.Add(c_.gpsMapEdit);
+  auto* decompilers = new QHBoxLayout;
+  decompilers->addWidget(c_.cgpsmapper);
+  decompilers->addWidget(c_.gpsMapEdit);
+
+  c_.translitToRussian = new QRadioButton(QStringLiteral("Translit => Русский"));
+  c_.russianToTranslit = new QRadioButton(QStringLiteral("Русский => Translit"));
+  c_.translitNone = new QRadioButton(tr("Не переводить"));
+  c_.lowerCase =
+      new QCheckBox(tr("Преобразовывать заглавные буквы\nв строчные (кроме первых в слове)"));
+  c_.convertInPlace = new QCheckBox(tr("Делать конвертацию в оригинале\n(не создавать копию)"));
+  c_.makeFileList = new QCheckBox(tr("Создавать список файлов"));
+  auto* translation = new QGroupBox(tr("Перевод"));
+  auto* translationLayout = Tight(new QVBoxLayout(translation));
+  for (QRadioButton* radio : {c_.translitToRussian, c_.russianToTranslit, c_.translitNone}) {
+    translitGroup_.Add(radio);
+    translationLayout->addWidget(radio);
+  }
+  for (QCheckBox* box : {c_.lowerCase, c_.convertInPlace, c_.makeFileList}) {
+    translationLayout->addWidget(box);
+  }
+
+  c_.compile = new QCheckBox(tr("Компилировать карту (необходимо\nналичие файла cgpsmapper.exe)"));
+  c_.deleteMpAfterCompile = new QCheckBox(tr("Удалять исходные файлы (.mp)\nпосле компиляции"));
+  auto* compilation = new QGroupBox(tr("Компиляция"));
+  auto* compilationLayout = Tight(new QGridLayout(compilation));
+  compilationLayout->addWidget(c_.compile, 0, 0, 1, 2);
+  compilationLayout->setColumnMinimumWidth(0, c_.compile->fontMetrics().averageCharWidth() * 2);
+  compilationLayout->addWidget(c_.deleteMpAfterCompile, 1, 1);
+
+  c_.convert = new QPushButton(tr("Выбрать файл(ы) и конвертировать"));
+  auto* box = new QGroupBox(tr("Конвертация"));
+  auto* layout = Tight(new QVBoxLayout(box));
+  layout->addWidget(c_.decompile);
+  layout->addLayout(decompilers);
+  layout->addWidget(translation);
+  layout->addWidget(compilation);
+  layout->addStretch();
+  layout->addWidget(c_.convert);
+  return box;
 }
 
-void CMainDialog::DoDataExchange(DataExchange& dx) {
-  const auto edit = [this](int id) { return static_cast<QLineEdit*>(Control(id)); };
-  const auto box = [this](int id) { return static_cast<QAbstractButton*>(Control(id)); };
-  const auto radio = [this](int firstId) { return template_.RadioGroup(firstId); };
+QWidget* CMainDialog::BuildReplaceTypes() {
+  c_.replaceInPolygons = new QRadioButton(tr("в полигонах"));
+  c_.replaceInLines = new QRadioButton(tr("в линиях"));
+  replaceKindGroup_.Add(c_.replaceInPolygons);
+  replaceKindGroup_.Add(c_.replaceInLines);
+  c_.replaceFrom = NewEdit();
+  c_.replaceTo = NewEdit();
+  FitCode(c_.replaceFrom);
+  FitCode(c_.replaceTo);
+  c_.replaceInPlace = new QCheckBox(tr("Делать замену в оригинале\n(не создавать копию)"));
+  c_.replaceTypes = new QPushButton(tr("Выбрать файл(ы) и произвести замену"));
+  auto* box = new QGroupBox(tr("Замена атрибутов"));
+  auto* grid = Tight(new QGridLayout(box));
+  grid->addWidget(NewLabel(tr("Менять:")), 0, 0);
+  grid->addWidget(c_.replaceInPolygons, 1, 0);
+  grid->addWidget(c_.replaceInLines, 2, 0);
+  grid->addWidget(NewLabel(tr("Атрибут:"), Qt::AlignRight), 0, 1);
+  grid->addWidget(c_.replaceFrom, 0, 2);
+  grid->addWidget(NewLabel(tr("Заменить на атрибут:"), Qt::AlignRight), 1, 1, 2, 1);
+  grid->addWidget(c_.replaceTo, 1, 2, 2, 1);
+  grid->addWidget(c_.replaceInPlace, 3, 0, 1, 3);
+  grid->addWidget(c_.replaceTypes, 4, 0, 1, 3);
+  return box;
+}
+
+QWidget* CMainDialog::BuildDeleteElements() {
+  c_.deletePolygons = new QRadioButton(tr("полигоны"));
+  c_.deleteLines = new QRadioButton(tr("линии"));
+  c_.deletePoints = new QRadioButton(tr("точки"));
+  c_.deleteType = NewEdit();
+  FitCode(c_.deleteType);
+  c_.deleteInPlace = new QCheckBox(tr("Удалять элементы в оригинале\n(не делать копию)"));
+  c_.deleteElements = new QPushButton(tr("Выбрать файл(ы) и удалить элементы"));
+  auto* box = new QGroupBox(tr("Удаление элементов"));
+  auto* grid = Tight(new QGridLayout(box));
+  grid->addWidget(NewLabel(tr("Удалять:")), 0, 0);
+  int row = 1;
+  for (QRadioButton* radio : {c_.deletePolygons, c_.deleteLines, c_.deletePoints}) {
+    deleteKindGroup_.Add(radio);
+    grid->addWidget(radio, row++, 0);
+  }
+  grid->addWidget(NewLabel(tr("С атрибутом:"), Qt::AlignRight), 0, 1);
+  grid->addWidget(c_.deleteType, 1, 1, Qt::AlignRight);
+  grid->addWidget(c_.deleteInPlace, 4, 0, 1, 2);
+  grid->addWidget(c_.deleteElements, 5, 0, 1, 2);
+  return box;
+}
+
+QWidget* CMainDialog::BuildDeleteLayer() {
+  c_.layer = NewEdit(true);
+  FitCode(c_.layer);
+  c_.deleteLayer = new QPushButton(tr("Выбрать файл(ы) и удалить элементы"));
+  auto* box = new QGroupBox(tr("Удаление слоев"));
+  auto* grid = Tight(new QGridLayout(box));
+  grid->addWidget(NewLabel(tr("Удалять все элементы слоя:"), Qt::AlignRight), 0, 0);
+  grid->addWidget(c_.layer, 0, 1);
+  grid->addWidget(c_.deleteLayer, 1, 0, 1, 2);
+  return box;
+}
+
+QLayout* CMainDialog::BuildOthers() {
+  c_.eurasia = new QPushButton(tr("Утилиты для \"Евразии\"..."));
+  auto* eurasia = new QGroupBox(tr("Евразия"));
+  Tight(new QVBoxLayout(eurasia))->addWidget(c_.eurasia);
+
+  c_.searchReplace = new QPushButton(tr("Поиск и замена..."));
+  auto* searchReplace = new QGroupBox(tr("Поиск и замена"));
+  auto* searchLayout = Tight(new QVBoxLayout(searchReplace));
+  QLabel* text = NewLabel(tr("Поиск и замена произвольной строки"));
+  text->setWordWrap(true);
+  searchLayout->addWidget(text);
+  searchLayout->addWidget(c_.searchReplace);
+
+  c_.dropped = NewLabel(QString());
+  c_.dropped->setObjectName(QStringLiteral("dropped"));
+  c_.dropped->setWordWrap(true);
+  c_.dropped->hide();
+  c_.settings = new QPushButton(tr("Настройки..."));
+  c_.about = new QPushButton(tr("О программе"));
+  c_.exit = new QPushButton(tr("Выход"));
+  auto* layout = new QVBoxLayout;
+  layout->addWidget(eurasia);
+  layout->addWidget(searchReplace);
+  layout->addStretch();
+  for (QWidget* widget : {static_cast<QWidget*>(c_.dropped), static_cast<QWidget*>(c_.settings),
+                          static_cast<QWidget*>(c_.about), static_cast<QWidget*>(c_.exit)}) {
+    layout->addWidget(widget);
+  }
+  return layout;
+}
+
+std::vector<OptionKey> CMainDialog::SettingKeys() {
   pomvelt::MainOptions& o = m_options;
-  dx.Radio(radio(kIdReplaceInPolygons), o.m_nReplaceKind);
-  dx.Text(edit(kIdReplaceFrom), o.m_strReplaceFrom);
-  dx.Text(edit(kIdReplaceTo), o.m_strReplaceTo);
-  dx.Check(box(kIdReplaceInPlace), o.m_bReplaceInPlace);
-  dx.Check(box(kIdConvertInPlace), o.m_bConvertInPlace);
-  dx.Check(box(kIdDeleteInPlace), o.m_bDeleteInPlace);
-  dx.Text(edit(kIdDeleteType), o.m_strDeleteType);
-  dx.Radio(radio(kIdDeletePolygons), o.m_nDeleteKind);
-  dx.Check(box(kIdLowerCase), o.m_bLowerCase);
-  dx.Check(box(kIdCompile), o.m_bCompile);
-  dx.Check(box(kIdDecompile), o.m_bDecompile);
-  dx.Radio(radio(kIdTranslitToRussian), o.m_nTranslit);
-  dx.Text(edit(kIdLayer), o.m_strLayer);
-  dx.Check(box(kIdDeleteMpAfterCompile), o.m_bDeleteMpAfterCompile);
-  dx.Check(box(kIdMakeFileList), o.m_bMakeFileList);
-  dx.Radio(radio(kIdDecompileCgpsmapper), o.m_nDecompiler);
+  return {{"replaceKind", &o.m_nReplaceKind, nullptr},
+          {"replaceFrom", nullptr, &o.m_strReplaceFrom},
+          {"replaceTo", nullptr, &o.m_strReplaceTo},
+          {"replaceInPlace", &o.m_bReplaceInPlace, nullptr},
+          {"convertInPlace", &o.m_bConvertInPlace, nullptr},
+          {"deleteInPlace", &o.m_bDeleteInPlace, nullptr},
+          {"deleteType", nullptr, &o.m_strDeleteType},
+          {"deleteKind", &o.m_nDeleteKind, nullptr},
+          {"lowerCase", &o.m_bLowerCase, nullptr},
+          {"compile", &o.m_bCompile, nullptr},
+          {"decompile", &o.m_bDecompile, nullptr},
+          {"translit", &o.m_nTranslit, nullptr},
+          {"layer", nullptr, &o.m_strLayer},
+          {"deleteMpAfterCompile", &o.m_bDeleteMpAfterCompile, nullptr},
+          {"makeFileList", &o.m_bMakeFileList, nullptr},
+          {"decompiler", &o.m_nDecompiler, nullptr}};
 }
 
-void CMainDialog::EnableControls(std::initializer_list<int> ids, bool enable) {
-  for (int id : ids) Control(id)->setEnabled(enable);
+void CMainDialog::ConnectControls() {
+  const auto onClick = [this](QAbstractButton* button, void (CMainDialog::*handler)()) {
+    connect(button, &QAbstractButton::clicked, this, handler);
+  };
+  onClick(c_.translitNone, &CMainDialog::OnTranslitNone);
+  onClick(c_.translitToRussian, &CMainDialog::OnTranslitOn);
+  onClick(c_.russianToTranslit, &CMainDialog::OnTranslitOn);
+  onClick(c_.decompile, &CMainDialog::OnDecompileClicked);
+  onClick(c_.compile, &CMainDialog::OnCompileClicked);
+  onClick(c_.convert, &CMainDialog::OnConvert);
+  onClick(c_.replaceTypes, &CMainDialog::OnReplaceTypes);
+  onClick(c_.deleteElements, &CMainDialog::OnDeleteElements);
+  onClick(c_.deleteLayer, &CMainDialog::OnDeleteLayer);
+  onClick(c_.searchReplace, &CMainDialog::OnSearchReplace);
+  onClick(c_.eurasia, &CMainDialog::OnEurasia);
+  onClick(c_.settings, &CMainDialog::OnSettings);
+  onClick(c_.about, &CMainDialog::OnAbout);
+  connect(c_.exit, &QPushButton::clicked, this, &QDialog::reject);
+  // The dropped maps went to the command's file dialog.
+  connect(&jobs(), &DialogJobRunner::jobFinished, c_.dropped, &QWidget::hide);
+}
+
+void CMainDialog::DoDataExchange(bool save) {
+  pomvelt::MainOptions& o = m_options;
+  const auto check = [save](QCheckBox* box, int& member) {
+    if (save) {
+      member = box->isChecked() ? 1 : 0;
+    } else {
+      box->setChecked(member != 0);
+    }
+  };
+  const auto radio = [save](RadioGroup& group, int& member) {
+    if (save) {
+      member = group.Selected();
+    } else {
+      group.Select(member);
+    }
+  };
+  radio(replaceKindGroup_, o.m_nReplaceKind);
+  Text(save, c_.replaceFrom, o.m_strReplaceFrom);
+  Text(save, c_.replaceTo, o.m_strReplaceTo);
+  check(c_.replaceInPlace, o.m_bReplaceInPlace);
+  check(c_.convertInPlace, o.m_bConvertInPlace);
+  check(c_.deleteInPlace, o.m_bDeleteInPlace);
+  Text(save, c_.deleteType, o.m_strDeleteType);
+  radio(deleteKindGroup_, o.m_nDeleteKind);
+  check(c_.lowerCase, o.m_bLowerCase);
+  check(c_.compile, o.m_bCompile);
+  check(c_.decompile, o.m_bDecompile);
+  radio(translitGroup_, o.m_nTranslit);
+  Text(save, c_.layer, o.m_strLayer);
+  check(c_.deleteMpAfterCompile, o.m_bDeleteMpAfterCompile);
+  check(c_.makeFileList, o.m_bMakeFileList);
+  radio(decompilerGroup_, o.m_nDecompiler);
+}
+
+void CMainDialog::done(int result) {
+  if (jobs().IsRunning()) return;
+  PomveltSettings store;
+  store.setValue(QStringLiteral("main/position"), pos());
+  store.setValue(QStringLiteral("fileDialog/folder"), CXFileDialog::LastFolder());
+  JobDialog::done(result);
 }
 
 void CMainDialog::OnTranslitNone() {
   UpdateData(true);
-  EnableControls({kIdLowerCase, kIdConvertInPlace, kIdMakeFileList}, false);
+  for (QWidget* w : {c_.lowerCase, c_.convertInPlace, c_.makeFileList}) w->setEnabled(false);
 }
 
 void CMainDialog::OnTranslitOn() {
   UpdateData(true);
-  EnableControls({kIdLowerCase, kIdConvertInPlace, kIdMakeFileList}, true);
+  for (QWidget* w : {c_.lowerCase, c_.convertInPlace, c_.makeFileList}) w->setEnabled(true);
 }
 
 void CMainDialog::OnDecompileClicked() {
   UpdateData(true);
-  EnableControls({kIdDecompileCgpsmapper, kIdDecompileGpsMapEdit}, m_options.m_bDecompile == 1);
+  for (QWidget* w : {c_.cgpsmapper, c_.gpsMapEdit}) w->setEnabled(m_options.m_bDecompile == 1);
 }
 
 void CMainDialog::OnCompileClicked() {
   UpdateData(true);
-  EnableControls({kIdDeleteMpAfterCompile}, m_options.m_bCompile == 1);
+  c_.deleteMpAfterCompile->setEnabled(m_options.m_bCompile == 1);
 }
 
 void CMainDialog::OnConvert() {
+  // POMVELT_COMPILER, when set, wins over the setting: an empty choice lets the job read it.
+  const QString program = LoadCompiler().program;
+  m_conversion.compiler = qEnvironmentVariableIsEmpty(pomvelt::kCompilerEnvironmentVariable)
+                              ? program.toStdString()
+                              : std::string();
   StartThreadedJob(
       [this](pomvelt::JobHost& host) { pomvelt::ConvertFiles(m_options, m_conversion, host); });
 }
@@ -205,10 +395,8 @@ void CMainDialog::OnDeleteElements() {
   StartThreadedJob([this](pomvelt::JobHost& host) { pomvelt::DeleteElementsJob(m_options, host); });
 }
 
-// The one command that runs inside its handler: the dialog stays enabled but takes no input
-// until the job has ended. The progress window paints itself after each change meanwhile.
 void CMainDialog::OnDeleteLayer() {
-  RunJobOnGuiThread([this](pomvelt::JobHost& host) { pomvelt::DeleteLayerJob(m_options, host); });
+  StartThreadedJob([this](pomvelt::JobHost& host) { pomvelt::DeleteLayerJob(m_options, host); });
 }
 
 void CMainDialog::OnSearchReplace() {
@@ -220,6 +408,11 @@ void CMainDialog::OnSearchReplace() {
 void CMainDialog::OnEurasia() {
   CEurasiaDialog dialog(this);
   dialog.jobs().host().CopyHooks(jobs().host());
+  dialog.exec();
+}
+
+void CMainDialog::OnSettings() {
+  CSettingsDialog dialog(this);
   dialog.exec();
 }
 
@@ -239,13 +432,22 @@ void CMainDialog::keyPressEvent(QKeyEvent* event) {
   QDialog::keyPressEvent(event);
 }
 
-#ifdef Q_OS_WIN
-bool CMainDialog::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
-  if (IsAboutSystemCommand(message)) {
-    OnAbout();
-    *result = 0;
-    return true;
-  }
-  return QDialog::nativeEvent(eventType, message, result);
+void CMainDialog::SetDroppedMaps(const QStringList& paths) {
+  CXFileDialog::Preselect(paths);
+  c_.dropped->setText(tr("Карт для следующей команды: %1").arg(paths.size()));
+  c_.dropped->setVisible(!paths.isEmpty());
 }
-#endif
+
+void CMainDialog::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void CMainDialog::dropEvent(QDropEvent* event) {
+  QStringList paths;
+  for (const QUrl& url : event->mimeData()->urls()) {
+    if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile()) paths << url.toLocalFile();
+  }
+  if (paths.isEmpty()) return;
+  SetDroppedMaps(paths);
+  event->acceptProposedAction();
+}

@@ -1,8 +1,13 @@
 #include "app/pomvelt_app.h"
 
+#include <QLibraryInfo>
+#include <QTranslator>
+
 #include "app/app_icon.h"
 #include "app/main_dialog.h"
+#include "app/settings.h"
 #include "pomvelt_version.h"
+#include "widgets/x_file_dialog.h"
 
 CPomveltApp::CPomveltApp(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(QStringLiteral("Pomvelt"));
@@ -10,7 +15,41 @@ CPomveltApp::CPomveltApp(int& argc, char** argv) : QApplication(argc, argv) {
   setWindowIcon(PomveltIcon());
 }
 
+QString CPomveltApp::ProgramLanguage(const QString& setting, const QLocale& system) {
+  if (setting == QLatin1String("ru") || setting == QLatin1String("en")) return setting;
+  switch (system.language()) {
+    case QLocale::Russian:
+    case QLocale::Ukrainian:
+    case QLocale::Belarusian:
+      return QStringLiteral("ru");
+    default:
+      return QStringLiteral("en");
+  }
+}
+
+void CPomveltApp::LoadTranslations(const QString& setting, const QLocale& system) {
+  static QTranslator qt;
+  static QTranslator program;
+  removeTranslator(&qt);
+  removeTranslator(&program);
+  const QString language = ProgramLanguage(setting, system);
+  // Qt's texts follow the system, unless the setting chose a language.
+  const QLocale qtLocale = setting.isEmpty() ? system : QLocale(language);
+  if (qt.load(qtLocale, QStringLiteral("qtbase"), QStringLiteral("_"),
+              QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    installTranslator(&qt);
+  }
+  // The program's texts are written in Russian; other languages come from a translation.
+  if (language != QLatin1String("ru") &&
+      program.load(QStringLiteral(":/i18n/pomvelt_") + language)) {
+    installTranslator(&program);
+  }
+}
+
 int CPomveltApp::InitInstance() {
+  LoadTranslations(LanguageSetting(), QLocale::system());
+  CXFileDialog::LastFolder() =
+      PomveltSettings().value(QStringLiteral("fileDialog/folder")).toString();
   CMainDialog dialog;
   dialog.exec();
   return 0;

@@ -1,8 +1,9 @@
-// The application: shows the main dialog modally and ends when it closes. No command line,
-// no settings: every start begins from the dialog's defaults.
+// The application: loads the translations, shows the main dialog modally and ends when it
+// closes.
 #pragma once
 
 #include <QApplication>
+#include <QLocale>
 
 class CPomveltApp : public QApplication {
  public:
@@ -10,4 +11,12 @@ class CPomveltApp : public QApplication {
 
   // Runs the main dialog; returns the program's exit status once it has closed.
   int InitInstance();
+
+  // The language of the program's own texts: the setting's ("ru" or "en") when there is one,
+  // otherwise Russian under a Russian, Ukrainian or Belarusian locale and English elsewhere.
+  static QString ProgramLanguage(const QString& setting, const QLocale& system);
+
+  // Installs Qt's own translations for the locale (or the setting's language) and, for
+  // English, the program's; replaces those installed before.
+  static void LoadTranslations(const QString& setting, const QLocale& system);
 };

@@ -1,5 +1,7 @@
 #include "app/qt_job_host.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QMessageBox>
 #include <QThread>
 
@@ -54,9 +56,15 @@ pomvelt::Progress& QtJobHost::progress() {
 }
 
 void QtJobHost::ShowMessage(QWidget* owner, const std::string& text) {
-  QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Pomvelt"), QString::fromStdString(text),
-                  QMessageBox::Ok);
+  QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Pomvelt"),
+                  QCoreApplication::translate("QtJobHost", text.c_str()), QMessageBox::Ok);
   box.setTextFormat(Qt::PlainText);
   KeepAbove(&box, owner);
-  box.exec();
+  // Not modal: the owner is disabled while its job runs anyway, and a modal box would block
+  // the progress window, whose Cancel must still be heard.
+  box.setWindowModality(Qt::NonModal);
+  QEventLoop answered;
+  QObject::connect(&box, &QDialog::finished, &answered, &QEventLoop::quit);
+  box.show();
+  answered.exec();
 }

@@ -37,7 +37,8 @@ class QtJobHost : public pomvelt::JobHost {
   void MessageBox(const std::string& text) override;
   pomvelt::Progress& progress() override;
 
-  // The real message box: the text (UTF-8) with an OK button, modal, above the owner.
+  // The real message box: the text (UTF-8) with an OK button, above the owner, returning once
+  // it is dismissed.
   static void ShowMessage(QWidget* owner, const std::string& text);
 
  private:

@@ -1,53 +1,59 @@
 #include "app/search_replace_dialog.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QVBoxLayout>
 
-#include "widgets/dialog_data.h"
-
-namespace {
-
-using D = CSearchReplaceDialog;
-
-// Dialog template 129, in template order.
-constexpr TemplateControl kTemplate[] = {
-    {ControlKind::kLabel, 0, "warning",
-     "Эта функция не следит за целостностью элементов и при неаккуратных действиях "
-     "пользователя карта после замены строк может не открыться вовсе. Поэтому все "
-     "эксперименты настоятельно рекомендую производить на копиях.",
-     7, 7, 214, 35, 0},
-    {ControlKind::kLabel, 0, "labelFind", "Строка для поиска", 7, 46, 214, 9, 0},
-    {ControlKind::kEdit, D::kIdFind, nullptr, "", 7, 60, 214, 15, 0},
-    {ControlKind::kLabel, 0, "labelReplace", "Строка для замены", 7, 82, 214, 10, 0},
-    {ControlKind::kEdit, D::kIdReplace, nullptr, "", 7, 97, 214, 15, 0},
-    {ControlKind::kPushButton, D::kIdChooseAndReplace, nullptr, "Выбрать файлы и конвертировать", 7,
-     120, 214, 26, 0},
-    {ControlKind::kPushButton, D::kIdClose, nullptr, "Закрыть", 171, 154, 50, 14, kDefaultButton},
-};
-
-constexpr int kTemplateWidth = 228;
-constexpr int kTemplateHeight = 175;
-
-}  // namespace
+#include "app/settings.h"
 
 CSearchReplaceDialog::CSearchReplaceDialog(QWidget* parent)
-    : JobDialog(parent), template_(this, kTemplateWidth, kTemplateHeight, kTemplate) {
-  setWindowTitle(QStringLiteral("Поиск и замена строки (любой)"));
-  UpdateData(false);
-  connect(static_cast<QPushButton*>(Control(kIdChooseAndReplace)), &QPushButton::clicked, this,
+    : JobDialog(parent, QStringLiteral("searchReplace")) {
+  setWindowTitle(tr("Поиск и замена строки (любой)"));
+  auto* warning =
+      new QLabel(tr("Эта функция не следит за целостностью элементов и при неаккуратных действиях "
+                    "пользователя карта после замены строк может не открыться вовсе. Поэтому все "
+                    "эксперименты настоятельно рекомендую производить на копиях."));
+  warning->setWordWrap(true);
+  m_find = NewEdit();
+  m_replace = NewEdit();
+  m_chooseAndReplace = new QPushButton(tr("Выбрать файлы и конвертировать"));
+  m_chooseAndReplace->setMinimumHeight(m_chooseAndReplace->sizeHint().height() * 3 / 2);
+  m_close = new QPushButton(tr("Закрыть"));
+  m_close->setDefault(true);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(warning);
+  layout->addWidget(new QLabel(tr("Строка для поиска")));
+  layout->addWidget(m_find);
+  layout->addWidget(new QLabel(tr("Строка для замены")));
+  layout->addWidget(m_replace);
+  layout->addWidget(m_chooseAndReplace);
+  layout->addWidget(m_close, 0, Qt::AlignRight);
+  // As wide as the warning reads well, and no wider.
+  warning->setFixedWidth(warning->fontMetrics().averageCharWidth() * 56);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+  SetTabOrder({m_find, m_replace, m_chooseAndReplace, m_close});
+
+  LoadSettings();
+  connect(m_chooseAndReplace, &QPushButton::clicked, this,
           &CSearchReplaceDialog::OnChooseAndReplace);
-  connect(static_cast<QPushButton*>(Control(kIdClose)), &QPushButton::clicked, this,
-          &QDialog::accept);
-  Control(kIdFind)->setFocus();
+  connect(m_close, &QPushButton::clicked, this, &QDialog::accept);
+  m_find->setFocus();
+  m_find->selectAll();
 }
 
 CSearchReplaceDialog::~CSearchReplaceDialog() {
   WaitForJob();
 }
 
-void CSearchReplaceDialog::DoDataExchange(DataExchange& dx) {
-  dx.Text(static_cast<QLineEdit*>(Control(kIdFind)), m_options.m_strFind);
-  dx.Text(static_cast<QLineEdit*>(Control(kIdReplace)), m_options.m_strReplace);
+std::vector<OptionKey> CSearchReplaceDialog::SettingKeys() {
+  return {{"find", nullptr, &m_options.m_strFind}, {"replace", nullptr, &m_options.m_strReplace}};
+}
+
+void CSearchReplaceDialog::DoDataExchange(bool save) {
+  Text(save, m_find, m_options.m_strFind);
+  Text(save, m_replace, m_options.m_strReplace);
 }
 
 void CSearchReplaceDialog::OnChooseAndReplace() {

@@ -1,15 +1,13 @@
 #include "widgets/progress_wnd.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QThread>
+#include <QVBoxLayout>
 #include <QWidget>
-#include <QWindow>
 #include <algorithm>
 #include <climits>
 
@@ -17,7 +15,8 @@
 
 namespace {
 
-constexpr int kExposeWaitMs = 100;
+// Room for a file name of this many average characters with its percentage.
+constexpr int kStatusChars = 44;
 
 // Offers the user no way to close it: only the job hides it.
 class ProgressWindow : public QWidget {
@@ -49,32 +48,45 @@ bool CProgressWnd::Create(QWidget* owner, const QString& caption, bool smooth) {
   owner_ = owner;
   window_ = std::make_unique<ProgressWindow>();
   window_->setWindowTitle(caption);
-  window_->setFixedSize(145, 55);
 
+  // The caption again inside the window: a window manager clips a long title.
+  m_status = new QLabel(window_.get());
+  m_status->setObjectName(QStringLiteral("status"));
+  m_status->setTextFormat(Qt::PlainText);
   m_progressBar = new QProgressBar(window_.get());
-  m_progressBar->setObjectName(QString::number(kIdProgressBar));
-  m_progressBar->setGeometry(5, 5, 135, 21);
+  m_progressBar->setObjectName(QStringLiteral("progressBar"));
   m_progressBar->setTextVisible(false);
   {
     std::lock_guard lock(mutex_);
     m_progressBar->setRange(m_nLower, std::max(m_nUpper, m_nLower + 1));
     m_progressBar->setValue(barPos_);
   }
-
   m_cancelButton = new QPushButton(QStringLiteral("Cancel"), window_.get());
-  m_cancelButton->setObjectName(QString::number(kIdCancel));
-  m_cancelButton->setGeometry(5, 30, 135, 20);
+  m_cancelButton->setObjectName(QStringLiteral("cancel"));
   m_cancelButton->setAutoDefault(false);
   QObject::connect(m_cancelButton, &QPushButton::clicked, this, [this] { OnCancel(); });
+
+  auto* layout = new QVBoxLayout(window_.get());
+  layout->addWidget(m_status);
+  layout->addWidget(m_progressBar);
+  layout->addWidget(m_cancelButton);
+  const int width = m_status->fontMetrics().averageCharWidth() * kStatusChars;
+  m_status->setFixedWidth(width);
+  window_->setFixedSize(window_->sizeHint());
 
   created_.store(true);
   return true;
 }
 
+void CProgressWnd::ShowCaption(const QString& caption) {
+  window_->setWindowTitle(caption);
+  m_status->setText(
+      m_status->fontMetrics().elidedText(caption, Qt::ElideMiddle, m_status->width()));
+}
+
 void CProgressWnd::Post(std::function<void()> change) {
   if (QThread::currentThread() == thread()) {
     change();
-    PaintNow();
   } else {
     QMetaObject::invokeMethod(this, std::move(change), Qt::QueuedConnection);
   }
@@ -142,31 +154,9 @@ CProgressWnd::PosChange CProgressWnd::SetPosLocked(int pos) {
 
 void CProgressWnd::Apply(const PosChange& change) {
   if (change.caption) {
-    Post([this, caption = *change.caption] { window_->setWindowTitle(caption); });
+    Post([this, caption = *change.caption] { ShowCaption(caption); });
   }
   Post([this, value = change.value] { m_progressBar->setValue(value); });
-}
-
-void CProgressWnd::PaintNow() {
-  if (!window_->isVisible()) return;
-  // A job on the GUI thread gives the event loop no turn until it has ended, so the window
-  // is drawn here. Only what the window system needs for that is let through: input waits
-  // (it is delivered after the job), so no click can start a second job or change an option
-  // under the running one; timers wait too where the event loop can hold them back.
-  constexpr QEventLoop::ProcessEventsFlags kPaintOnly = QEventLoop::ExcludeUserInputEvents |
-                                                        QEventLoop::ExcludeSocketNotifiers |
-                                                        QEventLoop::X11ExcludeTimers;
-  QCoreApplication::processEvents(kPaintOnly);
-  // A window just shown can be drawn once the window system has mapped and exposed it, which
-  // takes a moment; waiting for that a little lets the first file's progress be seen.
-  const QWindow* handle = window_->windowHandle();
-  QElapsedTimer waited;
-  waited.start();
-  while (handle && !handle->isExposed() && waited.elapsed() < kExposeWaitMs) {
-    QThread::msleep(2);
-    QCoreApplication::processEvents(kPaintOnly);
-  }
-  window_->repaint();
 }
 
 void CProgressWnd::SetText(const std::string& text) {
@@ -177,7 +167,7 @@ void CProgressWnd::SetText(const std::string& text) {
     if (!created_.load()) return;
     caption = FormatCaption(m_strCaption, PercentOf(m_nPos));
   }
-  Post([this, caption] { window_->setWindowTitle(caption); });
+  Post([this, caption] { ShowCaption(caption); });
 }
 
 void CProgressWnd::Show() {

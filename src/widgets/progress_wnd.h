@@ -1,11 +1,10 @@
 // The progress window every batch job shows: a caption naming the file in hand with the
 // percentage done, a bar, and a Cancel button that asks the job to stop before its next file.
 //
-// A job calls it from its own thread: each visible change is carried out on the GUI thread in
-// the order of the calls, and the cancel request is an atomic flag. Called on the GUI thread
-// (a job that runs there), the changes happen at once and the window is drawn before the call
-// returns, without handing the user's input to any window. Until Create has made the window,
-// every operation only keeps its numbers and shows nothing.
+// The caption shows in the window's title and again inside it. A job calls it from its own
+// thread: each visible change is carried out on the GUI thread in the order of the calls, and
+// the cancel request is an atomic flag. Called on the GUI thread, the changes happen at once.
+// Until Create has made the window, every operation only keeps its numbers and shows nothing.
 #pragma once
 
 #include <QObject>
@@ -20,15 +19,13 @@
 
 #include "jobs/job_host.h"
 
+class QLabel;
 class QProgressBar;
 class QPushButton;
 class QWidget;
 
 class CProgressWnd : public QObject, public pomvelt::Progress {
  public:
-  static constexpr int kIdProgressBar = 12;
-  static constexpr int kIdCancel = 2;
-
   CProgressWnd();
   ~CProgressWnd() override;
   CProgressWnd(const CProgressWnd&) = delete;
@@ -58,8 +55,7 @@ class CProgressWnd : public QObject, public pomvelt::Progress {
   // Runs a visible change on the GUI thread: now when called there, otherwise queued behind
   // the changes asked for before.
   void Post(std::function<void()> change);
-  // Draws the visible window now: for a job on the GUI thread, whose event loop is not running.
-  void PaintNow();
+  void ShowCaption(const QString& caption);
   int PercentOf(int pos) const;
   // What a new position changes on the screen, worked out under the lock and applied after.
   struct PosChange {
@@ -83,6 +79,7 @@ class CProgressWnd : public QObject, public pomvelt::Progress {
   QString m_strCaption = QStringLiteral("Progress");
 
   std::unique_ptr<QWidget> window_;
+  QLabel* m_status = nullptr;
   QProgressBar* m_progressBar = nullptr;
   QPushButton* m_cancelButton = nullptr;
   QPointer<QWidget> owner_;

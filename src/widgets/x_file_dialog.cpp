@@ -1,9 +1,52 @@
 #include "widgets/x_file_dialog.h"
 
+#include <QAbstractItemView>
+#include <QCoreApplication>
+#include <QDialogButtonBox>
 #include <QFile>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QString>
+#include <algorithm>
 
 #include "widgets/window_owner.h"
+
+namespace {
+
+QStringList& Preselected() {
+  static QStringList paths;
+  return paths;
+}
+
+QString Translated(const std::string& text) {
+  return QCoreApplication::translate("CXFileDialog", text.c_str());
+}
+
+bool IsPattern(const QString& text) {
+  return text.contains(QLatin1Char('*')) || text.contains(QLatin1Char('?'));
+}
+
+// Selects the filter of that pattern, added first if there is none. False for a text that is
+// no pattern.
+bool SelectFilterFor(QFileDialog& dialog, const QString& pattern) {
+  if (!IsPattern(pattern)) return false;
+  const QString tail = QLatin1Char('(') + pattern + QLatin1Char(')');
+  QStringList filters = dialog.nameFilters();
+  auto it = std::find_if(filters.begin(), filters.end(),
+                         [&](const QString& filter) { return filter.endsWith(tail); });
+  if (it == filters.end()) {
+    filters.prepend(pattern + QLatin1Char(' ') + tail);
+    dialog.setNameFilters(filters);
+    it = filters.begin();
+  }
+  dialog.selectNameFilter(*it);
+  return true;
+}
+
+}  // namespace
 
 CXFileDialog::CXFileDialog(const pomvelt::JobFileDialogParams& params, QWidget* parent)
     : QFileDialog(parent) {
@@ -12,7 +55,7 @@ CXFileDialog::CXFileDialog(const pomvelt::JobFileDialogParams& params, QWidget* 
   setOption(QFileDialog::HideNameFilterDetails);
   setAcceptMode(QFileDialog::AcceptOpen);
   setFileMode(QFileDialog::ExistingFiles);
-  setWindowTitle(QString::fromStdString(params.title));
+  setWindowTitle(Translated(params.title));
   setLabelText(QFileDialog::Accept, QStringLiteral("Convert!"));
   const QStringList filters = NameFilters(params.filter);
   if (!filters.isEmpty()) setNameFilters(filters);
@@ -21,15 +64,84 @@ CXFileDialog::CXFileDialog(const pomvelt::JobFileDialogParams& params, QWidget* 
     if (suffix.startsWith(QLatin1Char('.'))) suffix.remove(0, 1);
     setDefaultSuffix(suffix);
   }
-  if (params.initialFileName) selectFile(QString::fromStdString(*params.initialFileName));
+  if (!LastFolder().isEmpty()) setDirectory(LastFolder());
+  if (params.initialFileName) {
+    const QString name = QString::fromStdString(*params.initialFileName);
+    if (!SelectFilterFor(*this, name)) selectFile(name);
+  }
+  if (!Preselected().isEmpty()) {
+    setDirectory(QFileInfo(Preselected().front()).absolutePath());
+    QStringList names;
+    for (const QString& path : Preselected()) {
+      names << QLatin1Char('"') + QFileInfo(path).fileName() + QLatin1Char('"');
+    }
+    selectFile(names.join(QLatin1Char(' ')));
+    Preselected().clear();
+  }
+
+  // Connected after the dialog's own handlers, so these have the last word.
+  for (auto* view : findChildren<QAbstractItemView*>()) {
+    if (!qobject_cast<QFileSystemModel*>(view->model())) continue;
+    connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this](const QItemSelection& selected) {
+              DropFolders(selected);
+              LabelAcceptButton();
+            });
+  }
+  if (auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+    connect(name, &QLineEdit::textChanged, this, [this] { LabelAcceptButton(); });
+  }
+  connect(this, &QFileDialog::directoryEntered, this, [this] { LabelAcceptButton(); });
+}
+
+void CXFileDialog::DropFolders(const QItemSelection& selected) {
+  auto* view = findChild<QAbstractItemView*>(QStringLiteral("listView"));
+  auto* model = view ? qobject_cast<QFileSystemModel*>(view->model()) : nullptr;
+  if (!model) return;
+  QItemSelection folders;
+  for (const QModelIndex& index : selected.indexes()) {
+    if (index.column() == 0 && model->isDir(index)) folders.select(index, index);
+  }
+  if (!folders.isEmpty()) {
+    view->selectionModel()->select(folders,
+                                   QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+  }
+}
+
+void CXFileDialog::LabelAcceptButton() {
+  // The dialog names its button "Open" while a folder is typed; here it always converts.
+  if (auto* buttons = findChild<QDialogButtonBox*>()) {
+    if (QPushButton* accept = buttons->button(QDialogButtonBox::Open)) {
+      accept->setText(QStringLiteral("Convert!"));
+    }
+  }
+}
+
+void CXFileDialog::accept() {
+  // A pattern filters the list instead of naming a file.
+  auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+  if (name && SelectFilterFor(*this, name->text().trimmed())) {
+    name->clear();
+    return;
+  }
+  QFileDialog::accept();
+}
+
+QString& CXFileDialog::LastFolder() {
+  static QString folder;
+  return folder;
+}
+
+void CXFileDialog::Preselect(const QStringList& paths) {
+  Preselected() = paths;
 }
 
 QStringList CXFileDialog::NameFilters(const std::string& filter) {
   const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
   QStringList filters;
   for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-    const QString& description = parts[i];
-    if (description.isEmpty()) break;
+    if (parts[i].isEmpty()) break;
+    const QString description = Translated(parts[i].toStdString());
     QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
     for (QString& pattern : patterns) {
       pattern = pattern.trimmed();
@@ -56,5 +168,6 @@ std::optional<std::vector<std::string>> CXFileDialog::Choose(
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   std::vector<std::string> paths = dialog.ChosenPaths();
   if (paths.empty()) return std::nullopt;
+  LastFolder() = dialog.directory().absolutePath();
   return paths;
 }

@@ -1,5 +1,7 @@
 // The multi-select file-open dialog of every batch job: Qt's own dialog (not the platform's),
-// so that its accept button can read "Convert!" everywhere.
+// so that its accept button reads "Convert!" everywhere, whatever is selected. Only files are
+// ever selected (select-all takes the files of the folder; folders open by double-click or
+// Enter), and a pattern such as "*.mp" given or typed as the file name filters the list.
 #pragma once
 
 #include <QFileDialog>
@@ -22,8 +24,19 @@ class CXFileDialog : public QFileDialog {
   // the list shows; "*.*" matches every file, as it does on the system the filters come from.
   static QStringList NameFilters(const std::string& filter);
 
+  // The folder the next dialog opens in (the folder of the last choice), and files to offer
+  // selected in the next dialog only. GUI thread only.
+  static QString& LastFolder();
+  static void Preselect(const QStringList& paths);
+
   // Runs the dialog above the owner (which may be disabled and is not made its parent): the
   // chosen paths, or nullopt when the user cancelled.
   static std::optional<std::vector<std::string>> Choose(const pomvelt::JobFileDialogParams& params,
                                                         QWidget* owner);
+
+  void accept() override;
+
+ private:
+  void DropFolders(const QItemSelection& selected);
+  void LabelAcceptButton();
 };

@@ -4,6 +4,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QStringList>
 #include <QThread>
@@ -56,7 +59,7 @@ struct DialogRun : HostScript {
     RecordCaptions(dialog.progress(), captions);
   }
 
-  void Press(int id) { static_cast<QAbstractButton*>(dialog.Control(id))->click(); }
+  void Press(QAbstractButton* button) { button->click(); }
 };
 
 }  // namespace pomvelt::test

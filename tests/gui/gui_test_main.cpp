@@ -1,4 +1,6 @@
 #include <QApplication>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
 #include <cstring>
@@ -26,6 +28,9 @@ bool RegisterGuiTest(const char* name, GuiTestFactory factory) {
 
 // test_gui [Class [Qt Test arguments...]]
 int main(int argc, char** argv) {
+  // The settings of the tests stay in a folder of their own, away from the user's.
+  const QTemporaryDir settings;
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
   QApplication app(argc, argv);
   QApplication::setWindowIcon(PomveltIcon());
   auto& registry = pomvelt::test::Registry();

@@ -1,7 +1,7 @@
 // Saves pictures of the desktop program for the documentation: the main dialog, the progress
-// window during an element deletion, the search-and-replace and Eurasia dialogs, and the About
-// box. Run under a display (make
-// screenshots starts it under Xvfb); takes the folder to write into.
+// window during an element deletion, the search-and-replace, Eurasia and settings dialogs, and
+// the About box. Run under a display (make screenshots starts it under Xvfb); takes the folder
+// to write into.
 #include <sys/stat.h>
 #include <QAbstractButton>
 #include <QApplication>
@@ -10,6 +10,9 @@
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
 #include <cstdio>
@@ -17,11 +20,12 @@
 #include <fstream>
 #include <thread>
 
+#include "app/about_dialog.h"
 #include "app/app_icon.h"
 #include "app/eurasia_dialog.h"
 #include "app/main_dialog.h"
 #include "app/search_replace_dialog.h"
-#include "widgets/about_dialog.h"
+#include "app/settings_dialog.h"
 #include "widgets/progress_wnd.h"
 
 namespace {
@@ -59,7 +63,11 @@ void WriteMap(const std::string& path) {
 
 }  // namespace
 
+// pomvelt_screenshots FOLDER [--scaled]: with --scaled only the main window, named for the
+// scale factor (QT_SCALE_FACTOR) it runs under.
 int main(int argc, char** argv) {
+  const QTemporaryDir settings;  // the defaults, whatever the user has chosen
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
   QApplication app(argc, argv);
   app.setWindowIcon(PomveltIcon());
   const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs");
@@ -68,6 +76,10 @@ int main(int argc, char** argv) {
   CMainDialog dialog;
   dialog.show();
   Wait(300);
+  if (argc > 2 && QByteArray(argv[2]) == "--scaled") {
+    Framed(&dialog).save(out + QStringLiteral("/main_dialog_scaled.png"));
+    return 0;
+  }
   Framed(&dialog).save(out + QStringLiteral("/main_dialog.png"));
 
   // A real element deletion over three maps. The second is a folder, so the job stops inside
@@ -95,7 +107,7 @@ int main(int argc, char** argv) {
                       (during.height() - window.height()) / 2, window);
     during.save(out + QStringLiteral("/progress_window.png"));
   });
-  static_cast<QAbstractButton*>(dialog.Control(CMainDialog::kIdDeleteElements))->click();
+  dialog.controls().deleteElements->click();
   for (int i = 0; i < 250 && (dialog.jobs().IsRunning() || !taken); ++i) Wait(20);
 
   const auto shoot = [&](QWidget& window, const char* name) {
@@ -108,6 +120,9 @@ int main(int argc, char** argv) {
   shoot(search, "search_replace_dialog.png");
   CEurasiaDialog eurasia(&dialog);
   shoot(eurasia, "eurasia_dialog.png");
+
+  CSettingsDialog settingsDialog(&dialog);
+  shoot(settingsDialog, "settings_dialog.png");
 
   CAboutDialog about(&dialog);
   about.show();

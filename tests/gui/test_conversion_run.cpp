@@ -26,8 +26,8 @@ namespace {
 const std::string kMap = CrLf(
     {"[IMG ID]", "Name=Moskva", "[END-IMG ID]", "[POLYLINE]", "Type=0x1", "Label=ULITSA", "[END]"});
 
-void Click(D& dialog, int id) {
-  QTest::mouseClick(static_cast<QAbstractButton*>(dialog.Control(id)), Qt::LeftButton);
+void Click(QAbstractButton* button) {
+  button->click();
 }
 
 }  // namespace
@@ -46,10 +46,10 @@ class ConversionRunTest : public QObject {
     Run run;
     run.dialog.show();
     run.files = {dir.File("a.mp")};
-    Click(run.dialog, D::kIdTranslitToRussian);
-    Click(run.dialog, D::kIdMakeFileList);
-    Click(run.dialog, D::kIdCompile);
-    run.Press(D::kIdConvert);
+    Click(run.dialog.controls().translitToRussian);
+    Click(run.dialog.controls().makeFileList);
+    Click(run.dialog.controls().compile);
+    run.Press(run.dialog.controls().convert);
     QVERIFY(!run.dialog.isEnabled());
     QVERIFY(run.finished.wait(10000));
     QVERIFY(run.dialog.isEnabled());
@@ -73,8 +73,8 @@ class ConversionRunTest : public QObject {
     Run run;
     run.dialog.show();
     run.files = {dir.File("a.mp"), dir.File("b.mp")};
-    Click(run.dialog, D::kIdCompile);
-    run.Press(D::kIdConvert);
+    Click(run.dialog.controls().compile);
+    run.Press(run.dialog.controls().convert);
     QVERIFY(run.finished.wait(10000));
     QCOMPARE(run.messages.back(), std::string("Отсутствует файл cgpsmapper.exe"));
     QCOMPARE(run.captions.size(), 2);  // the second file never started

@@ -34,11 +34,6 @@ const std::string kWithout4b = CrLf({"[IMG ID]", "Name=Test", "[END-IMG ID]", "[
 
 using Run = pomvelt::test::DialogRun<D>;
 
-QPushButton* CancelButton(D& dialog) {
-  return dialog.progress().widget()->findChild<QPushButton*>(
-      QString::number(CProgressWnd::kIdCancel));
-}
-
 }  // namespace
 
 class ElementDeletionRunTest : public QObject {
@@ -53,7 +48,7 @@ class ElementDeletionRunTest : public QObject {
       WriteBytes(dir.File(name), kMap);
       run.files.push_back(dir.File(name));
     }
-    run.Press(D::kIdDeleteElements);
+    run.Press(run.dialog.controls().deleteElements);
     QVERIFY(!run.dialog.isEnabled());  // from the click until the job has returned
     QVERIFY(run.finished.wait(10000));
     QVERIFY(run.dialog.isEnabled());
@@ -76,11 +71,10 @@ class ElementDeletionRunTest : public QObject {
     run.dialog.show();
     WriteBytes(dir.File("a.mp"), kMap);
     run.files = {dir.File("a.mp")};
-    QLineEdit* type = static_cast<QLineEdit*>(run.dialog.Control(D::kIdDeleteType));
+    QLineEdit* type = run.dialog.controls().deleteType;
     type->setText(QStringLiteral("0x2"));
-    QTest::mouseClick(static_cast<QAbstractButton*>(run.dialog.Control(D::kIdDeleteInPlace)),
-                      Qt::LeftButton);
-    run.Press(D::kIdDeleteElements);
+    run.dialog.controls().deleteInPlace->click();
+    run.Press(run.dialog.controls().deleteElements);
     QVERIFY(run.finished.wait(10000));
     QCOMPARE(ReadBytes(dir.File("a.mp")), kMap);
     QCOMPARE(ReadBytes(dir.File("a_0x2_deleted.mp")),
@@ -92,28 +86,12 @@ class ElementDeletionRunTest : public QObject {
   void cancelledChooserEndsQuietly() {
     Run run;
     run.dialog.show();
-    run.Press(D::kIdDeleteElements);
+    run.Press(run.dialog.controls().deleteElements);
     QVERIFY(run.finished.wait(10000));
     QCOMPARE(run.asked.size(), std::size_t{1});
     QVERIFY(run.messages.empty());
     QVERIFY(run.captions.isEmpty());
     QVERIFY(run.dialog.isEnabled());
-  }
-
-  // A job on the GUI thread must reach the chooser, the messages and the progress window
-  // directly: a blocking call to its own thread would never return.
-  void jobOnTheGuiThreadCallsTheHostDirectly() {
-    TempDir dir;
-    Run run;
-    run.dialog.show();
-    WriteBytes(dir.File("a.mp"), kMap);
-    run.files = {dir.File("a.mp")};
-    run.dialog.jobs().RunJobOnGuiThread(
-        [&](pomvelt::JobHost& host) { pomvelt::DeleteElementsJob(run.dialog.options(), host); });
-    QCOMPARE(run.finished.count(), 1);
-    QCOMPARE(run.messages, std::vector<std::string>{"Готово"});
-    QCOMPARE(run.captions, (QStringList{"a.mp [0%]", "a.mp [100%]"}));
-    QCOMPARE(ReadBytes(dir.File("a.mp")), kWithout4b);
   }
 
   void aFailingJobIsReportedAndGivesTheDialogBack() {
@@ -125,43 +103,6 @@ class ElementDeletionRunTest : public QObject {
     QVERIFY(run.finished.wait(10000));
     QVERIFY(run.dialog.isEnabled());
     QCOMPARE(run.messages, std::vector<std::string>{"Ошибка: disk gone"});
-  }
-
-  // The dialog runs modally, as in the program. The first "map" is a folder, so the job stops
-  // inside the first file to report it; meanwhile the test presses Cancel through the window
-  // system, which would drop the click if the modal dialog blocked the progress window.
-  void cancelDuringTheFirstFileStopsBeforeTheSecond() {
-    TempDir dir;
-    Run run;
-    std::filesystem::create_directory(dir.File("a.mp"));
-    WriteBytes(dir.File("b.mp"), kMap);
-    WriteBytes(dir.File("c.mp"), kMap);
-    run.files = {dir.File("a.mp"), dir.File("b.mp"), dir.File("c.mp")};
-    bool closedWhileRunning = false;
-    bool cancelEnabled = false;
-    run.dialog.jobs().host().SetMessageBox([&](const std::string& text) {
-      run.messages.push_back(text);
-      if (run.messages.size() != 1) return;
-      QWidget* progress = run.dialog.progress().widget();
-      QTRY_VERIFY(progress->isVisible());
-      cancelEnabled = CancelButton(run.dialog)->isEnabled() && !run.dialog.isEnabled();
-      QTest::mouseClick(progress->windowHandle(), Qt::LeftButton, {},
-                        CancelButton(run.dialog)->geometry().center());
-      run.dialog.reject();  // refused while the job runs
-      closedWhileRunning = !run.dialog.isVisible();
-    });
-    QTimer::singleShot(0, [&] { run.Press(D::kIdDeleteElements); });
-    connect(&run.dialog.jobs(), &DialogJobRunner::jobFinished, &run.dialog, &QDialog::reject);
-    QTimer::singleShot(20000, &run.dialog, &QDialog::reject);  // should a check above fail
-    run.dialog.exec();
-    QVERIFY(cancelEnabled);
-    QVERIFY(!closedWhileRunning);
-    QCOMPARE(run.messages,
-             (std::vector<std::string>{"Не могу открыть файл для чтения", "Прервано"}));
-    QCOMPARE(run.captions, (QStringList{"a.mp [0%]", "a.mp [33%]"}));
-    QCOMPARE(ReadBytes(dir.File("b.mp")), kMap);
-    QCOMPARE(ReadBytes(dir.File("c.mp")), kMap);
-    QVERIFY(!pomvelt::test::Exists(dir.File("b_0x4b_deleted.mp")));
   }
 };
 

@@ -2,9 +2,11 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLineEdit>
+#include <QListView>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <filesystem>
 
 #include "gui/gui_test.h"
 #include "support/test_support.h"
@@ -58,15 +60,53 @@ class FileDialogTest : public QObject {
     QCOMPARE(buttons->button(QDialogButtonBox::Open)->text(), QStringLiteral("Convert!"));
   }
 
-  void initialFileNameIsOffered() {
+  // A pattern, given or typed, filters the list; it is never taken for a missing file.
+  void patternsFilterTheList() {
     JobFileDialogParams params;
     params.initialFileName = "*.mp";
     params.flags = pomvelt::kOfnAllowMultiSelect | pomvelt::kOfnNoValidate;
     CXFileDialog dialog(params);
     auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-    QVERIFY(name);
-    QCOMPARE(name->text(), QStringLiteral("*.mp"));
+    QVERIFY(name->text().isEmpty());
+    QCOMPARE(dialog.selectedNameFilter(), QStringLiteral("файлы(*.mp)"));
     QCOMPARE(dialog.defaultSuffix(), QString());
+    dialog.show();
+    name->setText(QStringLiteral("*.txt"));
+    dialog.accept();
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(dialog.selectedNameFilter(), QStringLiteral("файлы(*.txt)"));
+    name->setText(QStringLiteral("a*"));
+    dialog.accept();
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(dialog.selectedNameFilter(), QStringLiteral("a*"));
+    QVERIFY(QApplication::activeModalWidget() == nullptr);  // no "File not found"
+  }
+
+  // Ctrl+A beside a subfolder selects the maps only, and the button still converts.
+  void selectAllTakesFilesOnly() {
+    pomvelt::test::TempDir dir;
+    pomvelt::test::WriteBytes(dir.File("a.mp"), "");
+    std::filesystem::create_directory(dir.File("sub"));
+    CXFileDialog::LastFolder() = QString::fromStdString(dir.path().string());
+    std::optional<std::vector<std::string>> chosen;
+    QString buttonText;
+    QTimer::singleShot(0, [&] {
+      auto* dialog = dynamic_cast<CXFileDialog*>(QApplication::activeModalWidget());
+      QVERIFY(dialog);
+      auto* list = dialog->findChild<QListView*>(QStringLiteral("listView"));
+      QTRY_COMPARE(list->model()->rowCount(list->rootIndex()), 2);
+      list->setFocus();
+      QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
+      QPushButton* accept = dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open);
+      buttonText = accept->text();
+      accept->click();
+      if (dialog->isVisible()) dialog->reject();
+    });
+    chosen = CXFileDialog::Choose(pomvelt::MapEditDialogParams(), nullptr);
+    QCOMPARE(buttonText, QStringLiteral("Convert!"));
+    QCOMPARE(chosen.value_or(std::vector<std::string>{}),
+             std::vector<std::string>{dir.File("a.mp")});
+    QCOMPARE(CXFileDialog::LastFolder(), QString::fromStdString(dir.path().string()));
   }
 
   void everyChosenFileComesBackAsAFullPathInOrder() {

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -12,11 +13,11 @@
 namespace {
 
 QPushButton* CancelButton(const CProgressWnd& progress) {
-  return progress.widget()->findChild<QPushButton*>(QString::number(CProgressWnd::kIdCancel));
+  return progress.widget()->findChild<QPushButton*>(QStringLiteral("cancel"));
 }
 
 QProgressBar* Bar(const CProgressWnd& progress) {
-  return progress.widget()->findChild<QProgressBar*>(QString::number(CProgressWnd::kIdProgressBar));
+  return progress.widget()->findChild<QProgressBar*>(QStringLiteral("progressBar"));
 }
 
 }  // namespace
@@ -39,7 +40,7 @@ class ProgressWndTest : public QObject {
     QCOMPARE(QApplication::topLevelWidgets().size(), windowsBefore);
   }
 
-  void windowHasTheTemplateControlsAndNoWayToClose() {
+  void windowHasItsControlsAndNoWayToClose() {
     QWidget owner;
     CProgressWnd progress;
     QVERIFY(progress.Create(&owner, QStringLiteral("Конвертирую..."), false));
@@ -52,8 +53,6 @@ class ProgressWndTest : public QObject {
     QVERIFY(!(flags & Qt::WindowCloseButtonHint));
     QVERIFY(!(flags & Qt::WindowSystemMenuHint));
     QVERIFY(!(flags & Qt::WindowMinMaxButtonsHint));
-    QCOMPARE(Bar(progress)->geometry(), QRect(5, 5, 135, 21));
-    QCOMPARE(CancelButton(progress)->geometry(), QRect(5, 30, 135, 20));
     QCOMPARE(CancelButton(progress)->text(), QStringLiteral("Cancel"));
     progress.Show();
     QVERIFY(window->isVisible());
@@ -89,6 +88,9 @@ class ProgressWndTest : public QObject {
     for (qsizetype i = 1; i < captions.size(); ++i) {
       QCOMPARE(progress.StepIt(), std::min(static_cast<int>(i) - 1, files));
       QCOMPARE(progress.widget()->windowTitle(), captions[i]);
+      // Inside the window as well: a window manager may clip the title.
+      QCOMPARE(progress.widget()->findChild<QLabel*>(QStringLiteral("status"))->text(),
+               captions[i]);
     }
   }
 

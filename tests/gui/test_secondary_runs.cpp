@@ -47,9 +47,9 @@ class SecondaryRunsTest : public QObject {
     WriteBytes(dir.File("b.mp"), kLabels);
     run.files = {dir.File("a.mp"), dir.File("b.mp")};
     // Cyrillic as typed: the map holds its code page 1251 bytes.
-    static_cast<QLineEdit*>(run.dialog.Control(S::kIdFind))->setText(QStringLiteral("Мост"));
-    static_cast<QLineEdit*>(run.dialog.Control(S::kIdReplace))->setText(QStringLiteral("Паром"));
-    run.Press(S::kIdChooseAndReplace);
+    run.dialog.m_find->setText(QStringLiteral("Мост"));
+    run.dialog.m_replace->setText(QStringLiteral("Паром"));
+    run.Press(run.dialog.m_chooseAndReplace);
     QVERIFY(!run.dialog.isEnabled());
     QVERIFY(run.finished.wait(10000));
     QVERIFY(run.dialog.isEnabled());
@@ -67,24 +67,24 @@ class SecondaryRunsTest : public QObject {
   }
 
   void textsCodePage1251CannotHoldAreRefused_data() {
-    QTest::addColumn<int>("edit");
-    QTest::newRow("search text") << int{S::kIdFind};
-    QTest::newRow("replacement") << int{S::kIdReplace};
+    QTest::addColumn<bool>("find");
+    QTest::newRow("search text") << true;
+    QTest::newRow("replacement") << false;
   }
 
   void textsCodePage1251CannotHoldAreRefused() {
-    QFETCH(int, edit);
+    QFETCH(bool, find);
     TempDir dir;
     pomvelt::test::DialogRun<S> run;
     run.dialog.show();
     WriteBytes(dir.File("a.mp"), kLabels);
     run.files = {dir.File("a.mp")};
-    auto* field = static_cast<QLineEdit*>(run.dialog.Control(edit));
+    QLineEdit* field = find ? run.dialog.m_find : run.dialog.m_replace;
     QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QStringLiteral("中"),
                         Qt::NoModifier);  // refused as it is typed
     QVERIFY(!field->text().contains(QStringLiteral("中")));
     field->setText(QStringLiteral("Мост 中"));  // put there past the edit's check
-    run.Press(S::kIdChooseAndReplace);
+    run.Press(run.dialog.m_chooseAndReplace);
     QVERIFY(run.dialog.isEnabled());
     QCOMPARE(run.finished.count(), 0);
     QVERIFY(run.asked.empty());  // no file was even chosen
@@ -110,11 +110,11 @@ class SecondaryRunsTest : public QObject {
       if (!dialog) return;
       pomvelt::test::RecordCaptions(dialog->progress(), captions);
       QSignalSpy done(&dialog->jobs(), &DialogJobRunner::jobFinished);
-      static_cast<QAbstractButton*>(dialog->Control(S::kIdChooseAndReplace))->click();
+      dialog->m_chooseAndReplace->click();
       finished = done.wait(10000);
-      static_cast<QAbstractButton*>(dialog->Control(S::kIdClose))->click();
+      dialog->m_close->click();
     });
-    run.Press(CMainDialog::kIdSearchReplace);
+    run.Press(run.dialog.controls().searchReplace);
     QVERIFY(finished);
     QCOMPARE(run.messages, std::vector<std::string>{"Готово"});
     QCOMPARE(captions, (QStringList{"a.mp [0%]", "a.mp [100%]"}));
@@ -130,11 +130,9 @@ class SecondaryRunsTest : public QObject {
     run.dialog.show();
     WriteBytes(dir.File("volga.mp"), kEurasiaMap);
     run.files = {dir.File("volga.mp")};
-    QTest::mouseClick(static_cast<QAbstractButton*>(run.dialog.Control(E::kIdRemoveLevels)),
-                      Qt::LeftButton);
-    QTest::mouseClick(static_cast<QAbstractButton*>(run.dialog.Control(E::kIdMakeTdbList)),
-                      Qt::LeftButton);
-    run.Press(E::kIdChooseAndConvert);
+    run.dialog.m_removeLevels->click();
+    run.dialog.m_makeTdbList->click();
+    run.Press(run.dialog.m_chooseAndConvert);
     QVERIFY(!run.dialog.isEnabled());
     QVERIFY(run.finished.wait(10000));
     QVERIFY(run.dialog.isEnabled());
@@ -158,7 +156,7 @@ class SecondaryRunsTest : public QObject {
     run.dialog.show();
     WriteBytes(dir.File("volga.mp"), kEurasiaMap);
     run.files = {dir.File("volga.mp")};
-    run.Press(E::kIdChooseAndConvert);
+    run.Press(run.dialog.m_chooseAndConvert);
     QVERIFY(run.finished.wait(10000));
     QCOMPARE(run.messages, std::vector<std::string>{"Готово"});
     QCOMPARE(ReadBytes(dir.File("volga.mp")), kEurasiaMap);

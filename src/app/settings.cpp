@@ -1,0 +1,52 @@
+#include "app/settings.h"
+
+#include <optional>
+
+#include "text/cp1251.h"
+
+void LoadOptions(const QString& group, const std::vector<OptionKey>& options) {
+  PomveltSettings store;
+  store.beginGroup(group);
+  for (const OptionKey& option : options) {
+    const QVariant value = store.value(QLatin1String(option.key));
+    if (!value.isValid()) continue;
+    if (option.number) {
+      bool ok = false;
+      const int number = value.toInt(&ok);
+      if (ok) *option.number = number;
+    } else if (std::optional<std::string> text =
+                   pomvelt::Utf8ToCp1251(value.toString().toStdString())) {
+      *option.text = std::move(*text);
+    }
+  }
+}
+
+void SaveOptions(const QString& group, const std::vector<OptionKey>& options) {
+  PomveltSettings store;
+  store.beginGroup(group);
+  for (const OptionKey& option : options) {
+    const QVariant value =
+        option.number ? QVariant(*option.number)
+                      : QVariant(QString::fromStdString(pomvelt::Cp1251ToUtf8(*option.text)));
+    store.setValue(QLatin1String(option.key), value);
+  }
+}
+
+CompilerSetting LoadCompiler() {
+  PomveltSettings store;
+  return {store.value("compiler/program").toString(), store.value("compiler/arguments").toString()};
+}
+
+void SaveCompiler(const CompilerSetting& compiler) {
+  PomveltSettings store;
+  store.setValue("compiler/program", compiler.program);
+  store.setValue("compiler/arguments", compiler.arguments);
+}
+
+QString LanguageSetting() {
+  return PomveltSettings().value("language").toString();
+}
+
+void SaveLanguage(const QString& language) {
+  PomveltSettings().setValue("language", language);
+}

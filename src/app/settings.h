@@ -1,0 +1,38 @@
+// What the desktop program remembers between runs: the options of its dialogs, the last folder
+// of the file dialog, the main window's position, the compiler and the interface language. One
+// store per user, an ini file in the user's configuration folder.
+#pragma once
+
+#include <QSettings>
+#include <QString>
+#include <string>
+#include <vector>
+
+class PomveltSettings : public QSettings {
+ public:
+  PomveltSettings() : QSettings(QSettings::IniFormat, QSettings::UserScope, "Pomvelt", "Pomvelt") {}
+};
+
+// One option of a dialog under its key: a number, or a text of code page 1251 bytes.
+struct OptionKey {
+  const char* key;
+  int* number;
+  std::string* text;
+};
+
+// Options absent from the store, or texts code page 1251 cannot hold, keep their values.
+void LoadOptions(const QString& group, const std::vector<OptionKey>& options);
+void SaveOptions(const QString& group, const std::vector<OptionKey>& options);
+
+// The compiler the conversion runs: "cgpsmapper", "mkgmap" or a program's path (empty: the
+// default), and extra arguments for it.
+struct CompilerSetting {
+  QString program;
+  QString arguments;
+};
+CompilerSetting LoadCompiler();
+void SaveCompiler(const CompilerSetting& compiler);
+
+// The interface language chosen in the settings: "ru", "en", or empty for the system's.
+QString LanguageSetting();
+void SaveLanguage(const QString& language);

@@ -1,0 +1,358 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="ru">
+<context>
+    <name>CAboutDialog</name>
+    <message>
+        <source>Открыть сайт</source>
+        <translation>Open the web site</translation>
+    </message>
+    <message>
+        <source>Свежую версию смотрите здесь:</source>
+        <translation>The latest version is here:</translation>
+    </message>
+    <message>
+        <source>Автор: команда Pomvelt</source>
+        <translation>Author: the Pomvelt team</translation>
+    </message>
+</context>
+<context>
+    <name>CEurasiaDialog</name>
+    <message>
+        <source>Набор карт &quot;Евразия&quot;</source>
+        <translation>The &quot;Eurasia&quot; map set</translation>
+    </message>
+    <message>
+        <source>В сети можно найти набор карт под названием &quot;Евразия&quot;. Большое покрытие, но самые первые слои почти у всех файлов пустые и поэтому в приборе при определенном приближении экран навигатора будет пуст.</source>
+        <translation>A map set called &quot;Eurasia&quot; can be found on the net. It covers a large area, but the most detailed levels of almost every file are empty, so at a certain zoom the navigator&#x27;s screen stays blank.</translation>
+    </message>
+    <message>
+        <source> Поэтому предлагаются для этого набора карт на выбор следующие действия:</source>
+        <translation> So for this map set you may choose one of the following actions:</translation>
+    </message>
+    <message>
+        <source>Удалить слои 0 и 1 (подробные
+карты городов будут утрачены)</source>
+        <translation>Delete levels 0 and 1 (detailed
+city maps will be lost)</translation>
+    </message>
+    <message>
+        <source>Заполнить слои 0 и 1 копированием
+объектов ближайшего непустого
+слоя (увеличится размер)</source>
+        <translation>Fill levels 0 and 1 by copying
+the objects of the nearest non-empty
+level (the maps grow)</translation>
+    </message>
+    <message>
+        <source>Сделать список для tdb</source>
+        <translation>Make a list for tdb</translation>
+    </message>
+    <message>
+        <source>Выбрать файлы и сконвертировать</source>
+        <translation>Choose files and convert</translation>
+    </message>
+    <message>
+        <source>Закрыть</source>
+        <translation>Close</translation>
+    </message>
+</context>
+<context>
+    <name>CMainDialog</name>
+    <message>
+        <source>Утилита для пакетной обработки карт в &quot;польском формате&quot; (формат используется программой GPSMapEdit)</source>
+        <translation>A utility for batch processing of maps in the &quot;Polish format&quot; (the format used by GPSMapEdit)</translation>
+    </message>
+    <message>
+        <source>Декомпилировать карту (.img)
+в польский формат</source>
+        <translation>Decompile the map (.img)
+into the Polish format</translation>
+    </message>
+    <message>
+        <source>GPSMapEdit
+(всю директорию)</source>
+        <translation>GPSMapEdit
+(the whole folder)</translation>
+    </message>
+    <message>
+        <source>Не переводить</source>
+        <translation>Do not translate</translation>
+    </message>
+    <message>
+        <source>Преобразовывать заглавные буквы
+в строчные (кроме первых в слове)</source>
+        <translation>Turn capital letters into small
+ones (except the first of a word)</translation>
+    </message>
+    <message>
+        <source>Делать конвертацию в оригинале
+(не создавать копию)</source>
+        <translation>Convert the original file
+(do not create a copy)</translation>
+    </message>
+    <message>
+        <source>Создавать список файлов</source>
+        <translation>Create a list of files</translation>
+    </message>
+    <message>
+        <source>Перевод</source>
+        <translation>Translation</translation>
+    </message>
+    <message>
+        <source>Компилировать карту (необходимо
+наличие файла cgpsmapper.exe)</source>
+        <translation>Compile the map (the file
+cgpsmapper.exe is needed)</translation>
+    </message>
+    <message>
+        <source>Удалять исходные файлы (.mp)
+после компиляции</source>
+        <translation>Delete the source files (.mp)
+after compiling</translation>
+    </message>
+    <message>
+        <source>Компиляция</source>
+        <translation>Compiling</translation>
+    </message>
+    <message>
+        <source>Выбрать файл(ы) и конвертировать</source>
+        <translation>Choose file(s) and convert</translation>
+    </message>
+    <message>
+        <source>Конвертация</source>
+        <translation>Conversion</translation>
+    </message>
+    <message>
+        <source>в полигонах</source>
+        <translation>in polygons</translation>
+    </message>
+    <message>
+        <source>в линиях</source>
+        <translation>in lines</translation>
+    </message>
+    <message>
+        <source>Делать замену в оригинале
+(не создавать копию)</source>
+        <translation>Replace in the original file
+(do not create a copy)</translation>
+    </message>
+    <message>
+        <source>Выбрать файл(ы) и произвести замену</source>
+        <translation>Choose file(s) and replace</translation>
+    </message>
+    <message>
+        <source>Замена атрибутов</source>
+        <translation>Type replacement</translation>
+    </message>
+    <message>
+        <source>Менять:</source>
+        <translation>Change:</translation>
+    </message>
+    <message>
+        <source>Атрибут:</source>
+        <translation>Type:</translation>
+    </message>
+    <message>
+        <source>Заменить на атрибут:</source>
+        <translation>Replace with type:</translation>
+    </message>
+    <message>
+        <source>полигоны</source>
+        <translation>polygons</translation>
+    </message>
+    <message>
+        <source>линии</source>
+        <translation>lines</translation>
+    </message>
+    <message>
+        <source>точки</source>
+        <translation>points</translation>
+    </message>
+    <message>
+        <source>Удалять элементы в оригинале
+(не делать копию)</source>
+        <translation>Delete in the original file
+(do not make a copy)</translation>
+    </message>
+    <message>
+        <source>Выбрать файл(ы) и удалить элементы</source>
+        <translation>Choose file(s) and delete elements</translation>
+    </message>
+    <message>
+        <source>Удаление элементов</source>
+        <translation>Element deletion</translation>
+    </message>
+    <message>
+        <source>Удалять:</source>
+        <translation>Delete:</translation>
+    </message>
+    <message>
+        <source>С атрибутом:</source>
+        <translation>Of type:</translation>
+    </message>
+    <message>
+        <source>Удаление слоев</source>
+        <translation>Level deletion</translation>
+    </message>
+    <message>
+        <source>Удалять все элементы слоя:</source>
+        <translation>Delete every element of level:</translation>
+    </message>
+    <message>
+        <source>Утилиты для &quot;Евразии&quot;...</source>
+        <translation>Utilities for &quot;Eurasia&quot;...</translation>
+    </message>
+    <message>
+        <source>Евразия</source>
+        <translation>Eurasia</translation>
+    </message>
+    <message>
+        <source>Поиск и замена...</source>
+        <translation>Search and replace...</translation>
+    </message>
+    <message>
+        <source>Поиск и замена</source>
+        <translation>Search and replace</translation>
+    </message>
+    <message>
+        <source>Поиск и замена произвольной строки</source>
+        <translation>Search and replace of any text</translation>
+    </message>
+    <message>
+        <source>Настройки...</source>
+        <translation>Settings...</translation>
+    </message>
+    <message>
+        <source>О программе</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>Выход</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>Карт для следующей команды: %1</source>
+        <translation>Maps for the next command: %1</translation>
+    </message>
+</context>
+<context>
+    <name>CSearchReplaceDialog</name>
+    <message>
+        <source>Поиск и замена строки (любой)</source>
+        <translation>Search and replace of a text (any)</translation>
+    </message>
+    <message>
+        <source>Эта функция не следит за целостностью элементов и при неаккуратных действиях пользователя карта после замены строк может не открыться вовсе. Поэтому все эксперименты настоятельно рекомендую производить на копиях.</source>
+        <translation>This function does not watch over the integrity of elements: after careless replacements a map may not open at all. So do every experiment on copies.</translation>
+    </message>
+    <message>
+        <source>Выбрать файлы и конвертировать</source>
+        <translation>Choose files and convert</translation>
+    </message>
+    <message>
+        <source>Закрыть</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>Строка для поиска</source>
+        <translation>Text to search for</translation>
+    </message>
+    <message>
+        <source>Строка для замены</source>
+        <translation>Replacement text</translation>
+    </message>
+</context>
+<context>
+    <name>CSettingsDialog</name>
+    <message>
+        <source>Настройки</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>Как в системе</source>
+        <translation>As the system</translation>
+    </message>
+    <message>
+        <source>Обзор...</source>
+        <translation>Browse...</translation>
+    </message>
+    <message>
+        <source>Компилятор</source>
+        <translation>Compiler</translation>
+    </message>
+    <message>
+        <source>Язык (со следующего запуска):</source>
+        <translation>Language (from the next start):</translation>
+    </message>
+    <message>
+        <source>Компилятор:</source>
+        <translation>Compiler:</translation>
+    </message>
+    <message>
+        <source>Его дополнительные параметры:</source>
+        <translation>Its extra arguments:</translation>
+    </message>
+</context>
+<context>
+    <name>CXFileDialog</name>
+    <message>
+        <source>Выбрать все - Ctr+A</source>
+        <translation>Select all - Ctrl+A</translation>
+    </message>
+    <message>
+        <source>файлы(*.mp)</source>
+        <translation>files(*.mp)</translation>
+    </message>
+    <message>
+        <source>файлы(*.txt)</source>
+        <translation>files(*.txt)</translation>
+    </message>
+    <message>
+        <source>файлы(*.img)</source>
+        <translation>files(*.img)</translation>
+    </message>
+    <message>
+        <source>Все файлы (*.*)</source>
+        <translation>All files (*.*)</translation>
+    </message>
+</context>
+<context>
+    <name>JobDialog</name>
+    <message>
+        <source>Конвертирую...</source>
+        <translation>Converting...</translation>
+    </message>
+</context>
+<context>
+    <name>QtJobHost</name>
+    <message>
+        <source>Готово</source>
+        <translation>Done</translation>
+    </message>
+    <message>
+        <source>Прервано</source>
+        <translation>Aborted</translation>
+    </message>
+    <message>
+        <source>Отсутствует файл cgpsmapper.exe</source>
+        <translation>The file cgpsmapper.exe is missing</translation>
+    </message>
+    <message>
+        <source>Не могу открыть файл для чтения</source>
+        <translation>Cannot open the file for reading</translation>
+    </message>
+    <message>
+        <source>Не могу открыть файл для вывода</source>
+        <translation>Cannot open the file for output</translation>
+    </message>
+    <message>
+        <source>Не могу открыть файл для списка</source>
+        <translation>Cannot open the file for the list</translation>
+    </message>
+    <message>
+        <source>Ошибка</source>
+        <translation>Error</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,33 @@
+// Radio buttons that act as one control: Tab stops once, on the selected button (the first
+// while none is selected); the arrow keys move to the next or previous enabled button in the
+// order the buttons were added, wrapping round, and select it with a click, so whatever a click
+// sets off happens for a key as well.
+#pragma once
+
+#include <QButtonGroup>
+#include <QList>
+#include <QObject>
+
+class QRadioButton;
+
+class RadioGroup : public QObject {
+ public:
+  explicit RadioGroup(QObject* parent = nullptr);
+
+  void Add(QRadioButton* button);
+  const QList<QRadioButton*>& buttons() const { return buttons_; }
+
+  // The index of the selected button, or -1 when none is.
+  int Selected() const;
+  // Selects the button of that index; any other index leaves none selected.
+  void Select(int index);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void UpdateTabStop();
+
+  QButtonGroup group_;
+  QList<QRadioButton*> buttons_;
+};

@@ -1,0 +1,170 @@
+// What the desktop program remembers between runs, and the language it speaks.
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include "app/main_dialog.h"
+#include "app/pomvelt_app.h"
+#include "app/settings.h"
+#include "app/settings_dialog.h"
+#include "gui/dialog_run.h"
+#include "gui/gui_test.h"
+#include "pipeline/process_runner.h"
+#include "support/test_support.h"
+#include "widgets/x_file_dialog.h"
+
+using pomvelt::test::ScopedEnv;
+using pomvelt::test::TempDir;
+
+class SettingsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() { PomveltSettings().clear(); }
+
+  void optionsSurviveARestart() {
+    {
+      CMainDialog dialog;
+      const CMainDialog::Controls& c = dialog.controls();
+      dialog.show();
+      for (QAbstractButton* b : {static_cast<QAbstractButton*>(c.russianToTranslit),
+                                 static_cast<QAbstractButton*>(c.lowerCase),
+                                 static_cast<QAbstractButton*>(c.deleteInPlace),
+                                 static_cast<QAbstractButton*>(c.deletePoints),
+                                 static_cast<QAbstractButton*>(c.decompile),
+                                 static_cast<QAbstractButton*>(c.gpsMapEdit)}) {
+        b->click();
+      }
+      c.deleteType->setText(QStringLiteral("Дом"));
+      c.layer->setText(QString());
+      dialog.move(40, 30);
+      CXFileDialog::LastFolder() = QStringLiteral("/tmp");
+      dialog.reject();
+    }
+    CXFileDialog::LastFolder().clear();
+    CMainDialog dialog;
+    const CMainDialog::Controls& c = dialog.controls();
+    QVERIFY(c.russianToTranslit->isChecked() && c.lowerCase->isChecked());
+    QVERIFY(c.lowerCase->isEnabled());  // the enabling rules follow the remembered choices
+    QVERIFY(!c.deleteInPlace->isChecked() && c.deletePoints->isChecked());
+    QVERIFY(c.gpsMapEdit->isChecked() && c.gpsMapEdit->isEnabled());
+    QCOMPARE(c.deleteType->text(), QStringLiteral("Дом"));
+    QCOMPARE(c.layer->text(), QString());
+    QCOMPARE(c.replaceFrom->text(), QStringLiteral("0x1"));
+    QCOMPARE(dialog.pos(), QPoint(40, 30));
+    QCOMPARE(PomveltSettings().value("fileDialog/folder").toString(), QStringLiteral("/tmp"));
+  }
+
+  void compilerSettingAndItsArguments() {
+    CSettingsDialog dialog;
+    QCOMPARE(dialog.m_compiler->currentText(), QStringLiteral("cgpsmapper"));
+    QCOMPARE(dialog.m_language->currentData().toString(), QString());
+    dialog.m_compiler->setCurrentText(QStringLiteral("/opt/mkgmap/run"));
+    dialog.m_arguments->setText(QStringLiteral("--latin1"));
+    dialog.m_language->setCurrentIndex(2);
+    dialog.accept();
+    QCOMPARE(LoadCompiler().program, QStringLiteral("/opt/mkgmap/run"));
+    QCOMPARE(LoadCompiler().arguments, QStringLiteral("--latin1"));
+    QCOMPARE(LanguageSetting(), QStringLiteral("en"));
+    CSettingsDialog again;
+    QCOMPARE(again.m_compiler->currentText(), QStringLiteral("/opt/mkgmap/run"));
+    QCOMPARE(again.m_language->currentData().toString(), QStringLiteral("en"));
+  }
+
+  // The conversion runs the compiler of the settings, unless POMVELT_COMPILER names one.
+  void conversionRunsTheChosenCompiler_data() {
+    QTest::addColumn<bool>("environment");
+    QTest::newRow("setting") << false;
+    QTest::newRow("environment wins") << true;
+  }
+
+  void conversionRunsTheChosenCompiler() {
+    QFETCH(bool, environment);
+    TempDir bin, dir;
+    for (const char* name : {"fromSetting", "fromEnvironment"}) {
+      pomvelt::test::WriteShellProgram(
+          bin.File(name), "echo " + std::string(name) + " > '" + bin.File("log") + "'\n");
+    }
+    SaveCompiler({QString::fromStdString(bin.File("fromSetting")), QString()});
+    const ScopedEnv compiler(
+        pomvelt::kCompilerEnvironmentVariable,
+        environment ? std::optional(bin.File("fromEnvironment")) : std::nullopt);
+    pomvelt::test::WriteBytes(dir.File("a.mp"), "[IMG ID]\r\nName=A\r\n[END-IMG ID]\r\n");
+    pomvelt::test::DialogRun<CMainDialog> run;
+    run.files = {dir.File("a.mp")};
+    run.dialog.controls().compile->click();
+    run.Press(run.dialog.controls().convert);
+    QVERIFY(run.finished.wait(10000));
+    QCOMPARE(pomvelt::test::ReadBytes(bin.File("log")),
+             std::string(environment ? "fromEnvironment\n" : "fromSetting\n"));
+  }
+
+  void programLanguage_data() {
+    QTest::addColumn<QString>("setting");
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("language");
+    QTest::newRow("Russian") << ""
+                             << "ru_RU"
+                             << "ru";
+    QTest::newRow("Ukrainian") << ""
+                               << "uk_UA"
+                               << "ru";
+    QTest::newRow("Belarusian") << ""
+                                << "be_BY"
+                                << "ru";
+    QTest::newRow("German") << ""
+                            << "de_DE"
+                            << "en";
+    QTest::newRow("English") << ""
+                             << "en_US"
+                             << "en";
+    QTest::newRow("setting over locale") << "en"
+                                         << "ru_RU"
+                                         << "en";
+    QTest::newRow("Russian by setting") << "ru"
+                                        << "en_US"
+                                        << "ru";
+  }
+
+  void programLanguage() {
+    QFETCH(QString, setting);
+    QFETCH(QString, locale);
+    QFETCH(QString, language);
+    QCOMPARE(CPomveltApp::ProgramLanguage(setting, QLocale(locale)), language);
+  }
+
+  // The program's texts and Qt's own, in the language of the locale (ctest runs this under
+  // LANG=ru_RU.UTF-8 and LANG=en_US.UTF-8).
+  void textsFollowTheSystemLocale() {
+    const QLocale system = QLocale::system();
+    CPomveltApp::LoadTranslations(QString(), system);
+    CMainDialog dialog;
+    CXFileDialog files(pomvelt::MapEditDialogParams());
+    const QString cancel =
+        files.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->text();
+    const QString convert = dialog.controls().convert->text();
+    if (system.language() == QLocale::Russian) {
+      QCOMPARE(convert, QStringLiteral("Выбрать файл(ы) и конвертировать"));
+      QCOMPARE(cancel, QStringLiteral("Отмена"));
+      QCOMPARE(files.windowTitle(), QStringLiteral("Выбрать все - Ctr+A"));
+    } else if (system.language() == QLocale::English) {
+      QCOMPARE(convert, QStringLiteral("Choose file(s) and convert"));
+      QCOMPARE(dialog.controls().translitNone->text(), QStringLiteral("Do not translate"));
+      QCOMPARE(files.windowTitle(), QStringLiteral("Select all - Ctrl+A"));
+      QCOMPARE(files.nameFilters().front(), QStringLiteral("files(*.mp) (*.mp)"));
+      QVERIFY(cancel.contains(QStringLiteral("Cancel")));
+    }
+    CPomveltApp::LoadTranslations(QStringLiteral("ru"), QLocale(QLocale::English));
+    CMainDialog russian;
+    QCOMPARE(russian.controls().convert->text(),
+             QStringLiteral("Выбрать файл(ы) и конвертировать"));
+  }
+};
+
+POMVELT_GUI_TEST(SettingsTest)
+#include "test_settings.moc"
