@@ -2,12 +2,12 @@
 
 #include <QApplication>
 #include <QDesktopServices>
-#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QUrl>
 
+#include "app/job_dialog.h"
 #include "pomvelt_version.h"
 
 namespace {
@@ -16,9 +16,7 @@ const QColor kHoverColor(0, 0, 255);
 const QColor kVisitedColor(0, 13, 0);
 }  // namespace
 
-CAboutDialog::CAboutDialog(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent, kDialogFlags) {
   setWindowTitle(QStringLiteral("About Pomvelt"));
   auto* icon = new QLabel;
   icon->setObjectName(QStringLiteral("icon"));

@@ -6,16 +6,8 @@
 #include "text/cp1251.h"
 #include "widgets/cp1251_validator.h"
 
-namespace {
-// A fixed-size dialog with a caption, a window menu and a close box, but no minimise or
-// maximise box.
-constexpr Qt::WindowFlags kWindowFlags = Qt::Dialog | Qt::CustomizeWindowHint |
-                                         Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                                         Qt::WindowCloseButtonHint;
-}  // namespace
-
 JobDialog::JobDialog(QWidget* parent, const QString& settingsGroup)
-    : QDialog(parent, kWindowFlags), settingsGroup_(settingsGroup), jobs_(this, m_progress) {
+    : QDialog(parent, kDialogFlags), settingsGroup_(settingsGroup), jobs_(this, m_progress) {
   m_progress.Create(this, tr("Конвертирую..."), false);
   m_progress.Hide();
 }

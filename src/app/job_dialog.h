@@ -14,6 +14,12 @@
 
 class QLineEdit;
 
+// A fixed-size dialog with a caption, a window menu and a close box, but no minimise or
+// maximise box.
+inline constexpr Qt::WindowFlags kDialogFlags = Qt::Dialog | Qt::CustomizeWindowHint |
+                                                Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                                Qt::WindowCloseButtonHint;
+
 class JobDialog : public QDialog {
   Q_OBJECT
 

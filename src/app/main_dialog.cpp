@@ -118,7 +118,7 @@ CMainDialog::CMainDialog(QWidget* parent) : JobDialog(parent, QStringLiteral("ma
   setContextMenuPolicy(Qt::ActionsContextMenu);
 
   LoadSettings();
-  const QVariant position = PomveltSettings().value(QStringLiteral("main/position"));
+  const QVariant position = PomveltSettings().value(kPositionKey);
   if (position.isValid()) move(position.toPoint());
 
   OnDecompileClicked();
@@ -266,8 +266,8 @@ QLayout* CMainDialog::BuildOthers() {
   layout->addWidget(eurasia);
   layout->addWidget(searchReplace);
   layout->addStretch();
-  for (QWidget* widget : {static_cast<QWidget*>(c_.dropped), static_cast<QWidget*>(c_.settings),
-                          static_cast<QWidget*>(c_.about), static_cast<QWidget*>(c_.exit)}) {
+  for (QWidget* widget :
+       std::initializer_list<QWidget*>{c_.dropped, c_.settings, c_.about, c_.exit}) {
     layout->addWidget(widget);
   }
   return layout;
@@ -352,8 +352,8 @@ void CMainDialog::DoDataExchange(bool save) {
 void CMainDialog::done(int result) {
   if (jobs().IsRunning()) return;
   PomveltSettings store;
-  store.setValue(QStringLiteral("main/position"), pos());
-  store.setValue(QStringLiteral("fileDialog/folder"), CXFileDialog::LastFolder());
+  store.setValue(kPositionKey, pos());
+  store.setValue(kFolderKey, CXFileDialog::LastFolder());
   JobDialog::done(result);
 }
 
@@ -379,7 +379,7 @@ void CMainDialog::OnCompileClicked() {
 
 void CMainDialog::OnConvert() {
   // POMVELT_COMPILER, when set, wins over the setting: an empty choice lets the job read it.
-  const QString program = LoadCompiler().program;
+  const QString program = PomveltSettings().value(kCompilerKey).toString();
   m_conversion.compiler = qEnvironmentVariableIsEmpty(pomvelt::kCompilerEnvironmentVariable)
                               ? program.toStdString()
                               : std::string();

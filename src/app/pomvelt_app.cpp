@@ -47,9 +47,8 @@ void CPomveltApp::LoadTranslations(const QString& setting, const QLocale& system
 }
 
 int CPomveltApp::InitInstance() {
-  LoadTranslations(LanguageSetting(), QLocale::system());
-  CXFileDialog::LastFolder() =
-      PomveltSettings().value(QStringLiteral("fileDialog/folder")).toString();
+  LoadTranslations(PomveltSettings().value(kLanguageKey).toString(), QLocale::system());
+  CXFileDialog::LastFolder() = PomveltSettings().value(kFolderKey).toString();
   CMainDialog dialog;
   dialog.exec();
   return 0;

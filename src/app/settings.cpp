@@ -31,22 +31,3 @@ void SaveOptions(const QString& group, const std::vector<OptionKey>& options) {
     store.setValue(QLatin1String(option.key), value);
   }
 }
-
-CompilerSetting LoadCompiler() {
-  PomveltSettings store;
-  return {store.value("compiler/program").toString(), store.value("compiler/arguments").toString()};
-}
-
-void SaveCompiler(const CompilerSetting& compiler) {
-  PomveltSettings store;
-  store.setValue("compiler/program", compiler.program);
-  store.setValue("compiler/arguments", compiler.arguments);
-}
-
-QString LanguageSetting() {
-  return PomveltSettings().value("language").toString();
-}
-
-void SaveLanguage(const QString& language) {
-  PomveltSettings().setValue("language", language);
-}

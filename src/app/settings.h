@@ -24,15 +24,11 @@ struct OptionKey {
 void LoadOptions(const QString& group, const std::vector<OptionKey>& options);
 void SaveOptions(const QString& group, const std::vector<OptionKey>& options);
 
+// Settings that are no dialog's options.
+inline constexpr const char* kLanguageKey = "language";  // "ru", "en", or empty: the system's
 // The compiler the conversion runs: "cgpsmapper", "mkgmap" or a program's path (empty: the
 // default), and extra arguments for it.
-struct CompilerSetting {
-  QString program;
-  QString arguments;
-};
-CompilerSetting LoadCompiler();
-void SaveCompiler(const CompilerSetting& compiler);
-
-// The interface language chosen in the settings: "ru", "en", or empty for the system's.
-QString LanguageSetting();
-void SaveLanguage(const QString& language);
+inline constexpr const char* kCompilerKey = "compiler/program";
+inline constexpr const char* kCompilerArgumentsKey = "compiler/arguments";
+inline constexpr const char* kFolderKey = "fileDialog/folder";  // where the file dialog opens
+inline constexpr const char* kPositionKey = "main/position";

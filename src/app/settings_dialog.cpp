@@ -8,34 +8,33 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "app/job_dialog.h"
 #include "app/settings.h"
 
-CSettingsDialog::CSettingsDialog(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+CSettingsDialog::CSettingsDialog(QWidget* parent) : QDialog(parent, kDialogFlags) {
   setWindowTitle(tr("Настройки"));
   m_language = new QComboBox;
   m_language->addItem(tr("Как в системе"), QString());
   m_language->addItem(QStringLiteral("Русский"), QStringLiteral("ru"));
   m_language->addItem(QStringLiteral("English"), QStringLiteral("en"));
-  m_language->setCurrentIndex(std::max(0, m_language->findData(LanguageSetting())));
+  const PomveltSettings settings;
+  m_language->setCurrentIndex(std::max(0, m_language->findData(settings.value(kLanguageKey))));
 
-  const CompilerSetting compiler = LoadCompiler();
+  const QString program = settings.value(kCompilerKey).toString();
   m_compiler = new QComboBox;
   m_compiler->setEditable(true);
   m_compiler->addItems({QStringLiteral("cgpsmapper"), QStringLiteral("mkgmap")});
-  m_compiler->setCurrentText(compiler.program.isEmpty() ? QStringLiteral("cgpsmapper")
-                                                        : compiler.program);
+  m_compiler->setCurrentText(program.isEmpty() ? QStringLiteral("cgpsmapper") : program);
   m_compiler->setMinimumContentsLength(30);
   auto* browse = new QPushButton(tr("Обзор..."));
   connect(browse, &QPushButton::clicked, this, [this] {
-    const QString program = QFileDialog::getOpenFileName(this, tr("Компилятор"));
-    if (!program.isEmpty()) m_compiler->setCurrentText(program);
+    const QString path = QFileDialog::getOpenFileName(this, tr("Компилятор"));
+    if (!path.isEmpty()) m_compiler->setCurrentText(path);
   });
   auto* compilerRow = new QHBoxLayout;
   compilerRow->addWidget(m_compiler, 1);
   compilerRow->addWidget(browse);
-  m_arguments = new QLineEdit(compiler.arguments);
+  m_arguments = new QLineEdit(settings.value(kCompilerArgumentsKey).toString());
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -50,7 +49,9 @@ CSettingsDialog::CSettingsDialog(QWidget* parent)
 }
 
 void CSettingsDialog::accept() {
-  SaveLanguage(m_language->currentData().toString());
-  SaveCompiler({m_compiler->currentText().trimmed(), m_arguments->text().trimmed()});
+  PomveltSettings settings;
+  settings.setValue(kLanguageKey, m_language->currentData());
+  settings.setValue(kCompilerKey, m_compiler->currentText().trimmed());
+  settings.setValue(kCompilerArgumentsKey, m_arguments->text().trimmed());
   QDialog::accept();
 }

@@ -57,7 +57,7 @@ class SettingsTest : public QObject {
     QCOMPARE(c.layer->text(), QString());
     QCOMPARE(c.replaceFrom->text(), QStringLiteral("0x1"));
     QCOMPARE(dialog.pos(), QPoint(40, 30));
-    QCOMPARE(PomveltSettings().value("fileDialog/folder").toString(), QStringLiteral("/tmp"));
+    QCOMPARE(PomveltSettings().value(kFolderKey).toString(), QStringLiteral("/tmp"));
   }
 
   void compilerSettingAndItsArguments() {
@@ -68,9 +68,10 @@ class SettingsTest : public QObject {
     dialog.m_arguments->setText(QStringLiteral("--latin1"));
     dialog.m_language->setCurrentIndex(2);
     dialog.accept();
-    QCOMPARE(LoadCompiler().program, QStringLiteral("/opt/mkgmap/run"));
-    QCOMPARE(LoadCompiler().arguments, QStringLiteral("--latin1"));
-    QCOMPARE(LanguageSetting(), QStringLiteral("en"));
+    const PomveltSettings settings;
+    QCOMPARE(settings.value(kCompilerKey).toString(), QStringLiteral("/opt/mkgmap/run"));
+    QCOMPARE(settings.value(kCompilerArgumentsKey).toString(), QStringLiteral("--latin1"));
+    QCOMPARE(settings.value(kLanguageKey).toString(), QStringLiteral("en"));
     CSettingsDialog again;
     QCOMPARE(again.m_compiler->currentText(), QStringLiteral("/opt/mkgmap/run"));
     QCOMPARE(again.m_language->currentData().toString(), QStringLiteral("en"));
@@ -90,7 +91,7 @@ class SettingsTest : public QObject {
       pomvelt::test::WriteShellProgram(
           bin.File(name), "echo " + std::string(name) + " > '" + bin.File("log") + "'\n");
     }
-    SaveCompiler({QString::fromStdString(bin.File("fromSetting")), QString()});
+    PomveltSettings().setValue(kCompilerKey, QString::fromStdString(bin.File("fromSetting")));
     const ScopedEnv compiler(
         pomvelt::kCompilerEnvironmentVariable,
         environment ? std::optional(bin.File("fromEnvironment")) : std::nullopt);
