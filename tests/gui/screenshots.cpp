@@ -32,7 +32,8 @@ namespace {
 
 // Without a window manager a grab has no frame: draw a plain caption bar above the client.
 QImage Framed(QWidget* window) {
-  const QPixmap client = window->grab();
+  QPixmap client = window->grab();
+  client.setDevicePixelRatio(1);  // in the screen's pixels, at any scale
   const QFontMetrics metrics(window->font());
   const int bar = metrics.height() + 10;
   QImage image(client.width() + 2, client.height() + bar + 1, QImage::Format_RGB32);
