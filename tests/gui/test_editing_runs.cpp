@@ -31,10 +31,10 @@ const std::string kMap =
           "Data0=(1,1),(2,2),(3,1)", "[END]", "[POLYLINE]", "Type=0x1", "Label=Road",
           "Data1=(5,5),(6,6)", "Data2=(5,5),(7,7)", "EndLevel=3", "[END]"});
 
-// Answers the real message boxes as they come: the first with `first`, all with OK, and
-// records their texts.
-void AnswerMessageBoxes(QStringList& texts, const std::function<void()>& first) {
-  auto* poll = new QTimer;
+// Answers the real message boxes as they come, while `owner` lives: the first with `first`,
+// all with OK, and records their texts.
+void AnswerMessageBoxes(QObject* owner, QStringList& texts, const std::function<void()>& first) {
+  auto* poll = new QTimer(owner);
   QObject::connect(poll, &QTimer::timeout, [&texts, first, poll] {
     for (QWidget* w : QApplication::topLevelWidgets()) {
       auto* box = qobject_cast<QMessageBox*>(w);
@@ -106,7 +106,7 @@ class EditingRunsTest : public QObject {
     }
     QStringList texts;
     bool cancelUsable = false;
-    AnswerMessageBoxes(texts, [&] {
+    AnswerMessageBoxes(&run.dialog, texts, [&] {
       QWidget* progress = run.dialog.progress().widget();
       auto* cancel = progress->findChild<QPushButton*>(QStringLiteral("cancel"));
       cancelUsable = progress->isVisible() && cancel->isEnabled() && !run.dialog.isEnabled();
