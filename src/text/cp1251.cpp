@@ -2,6 +2,9 @@
 
 #include <utility>
 
+#include "text/letter_case.h"
+#include "text/page_codec.h"
+
 namespace pomvelt {
 
 namespace {
@@ -11,19 +14,19 @@ struct CaseTables {
   std::array<char, 256> lower{};
 };
 
+// The pairs of letter_case.h that code page 1251 holds both letters of: Latin, Russian, Ё/ё and
+// the other Cyrillic letters of the page (Ђ/ђ, Ѓ/ѓ, Љ/љ, Њ/њ, Ќ/ќ, Ћ/ћ, Џ/џ, Ў/ў, Ј/ј, Ґ/ґ, Є/є,
+// Ї/ї, І/і, Ѕ/ѕ). Fixed at compile time: this is the hot path of every translation.
 constexpr CaseTables MakeCaseTables() {
   CaseTables t;
   for (int i = 0; i < 256; ++i) {
-    t.upper[static_cast<std::size_t>(i)] = static_cast<char>(i);
-    t.lower[static_cast<std::size_t>(i)] = static_cast<char>(i);
+    const auto b = static_cast<std::size_t>(i);
+    const char32_t c = i < 0x80 ? static_cast<char32_t>(i) : cp1251_detail::kHighHalf[b - 0x80];
+    const int up = c == 0 && i != 0 ? -1 : cp1251_detail::ByteOf(UpperOf(c));
+    const int low = c == 0 && i != 0 ? -1 : cp1251_detail::ByteOf(LowerOf(c));
+    t.upper[b] = static_cast<char>(up < 0 ? i : up);
+    t.lower[b] = static_cast<char>(low < 0 ? i : low);
   }
-  auto pair = [&t](int up, int low) {
-    t.upper[static_cast<std::size_t>(low)] = static_cast<char>(up);
-    t.lower[static_cast<std::size_t>(up)] = static_cast<char>(low);
-  };
-  for (int c = 'A'; c <= 'Z'; ++c) pair(c, c + 0x20);
-  for (int c = 0xC0; c <= 0xDF; ++c) pair(c, c + 0x20);  // А..Я / а..я
-  pair(0xA8, 0xB8);                                      // Ё / ё
   return t;
 }
 
@@ -47,15 +50,9 @@ void MakeLower1251(std::string& s) {
 }
 
 std::optional<std::string> Utf8ToCp1251(std::string_view utf8) {
-  std::string out;
-  out.reserve(utf8.size());
-  std::size_t i = 0;
-  while (i < utf8.size()) {
-    const int b = cp1251_detail::ByteOf(cp1251_detail::DecodeUtf8(utf8, i));
-    if (b < 0) return std::nullopt;
-    out.push_back(static_cast<char>(b));
-  }
-  return out;
+  const PageCodec* codec = PageCodec::For(CodePage(1251));
+  if (codec == nullptr) return std::nullopt;
+  return codec->FromUtf8(utf8);
 }
 
 std::string FileNameToCp1251(std::string_view name) {
@@ -69,22 +66,10 @@ std::string FileNameToCp1251(std::string_view name) {
 
 std::string Cp1251ToUtf8(std::string_view bytes) {
   std::string out;
+  const PageCodec* codec = PageCodec::For(CodePage(1251));
+  if (codec == nullptr) return std::string(bytes);
   out.reserve(bytes.size() * 2);
-  for (char c : bytes) {
-    const auto b = static_cast<unsigned char>(c);
-    char32_t cp = b < 0x80 ? b : cp1251_detail::kHighHalf[b - 0x80u];
-    if (b >= 0x80 && cp == 0) cp = 0xFFFD;
-    if (cp < 0x80) {
-      out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-  }
+  for (std::size_t i = 0; i < bytes.size();) out += Utf8Of(codec->Decode(bytes, i));
   return out;
 }
 

@@ -1,7 +1,8 @@
-// Code page 1251: the one character set of every map, list file and script the program
-// writes. Constants are written in the sources as readable UTF-8 and turned into code page
-// 1251 bytes at compile time with the _cp literal; texts typed by a user are converted at run
-// time with Utf8ToCp1251, which refuses what code page 1251 cannot hold.
+// Code page 1251: the page of the program's own texts in maps, list files and scripts, and of
+// every map that declares no other. Constants are written in the sources as readable UTF-8 and
+// turned into code page 1251 bytes at compile time with the _cp literal (the table below
+// serves only that); texts are converted at run time through the platform's converter
+// (page_codec.h), which refuses what code page 1251 cannot hold.
 #pragma once
 
 #include <array>
@@ -134,7 +135,8 @@ consteval std::string_view operator""_cp() {
 }
 #endif
 
-// Upper and lower case of code page 1251: Latin, Cyrillic and Ё/ё; every other byte unchanged.
+// Upper and lower case of code page 1251: every letter of the page that has a pair, Latin and
+// Cyrillic; every other byte unchanged.
 char ToUpper1251(char c);
 char ToLower1251(char c);
 void MakeUpper1251(std::string& s);

@@ -27,6 +27,9 @@ TEST(NormaliseCase, WordStartsAreRaised) {
       {"РОСТОВ-НА-ДОНУ"_cp, "Ростов-На-Дону"_cp},
       {"(БЫВШ.)"_cp, "(Бывш.)"_cp},
       {"\"ЗАРЯ\" СТАН.ЁЛКИ"_cp, "\"Заря\" Стан.Ёлки"_cp},
+      // Every Cyrillic letter of the page has its pair, not only the Russian ones.
+      {"КИЇВ ІВАНО-ФРАНКІВСЬК"_cp, "Київ Івано-Франківськ"_cp},
+      {"ЄНАКІЄВЕ ЎЗДА ҐРУНТ ЂУРЂЕВАЦ ЉУБЉАНА ЅВ"_cp, "Єнакієве Ўзда Ґрунт Ђурђевац Љубљана Ѕв"_cp},
       // Not word starts: apostrophe, slash, comma, digit, tab.
       {"SH'UKINO", "Sh'ukino"},
       {"A/B,C1D\tE", "A/b,c1d\te"},
