@@ -95,7 +95,11 @@ MapHeaderInfo ReadMapHeader(std::string_view lines) {
 }
 
 MapHeaderInfo PeekMapHeader(LineReader& in) {
-  return ReadMapHeader(in.PeekLines());
+  constexpr std::size_t kHeaderBytes = 64 * 1024;
+  std::string_view head = in.PeekBytes(kHeaderBytes);
+  // A line cut where the look ends is no line; a short look is the whole input.
+  if (head.size() >= kHeaderBytes) head = head.substr(0, head.rfind('\n') + 1);
+  return ReadMapHeader(head);
 }
 
 }  // namespace pomvelt

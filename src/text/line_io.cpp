@@ -74,6 +74,12 @@ std::string_view LineReader::PeekLines() {
   return std::string_view(buf_.get() + begin_, lines_ - begin_);
 }
 
+std::string_view LineReader::PeekBytes(std::size_t n) {
+  while (end_ - begin_ < n && Fill()) {
+  }
+  return std::string_view(buf_.get() + begin_, end_ - begin_);
+}
+
 void LineReader::Skip(std::size_t n) {
   begin_ += n;
   scan_ = std::max(scan_, begin_);

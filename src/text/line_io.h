@@ -66,6 +66,10 @@ class LineReader {
   // (see Failed), and when all that is left is a last line without an end (ReadLine delivers
   // it). The view stays valid until the next call of ReadLine or PeekLines.
   std::string_view PeekLines();
+  // The unread bytes, at least n of them unless the input ends sooner (then all of it), the
+  // last line possibly cut. For a look at a file's first lines before reading them; the view
+  // stays valid until the next call of ReadLine, PeekLines or PeekBytes.
+  std::string_view PeekBytes(std::size_t n);
   // Marks the first n bytes of the view the last PeekLines gave as read; n must end a line
   // (0, or just after one of the view's "\n").
   void Skip(std::size_t n);

@@ -37,13 +37,16 @@ TEST(MapHeader, PageLabelCodingAndWhereTheyAreRead) {
     EXPECT_EQ(info.hasPageLine, c.hasPageLine) << c.text;
     EXPECT_EQ(info.labelCoding.value_or(0), c.labelCoding) << c.text;
   }
-  // Peeking leaves every line to be read.
-  MemorySource source("[IMG ID]\r\nCodePage=65001\r\n[END]\r\n");
-  LineReader reader(source);
-  EXPECT_EQ(PeekMapHeader(reader).page, CodePage(65001));
-  std::string_view line;
-  ASSERT_TRUE(reader.ReadLine(line));
-  EXPECT_EQ(line, "[IMG ID]");
+  // Peeking sees the header whatever the reader's block, and leaves every line to be read.
+  for (const std::size_t block : {std::size_t{1}, std::size_t{3}, LineReader::kDefaultBlock}) {
+    MemorySource source("; x\r\n[IMG ID]\r\nCodePage=65001\r\n[END]\r\nLabel=a");
+    LineReader reader(source, block);
+    EXPECT_EQ(PeekMapHeader(reader).page, CodePage(65001)) << block;
+    std::string_view line;
+    ASSERT_TRUE(reader.ReadLine(line));
+    EXPECT_EQ(line, "; x");
+    EXPECT_EQ(reader.PeekLines(), "[IMG ID]\r\nCodePage=65001\r\n[END]\r\n") << block;
+  }
 }
 
 TEST(CodePage, SupportedPagesByName) {
