@@ -112,8 +112,8 @@ bool PageCodec::BuildSingleByte() {
     decode_[byte] = c;
     if (byte >= 0x80 && c != kInvalid) encode_.emplace_back(c, byte);
   }
-  std::stable_sort(encode_.begin(), encode_.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  // By character, then byte: where two bytes stand for one character the lower one is written.
+  std::sort(encode_.begin(), encode_.end());
   for (int b = 0; b < 0x100; ++b) {
     const auto byte = static_cast<unsigned char>(b);
     upper_[byte] = lower_[byte] = byte;
