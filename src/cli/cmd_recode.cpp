@@ -5,7 +5,7 @@ namespace pomvelt {
 namespace {
 
 const bool kRegistered = RegisterCliCommand({
-    .order = 70,
+    .order = 65,
     .name = "recode",
     .summary = "rewrite the maps in another code page",
     .description =
