@@ -16,23 +16,40 @@ extern "C" void OnStopSignal(int) {
   g_interrupted.store(true);
 }
 
+// The signals a run answers, and how: every signal that would end the process asks it to stop
+// instead, and a write past the file-size limit fails like any other write (the output is
+// removed and the file named) instead of killing the process mid-file.
+struct SignalSetting {
+  int signal;
+  void (*handler)(int);
+};
+
+std::vector<SignalSetting> RunSignals() {
+  std::vector<SignalSetting> settings = {{SIGINT, OnStopSignal}, {SIGTERM, OnStopSignal}};
+#ifndef _WIN32
+  settings.push_back({SIGHUP, OnStopSignal});
+  settings.push_back({SIGQUIT, OnStopSignal});
+  settings.push_back({SIGXFSZ, SIG_IGN});
+#endif
+  return settings;
+}
+
 class SignalGuard {
  public:
   SignalGuard() {
     g_interrupted.store(false);
-    oldInt_ = std::signal(SIGINT, OnStopSignal);
-    oldTerm_ = std::signal(SIGTERM, OnStopSignal);
+    for (const SignalSetting& s : RunSignals()) {
+      old_.push_back({s.signal, std::signal(s.signal, s.handler)});
+    }
   }
   ~SignalGuard() {
-    std::signal(SIGINT, oldInt_);
-    std::signal(SIGTERM, oldTerm_);
+    for (const SignalSetting& s : old_) std::signal(s.signal, s.handler);
   }
   SignalGuard(const SignalGuard&) = delete;
   SignalGuard& operator=(const SignalGuard&) = delete;
 
  private:
-  void (*oldInt_)(int);
-  void (*oldTerm_)(int);
+  std::vector<SignalSetting> old_;
 };
 
 }  // namespace
@@ -89,6 +106,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     parsed.out = &out;
     SignalGuard signals;
     TerminalHost host(parsed.files, err, errIsTerminal, g_interrupted);
+    host.SetWaitsForBusyFiles(!parsed.Has("--no-wait"));
     const BatchResult result = command->run(parsed, host);
     if (result.cancelled) return kExitInterrupted;
     if (result.filesFailed > 0 || result.stopped) return kExitFailed;

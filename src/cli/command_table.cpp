@@ -30,6 +30,13 @@ std::vector<CliCommand>& Registry() {
 const std::vector<CliSharedOption>& SharedCliOptions() {
   static const std::vector<CliSharedOption> rows = {
       {{"--help", 'h', "", {}, "", "show this help and exit"}, kCliScopeEvery},
+      {{"--no-wait",
+        0,
+        "",
+        {},
+        "",
+        "refuse a map that another run is changing instead of waiting for it"},
+       kCliScopeMapWriter},
   };
   return rows;
 }

@@ -43,8 +43,13 @@ void TerminalProgress::ClearLine() {
   lineShown_ = false;
 }
 
+void TerminalProgress::KeepLine() {
+  if (lineShown_) err_ << '\n';
+  lineShown_ = false;
+}
+
 void TerminalHost::MessageBox(const std::string& text) {
-  progress_.ClearLine();
+  progress_.KeepLine();
   err_ << text << '\n' << std::flush;
   ++messages_;
 }

@@ -22,6 +22,9 @@ class TerminalProgress : public Progress {
   bool IsCancelled() const override { return interrupted_.load(); }
   // Clears a redrawn progress line before other text is written.
   void ClearLine();
+  // Ends a redrawn progress line where it stands, so that the file it names stays on the screen
+  // above the text written next (as the line per file does off a terminal).
+  void KeepLine();
 
  private:
   void Draw();
@@ -43,6 +46,8 @@ class TerminalHost : public JobHost {
   }
   void MessageBox(const std::string& text) override;
   Progress& progress() override { return progress_; }
+  bool WaitsForBusyFiles() const override { return waits_; }
+  void SetWaitsForBusyFiles(bool waits) { waits_ = waits; }
   int messages() const { return messages_; }
 
  private:
@@ -50,6 +55,7 @@ class TerminalHost : public JobHost {
   std::ostream& err_;
   TerminalProgress progress_;
   int messages_ = 0;
+  bool waits_ = true;
 };
 
 }  // namespace pomvelt

@@ -3,7 +3,6 @@
 #include "jobs/batch_job.h"
 #include "jobs/delete_layer.h"
 #include "jobs/file_rewrite.h"
-#include "text/file_io.h"
 #include "text/strings.h"
 
 namespace pomvelt {
@@ -72,17 +71,9 @@ bool DeleteLevelElements(const std::string& path, int level, JobHost& host) {
 }
 
 bool RemoveLevels(const std::string& path, JobHost& host) {
-  const std::string level0 = LevelDeletedPath(path, 0);
-  const std::string level1 = LevelDeletedPath(path, 1);
-  RewriteRequest last = Request(level1, MakeOutputPath(path, "_shifted.mp"), true);
-  last.replacePath = path;
-  last.replaceIdentity = IdentityOf(path);
-  const bool ok = RewriteFile(Request(path, level0, false), host, DeleteLevel(0)) &&
-                  RewriteFile(Request(level0, level1, false), host, DeleteLevel(1)) &&
-                  RewriteFile(last, host, Shift(path));
-  RemoveFileQuietly(level0);
-  RemoveFileQuietly(level1);
-  return ok;
+  // The passes meet in hidden temporaries; only the last result replaces the map.
+  return RewriteFileInPasses(Request(path, MakeOutputPath(path, "_shifted.mp"), true), host,
+                             {DeleteLevel(0), DeleteLevel(1), Shift(path)});
 }
 
 bool ShiftLevelLines(LineReader& in, LineWriter& out) {
@@ -174,26 +165,18 @@ void CopyLevelLines(LineReader& in, LineWriter& out, int k, bool level1Empty) {
 
 bool FillEmptyLevels(const std::string& path, JobHost& host) {
   LevelScan scan;
-  {
-    InputFile input;
-    if (!input.Open(path)) {
-      host.MessageBox(kCannotOpenForReading);
-      return false;
-    }
-    LineReader reader(input);
-    scan = ScanLevels(reader);
-    if (reader.Failed()) {
-      host.MessageBox(ReadErrorMessage(path));
-      return false;
-    }
-  }
-  const int k = scan.SourceLevel();
-  if (!scan.empty[0] || k < 0) return true;  // nothing to fill from, or nothing to fill
-  return RewriteFile(Request(path, MakeOutputPath(path, "_fixed.mp"), true), host,
-                     [&](LineReader& in, LineWriter& out) {
-                       CopyLevelLines(in, out, k, scan.empty[1]);
-                       return std::optional<std::string>();
-                     });
+  int k = -1;
+  RewriteRequest request = Request(path, MakeOutputPath(path, "_fixed.mp"), true);
+  // The scan reads the map under the same lock as the rewrite, so that both see one version.
+  request.survey = [&](LineReader& in) {
+    scan = ScanLevels(in);
+    k = scan.SourceLevel();
+    return scan.empty[0] && k >= 0;  // else nothing to fill from, or nothing to fill
+  };
+  return RewriteFile(request, host, [&](LineReader& in, LineWriter& out) {
+    CopyLevelLines(in, out, k, scan.empty[1]);
+    return std::optional<std::string>();
+  });
 }
 
 }  // namespace pomvelt

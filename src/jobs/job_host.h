@@ -57,6 +57,9 @@ class JobHost {
   // Shows a message (UTF-8) and returns when the user has dismissed it.
   virtual void MessageBox(const std::string& text) = 0;
   virtual Progress& progress() = 0;
+  // Whether a map that another run holds locked is waited for (polling the cancel request)
+  // rather than refused.
+  virtual bool WaitsForBusyFiles() const { return true; }
 };
 
 }  // namespace pomvelt

@@ -10,39 +10,24 @@
 #include <random>
 #include <thread>
 
-#include <fcntl.h>
-#include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "faults/cli_runs.h"
 #include "support/test_support.h"
 #include "text/strings.h"
-
-extern char** environ;
 
 namespace pomvelt {
 namespace {
 
+using faults::CliArgs;
+using faults::Outcome;
+using faults::Preload;
+using faults::RunCli;
+using faults::Spawn;
 using test::CrLf;
 using test::TempDir;
-
-struct Outcome {
-  int status;
-  std::string err;
-};
-
-// Runs pomvelt-cli in `dir` with extra environment settings, standard error captured.
-Outcome RunCli(const TempDir& dir, const std::string& env, const std::string& args) {
-  const std::string errFile = dir.File("stderr.txt");
-  const std::string command = "cd '" + dir.path().string() + "' && env " + env + " '" +
-                              POMVELT_CLI_PATH + "' " + args + " 2>'" + errFile + "'";
-  const int raw = std::system(command.c_str());
-  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, test::ReadBytes(errFile)};
-}
-
-std::string Preload() {
-  return std::string("LD_PRELOAD=") + POMVELT_FAULT_SHIM;
-}
 
 std::string SampleMap() {
   std::string map = CrLf({"[IMG ID]", "Name=Faults", "[END-IMG ID]"});
@@ -64,7 +49,7 @@ TEST(Faults, FullDiskAndReadErrorsLeaveTheMapAndGoOn) {
   const double resultSize = static_cast<double>(map.size()) / 2;  // every other polygon
   for (double at : {0.0, 0.001, 0.3, 0.7, 0.98}) {
     cases.push_back({"full disk",
-                     "POMVELT_FAULT_PATH=a_0x4b_deleted POMVELT_FAULT_WRITE_AFTER=" +
+                     "POMVELT_FAULT_PATH=/.a.mp~ POMVELT_FAULT_WRITE_AFTER=" +
                          std::to_string(static_cast<long long>(at * resultSize)),
                      "Ошибка записи файла "});
     cases.push_back(
@@ -73,19 +58,19 @@ TEST(Faults, FullDiskAndReadErrorsLeaveTheMapAndGoOn) {
              std::to_string(static_cast<long long>(at * static_cast<double>(map.size()))),
          "Ошибка чтения файла "});
   }
-  cases.push_back({"failing sync", "POMVELT_FAULT_PATH=a_0x4b_deleted POMVELT_FAULT_FSYNC=1",
-                   "Ошибка записи файла "});
+  cases.push_back(
+      {"failing sync", "POMVELT_FAULT_PATH=/.a.mp~ POMVELT_FAULT_FSYNC=1", "Ошибка записи файла "});
   for (const Case& c : cases) {
     TempDir dir;
     test::WriteBytes(dir.File("a.mp"), map);
     test::WriteBytes(dir.File("b.mp"), map);
-    const Outcome o = RunCli(dir, Preload() + " " + c.env, "delete-elements a.mp b.mp");
+    const Outcome o = RunCli(dir, "env " + Preload() + " " + c.env, "delete-elements a.mp b.mp");
     SCOPED_TRACE(std::string(c.what) + " " + c.env);
     EXPECT_EQ(o.status, 1) << o.err;
-    EXPECT_NE(o.err.find(c.message), std::string::npos) << o.err;
+    EXPECT_NE(o.err.find(c.message + dir.File("a.mp")), std::string::npos) << o.err;
     EXPECT_NE(o.err.find("Готово"), std::string::npos);
     EXPECT_TRUE(test::ReadBytes(dir.File("a.mp")) == map);
-    EXPECT_FALSE(test::Exists(dir.File("a_0x4b_deleted.mp")));
+    EXPECT_EQ(test::FileNames(dir), (std::set<std::string>{"a.mp", "b.mp", "stderr.txt"}));
     // The next file is still processed.
     const std::string b = test::ReadBytes(dir.File("b.mp"));
     EXPECT_LT(b.size(), map.size());
@@ -93,71 +78,56 @@ TEST(Faults, FullDiskAndReadErrorsLeaveTheMapAndGoOn) {
   }
 }
 
-pid_t Spawn(const std::vector<std::string>& args) {
-  std::vector<char*> argv;
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  pid_t pid = -1;
-  posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  return pid;
-}
-
-// Kills in-place runs at random moments; the map must always be old or new, never a mixture.
-TEST(Faults, KilledRunsNeverLeaveAPartialMap) {
+// Kills and stop signals at random moments of in-place runs: the map is always old or new,
+// never a mixture, no file appears under a --copy name, and the next run clears away whatever
+// temporary a killed run left.
+TEST(Signals, KilledRunsNeverLeaveAPartialMapOrDebris) {
+  // Signals that stop a run before it has set its handlers must not leave a core file.
+  const rlimit noCore{0, 0};
+  setrlimit(RLIMIT_CORE, &noCore);
   TempDir dir;
   const std::string original = dir.File("original.mp");
-  const std::string genmap =
-      std::string("'") + POMVELT_GENMAP_PATH + "' '" + original + "' 8000000 7";
-  ASSERT_EQ(std::system(genmap.c_str()), 0);
-  // Level 0 emptied, so that the level fill has work to do too.
-  std::string before = test::ReadBytes(original);
-  ReplaceAll(before, "Data0=", "Data6=");
-  ReplaceAll(before, "Origin0=", "Origin6=");
-  test::WriteBytes(original, before);
-  const std::vector<std::vector<std::string>> commands = {
-      {"delete-elements"},
-      {"replace-type"},
-      {"delete-layer", "--layer", "1"},
-      {"search-replace", "--find", "Type=0x1", "--replace", "Type=0x2"},
-      {"eurasia", "--remove-levels"},
-      {"eurasia", "--fill-levels"},
-      {"convert", "--translit", "to-russian"},
-      {"convert", "--translit", "to-translit", "--lower-case"},
-  };
+  faults::WriteGeneratedMap(original, 8000000);
+  const std::string before = test::ReadBytes(original);
+  std::vector<int> signals(30, SIGKILL);
+  signals.insert(signals.end(), 5, SIGHUP);
+  signals.insert(signals.end(), 5, SIGQUIT);
   std::mt19937 random(12345);
-  for (const std::vector<std::string>& command : commands) {
-    SCOPED_TRACE(command[0]);
+  for (const faults::InPlaceCommand& command : faults::InPlaceCommands()) {
+    SCOPED_TRACE(command.args[0] + " " + (command.args.size() > 1 ? command.args[1] : ""));
     // The complete result, and how long a run takes.
     const std::string map = dir.File("map.mp");
     std::filesystem::copy_file(original, map, std::filesystem::copy_options::overwrite_existing);
-    std::vector<std::string> args = {POMVELT_CLI_PATH};
-    args.insert(args.end(), command.begin(), command.end());
+    std::vector<std::string> args = CliArgs(command.args);
     args.push_back(map);
     const auto start = std::chrono::steady_clock::now();
-    int status = 0;
-    waitpid(Spawn(args), &status, 0);
+    faults::WaitFor(Spawn(args));
     const auto duration = std::chrono::steady_clock::now() - start;
     const std::string after = test::ReadBytes(map);
     ASSERT_NE(after, before);
     int killedMidway = 0;
-    for (int i = 0; i < 50; ++i) {
+    for (std::size_t i = 0; i < signals.size(); ++i) {
       std::filesystem::copy_file(original, map, std::filesystem::copy_options::overwrite_existing);
       const auto wait = std::chrono::duration_cast<std::chrono::microseconds>(duration) *
                         std::uniform_real_distribution<double>(0.0, 1.0)(random);
       const pid_t pid = Spawn(args);
       std::this_thread::sleep_for(wait);
-      kill(pid, SIGKILL);
+      kill(pid, signals[i]);
+      int status = 0;
       waitpid(pid, &status, 0);
-      if (WIFSIGNALED(status)) ++killedMidway;
+      if (WIFSIGNALED(status) || (WIFEXITED(status) && WEXITSTATUS(status) == 130)) {
+        ++killedMidway;
+      }
       const std::string now = test::ReadBytes(map);
       ASSERT_TRUE(now == before || now == after)
-          << "kill " << i << " left " << now.size() << " bytes";
+          << "signal " << signals[i] << " (" << i << ") left " << now.size() << " bytes";
+      for (const std::string& suffix : command.copySuffixes) {
+        ASSERT_FALSE(test::Exists(dir.File("map" + suffix))) << suffix;
+      }
     }
     EXPECT_GE(killedMidway, 5);  // most kills land mid-run, unless the machine is very slow
+    faults::WaitFor(Spawn(args));
+    EXPECT_EQ(test::FileNames(dir), (std::set<std::string>{"map.mp", "original.mp"}));
   }
 }
 

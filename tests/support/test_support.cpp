@@ -73,6 +73,14 @@ void WriteBytes(const std::string& path, std::string_view bytes) {
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+std::set<std::string> FileNames(const TempDir& dir) {
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    names.insert(entry.path().filename().string());
+  }
+  return names;
+}
+
 bool Exists(const std::string& path) {
   std::error_code ec;
   return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
