@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "cli/cli.h"
+#include "cli/terminal_host.h"
 #include "support/test_support.h"
 
 namespace pomvelt {
@@ -92,6 +93,32 @@ TEST(Cli, EurasiaRemovesLevelsAndWritesTheList) {
   EXPECT_NE(test::ReadBytes(dir.File("eurasia_pdb.txt")).find(";  A  \r\nimg=a.img\r\n"),
             std::string::npos);
   EXPECT_EQ(Cli({"eurasia", "--remove-levels", "--fill-levels", a}).status, 2);
+}
+
+}  // namespace
+}  // namespace pomvelt
+
+namespace pomvelt {
+namespace {
+
+// On a terminal the progress line names the file; a message about it must not wipe that name
+// off the screen, and must stand on a line of its own.
+TEST(TerminalHost, AMessageKeepsTheFileItIsAbout) {
+  std::ostringstream err;
+  const std::atomic<bool> interrupted{false};
+  TerminalHost host({"/maps/a.mp"}, err, true, interrupted);
+  host.progress().SetRange(0, 2, 1);
+  host.progress().SetText("a.mp");
+  host.MessageBox("Не могу открыть файл для вывода");
+  host.progress().StepIt();
+  host.progress().SetText("b.mp");
+  host.progress().Hide();
+  host.MessageBox("Готово");
+  EXPECT_EQ(err.str(),
+            "\r\x1b[K[0%] a.mp\n"
+            "Не могу открыть файл для вывода\n"
+            "\r\x1b[K[50%] b.mp\r\x1b[K"
+            "Готово\n");
 }
 
 }  // namespace

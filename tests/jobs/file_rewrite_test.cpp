@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <memory>
+#include <new>
+#include <set>
+#include <thread>
 
 #include "jobs/file_rewrite.h"
 #include "support/test_support.h"
@@ -98,6 +103,162 @@ TEST(RewriteFile, ARefusingTransformLeavesTheMap) {
   EXPECT_EQ(host.messages, (Calls{"refused"}));
   EXPECT_EQ(test::ReadBytes(map), "keep\n");
   EXPECT_FALSE(test::Exists(out));
+}
+
+}  // namespace
+}  // namespace pomvelt
+
+namespace pomvelt {
+namespace {
+
+using test::RecordingHost;
+using test::TempDir;
+using Calls = std::vector<std::string>;
+
+std::optional<std::string> Upper(LineReader& in, LineWriter& out) {
+  std::string_view line;
+  while (in.ReadLine(line)) {
+    std::string up(line);
+    for (char& c : up) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+    out.WriteLine(up);
+  }
+  return std::nullopt;
+}
+
+RewriteRequest InPlaceOf(const std::string& map) {
+  RewriteRequest r;
+  r.inputPath = map;
+  r.outputPath = map + "_copy.mp";
+  r.inPlace = true;
+  return r;
+}
+
+// A map locked by another run: refused at once by a host that does not wait, given up without
+// a message when the user cancels, and otherwise edited as that run left it.
+TEST(RewriteFile, ALockedMapIsRefusedOrWaitedFor) {
+  TempDir dir;
+  const std::string map = dir.File("m.mp");
+  test::WriteBytes(map, "old\n");
+  auto other = std::make_unique<InputFile>();
+  ASSERT_TRUE(other->Open(map));
+  ASSERT_EQ(other->TryLock(), LockState::kLocked);
+  {
+    RecordingHost host;
+    host.waitsForBusyFiles = false;
+    EXPECT_FALSE(RewriteFile(InPlaceOf(map), host, Upper));
+    EXPECT_EQ(host.messages, (Calls{"Файл " + map + " занят другим запуском Pomvelt"}));
+  }
+  {
+    RecordingHost host;
+    host.cancelled = true;
+    EXPECT_FALSE(RewriteFile(InPlaceOf(map), host, Upper));
+    EXPECT_EQ(host.messages, Calls{});
+  }
+  EXPECT_EQ(test::ReadBytes(map), "old\n");
+  // The other run replaces the map, then lets go: the waiting run edits the new version.
+  std::thread release([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    test::WriteBytes(dir.File("next"), "new\n");
+    std::filesystem::rename(dir.File("next"), map);
+    other.reset();
+  });
+  RecordingHost host;
+  EXPECT_TRUE(RewriteFile(InPlaceOf(map), host, Upper));
+  release.join();
+  EXPECT_EQ(test::ReadBytes(map), "NEW\r\n");
+  EXPECT_EQ(test::FileNames(dir), (std::set<std::string>{"m.mp"}));
+}
+
+TEST(RewriteFile, PassesSurveysAndFailuresLeaveNoTemporary) {
+  const auto refuse = [](LineReader& in, LineWriter& out) {
+    Upper(in, out);
+    return std::optional<std::string>("refused");
+  };
+  const auto outOfMemory = [](LineReader&, LineWriter&) -> std::optional<std::string> {
+    throw std::bad_alloc();
+  };
+  struct Case {
+    const char* what;
+    std::vector<LineTransform> passes;
+    std::function<bool(LineReader&)> survey;
+    bool ok;
+    std::string left;
+    Calls messages;  // "%" stands for the map's path
+  } cases[] = {
+      {"two passes", {Copy, Upper}, nullptr, true, "AB\r\nC\r\n", {}},
+      {"three passes", {Upper, Copy, Copy}, nullptr, true, "AB\r\nC\r\n", {}},
+      {"the middle pass refuses", {Upper, refuse, Copy}, nullptr, false, "ab\nc", {"refused"}},
+      {"the last pass refuses", {Upper, refuse}, nullptr, false, "ab\nc", {"refused"}},
+      {"memory runs out",
+       {Copy, outOfMemory},
+       nullptr,
+       false,
+       "ab\nc",
+       {"Недостаточно памяти для файла %"}},
+      {"the survey finds nothing to do",
+       {Upper},
+       [](LineReader& in) {
+         std::string_view line;
+         while (in.ReadLine(line)) {
+         }
+         return false;
+       },
+       true,
+       "ab\nc",
+       {}},
+      {"the survey reads everything, the pass again",
+       {Upper},
+       [](LineReader& in) {
+         std::string_view line;
+         while (in.ReadLine(line)) {
+         }
+         return true;
+       },
+       true,
+       "AB\r\nC\r\n",
+       {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    const std::string map = dir.File("m.mp");
+    test::WriteBytes(map, "ab\nc");
+    RecordingHost host;
+    RewriteRequest request = InPlaceOf(map);
+    request.survey = c.survey;
+    EXPECT_EQ(RewriteFileInPasses(request, host, c.passes), c.ok);
+    EXPECT_EQ(test::ReadBytes(map), c.left);
+    Calls expected = c.messages;
+    for (std::string& m : expected) {
+      if (m.back() == '%') m = m.substr(0, m.size() - 1) + map;
+    }
+    EXPECT_EQ(host.messages, expected);
+    EXPECT_EQ(test::FileNames(dir), (std::set<std::string>{"m.mp"}));
+  }
+}
+
+// A copy replaces a file of that name (what --copy has always done), but a link under the name
+// is neither written through nor replaced.
+TEST(RewriteFile, ACopyReplacesAFileButNeverALink) {
+  TempDir dir;
+  const std::string map = dir.File("m.mp"), copy = dir.File("m_copy.mp");
+  test::WriteBytes(map, "ab\n");
+  test::WriteBytes(copy, "earlier copy");
+  RewriteRequest request = InPlaceOf(map);
+  request.inPlace = false;
+  request.outputPath = copy;
+  RecordingHost host;
+  EXPECT_TRUE(RewriteFile(request, host, Upper));
+  EXPECT_EQ(test::ReadBytes(copy), "AB\r\n");
+  std::filesystem::remove(copy);
+  test::WriteBytes(dir.File("victim"), "victim");
+  std::filesystem::create_symlink(dir.File("victim"), copy);
+  EXPECT_FALSE(RewriteFile(request, host, Upper));
+  EXPECT_EQ(host.messages, (Calls{"Не могу открыть файл для вывода"}));
+  EXPECT_TRUE(std::filesystem::is_symlink(copy));
+  EXPECT_EQ(test::ReadBytes(dir.File("victim")), "victim");
+  EXPECT_EQ(test::ReadBytes(map), "ab\n");
+  EXPECT_EQ(test::FileNames(dir), (std::set<std::string>{"m.mp", "m_copy.mp", "victim"}));
 }
 
 }  // namespace

@@ -27,6 +27,7 @@ class RecordingHost : public JobHost, public Progress {
   std::vector<std::string> messages;
   std::vector<std::string> calls;  // progress calls in order: "SetRange 0 3 1", "Show", ...
   bool cancelled = false;
+  bool waitsForBusyFiles = true;
 
   std::optional<std::vector<std::string>> ChooseFiles(const JobFileDialogParams& p) override {
     dialogs.push_back(p);
@@ -34,6 +35,7 @@ class RecordingHost : public JobHost, public Progress {
   }
   void MessageBox(const std::string& text) override { messages.push_back(text); }
   Progress& progress() override { return *this; }
+  bool WaitsForBusyFiles() const override { return waitsForBusyFiles; }
 
   void SetRange(int lower, int upper, int step) override;
   void Show() override;

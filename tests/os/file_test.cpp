@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "os/file.h"
+#include "support/test_support.h"
+
+namespace pomvelt {
+namespace {
+
+using test::TempDir;
+
+TEST(TemporaryName, FitsAnyNameAndIsKnownAgain) {
+  const std::string cyrillic = "карта";  // two bytes a letter
+  struct Case {
+    std::string name;
+    std::size_t nameMax;
+    std::string expected;  // with random 0: "aaaaaaaa"
+  } cases[] = {
+      {"town.mp", 255, ".town.mp~aaaaaaaa.tmp"},
+      {std::string(241, 'n'), 255, "." + std::string(241, 'n') + "~aaaaaaaa.tmp"},
+      {std::string(255, 'n'), 255, "." + std::string(241, 'n') + "~aaaaaaaa.tmp"},
+      // A cut never ends inside a character: 19 bytes of room take nine letters, not 9.5.
+      {cyrillic + cyrillic, 33, "." + cyrillic + cyrillic.substr(0, 8) + "~aaaaaaaa.tmp"},
+      {"x", 10, ".~aaaaaaaa.tmp"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name.substr(0, 20) + " in " + std::to_string(c.nameMax));
+    const std::string name = TemporaryName(c.name, c.nameMax, 0);
+    EXPECT_EQ(name, c.expected);
+    EXPECT_LE(name.size(), std::max<std::size_t>(c.nameMax, 14));
+    EXPECT_TRUE(IsTemporaryNameOf(name, c.name, c.nameMax));
+    EXPECT_TRUE(
+        IsTemporaryNameOf(TemporaryName(c.name, c.nameMax, 0xFFFFFFFFFFFFull), c.name, c.nameMax));
+  }
+  // Names a user may have that are not temporaries of town.mp.
+  for (const std::string other :
+       {".town.mp~aaaaaaaa.tmp.bak", "town.mp~aaaaaaaa.tmp", ".town.mp~aaaaaaa.tmp",
+        ".town.mp~AAAAAAAA.tmp", ".town.mp-aaaaaaaa.tmp", ".towns.mp~aaaaaaaa.tmp",
+        ".town.mp~aaaa-aaa.tmp", "town_replaced.mp"}) {
+    EXPECT_FALSE(IsTemporaryNameOf(other, "town.mp", 255)) << other;
+  }
+}
+
+TEST(OutputFile, TemporariesAreNewHiddenFilesThatLeftoverRemovalSpares) {
+  TempDir dir;
+  const std::string folder = dir.path().string();
+  OutputFile held;
+  ASSERT_TRUE(held.CreateTemporary(folder, "m.mp"));
+  EXPECT_EQ(std::filesystem::path(held.path()).parent_path(), dir.path());
+  EXPECT_TRUE(IsTemporaryNameOf(std::filesystem::path(held.path()).filename().string(), "m.mp",
+                                MaxNameLength(folder)));
+  OutputFile second;
+  ASSERT_TRUE(second.CreateTemporary(folder, "m.mp"));
+  EXPECT_NE(second.path(), held.path());
+
+  // A leftover of a killed run: a temporary nobody holds. A user's own file beside it, and a
+  // temporary of another map, stay.
+  const std::string leftover = dir.File(TemporaryName("m.mp", MaxNameLength(folder), 42));
+  test::WriteBytes(leftover, "partial");
+  test::WriteBytes(dir.File("m.mp~notes.tmp"), "mine");
+  const std::string otherMap = dir.File(TemporaryName("n.mp", MaxNameLength(folder), 42));
+  test::WriteBytes(otherMap, "partial");
+  second.Release();  // the temporary of a run that ended without removing it
+
+  RemoveLeftoverTemporaries(folder, "m.mp");
+  EXPECT_FALSE(test::Exists(leftover));
+  EXPECT_FALSE(test::Exists(second.path()));
+  EXPECT_TRUE(test::Exists(held.path()));
+  EXPECT_TRUE(test::Exists(dir.File("m.mp~notes.tmp")));
+  EXPECT_TRUE(test::Exists(otherMap));
+
+  // Closed but not released: still this run's until it is renamed.
+  ASSERT_TRUE(held.Write("x", 1) && held.Close());
+  RemoveLeftoverTemporaries(folder, "m.mp");
+  EXPECT_TRUE(test::Exists(held.path()));
+}
+
+TEST(InputFile, TheLockIsExclusiveUntilClosed) {
+  TempDir dir;
+  const std::string map = dir.File("m.mp");
+  test::WriteBytes(map, "x\r\n");
+  InputFile first, second;
+  ASSERT_TRUE(first.Open(map));
+  ASSERT_TRUE(second.Open(map));
+  EXPECT_EQ(first.TryLock(), LockState::kLocked);
+  EXPECT_EQ(second.TryLock(), LockState::kBusy);
+  first.Close();
+  EXPECT_EQ(second.TryLock(), LockState::kLocked);
+}
+
+TEST(InputFile, ReadsTheHeadWithoutMovingAndReadsAWrittenTemporaryBack) {
+  TempDir dir;
+  OutputFile out;
+  ASSERT_TRUE(out.CreateTemporary(dir.path().string(), "m.mp"));
+  ASSERT_TRUE(out.Write("abcdef", 6));
+  InputFile in;
+  ASSERT_TRUE(in.OpenWritten(out));
+  char head[4] = {};
+  EXPECT_EQ(in.ReadHead(head, 4), 4);
+  EXPECT_EQ(std::string(head, 4), "abcd");
+  char all[16] = {};
+  EXPECT_EQ(in.Read(all, sizeof all), 6);
+  EXPECT_EQ(std::string(all, 6), "abcdef");
+  ASSERT_TRUE(in.Rewind());
+  EXPECT_EQ(in.Read(all, 2), 2);
+  EXPECT_EQ(std::string(all, 2), "ab");
+}
+
+}  // namespace
+}  // namespace pomvelt
