@@ -121,6 +121,8 @@ class OutputFile : public ByteSink {
 // The name of a temporary for a file named `name`: "." + as much of the name as fits + "~" +
 // eight random letters or digits + ".tmp", no longer than `nameMax` bytes.
 std::string TemporaryName(const std::string& name, std::size_t nameMax, std::uint64_t random);
+// TemporaryName with random letters no other run draws.
+std::string NewTemporaryName(const std::string& name, std::size_t nameMax);
 // True when `candidate` is a name TemporaryName gives for `name` in a folder.
 bool IsTemporaryNameOf(const std::string& candidate, const std::string& name, std::size_t nameMax);
 // The longest file name the folder takes, in bytes.

@@ -1,6 +1,8 @@
 // The parts of the file layer that are the same on every platform: temporary names, and the
 // replacement of a file named by a path that may be a link.
+#include <chrono>
 #include <filesystem>
+#include <random>
 #include <system_error>
 
 #include "os/file.h"
@@ -37,6 +39,18 @@ std::string TemporaryName(const std::string& name, std::size_t nameMax, std::uin
   }
   result += kTemporaryEnd;
   return result;
+}
+
+std::string NewTemporaryName(const std::string& name, std::size_t nameMax) {
+  // Seeded apart in every process: runs started in the same instant draw different names.
+  thread_local std::mt19937_64 engine = [] {
+    std::random_device device;
+    const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+    std::seed_seq seed{device(), device(), device(), static_cast<unsigned>(now),
+                       static_cast<unsigned>(now >> 32)};
+    return std::mt19937_64(seed);
+  }();
+  return TemporaryName(name, nameMax, engine());
 }
 
 bool IsTemporaryNameOf(const std::string& candidate, const std::string& name, std::size_t nameMax) {

@@ -8,10 +8,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <climits>
 #include <cstdlib>
-#include <random>
 
 #include "os/file.h"
 
@@ -39,17 +37,6 @@ FileIdentity IdentityFrom(const struct stat& st) {
 void CloseQuietly(std::intptr_t& handle) {
   if (handle >= 0) ::close(Fd(handle));
   handle = -1;
-}
-
-std::uint64_t RandomBits() {
-  static std::mt19937_64 engine = [] {
-    std::random_device device;
-    const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
-    std::seed_seq seed{device(), device(), static_cast<unsigned>(::getpid()),
-                       static_cast<unsigned>(now), static_cast<unsigned>(now >> 32)};
-    return std::mt19937_64(seed);
-  }();
-  return engine();
 }
 
 std::string Join(const std::string& folder, const std::string& name) {
@@ -213,7 +200,7 @@ bool OutputFile::CreateTemporary(const std::string& folder, const std::string& n
   Release();
   const std::size_t nameMax = MaxNameLength(folder);
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string path = Join(folder, TemporaryName(name, nameMax, RandomBits()));
+    const std::string path = Join(folder, NewTemporaryName(name, nameMax));
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) {
       if (errno == EEXIST) continue;

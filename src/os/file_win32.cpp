@@ -5,8 +5,6 @@
 #include <windows.h>
 
 #include <cerrno>
-#include <chrono>
-#include <random>
 
 #include "os/file.h"
 
@@ -75,17 +73,6 @@ bool IdentityFromHandle(HANDLE h, FileIdentity& id, bool& regular) {
   regular =
       (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && ::GetFileType(h) == FILE_TYPE_DISK;
   return true;
-}
-
-std::uint64_t RandomBits() {
-  static std::mt19937_64 engine = [] {
-    std::random_device device;
-    const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
-    std::seed_seq seed{device(), device(), static_cast<unsigned>(::GetCurrentProcessId()),
-                       static_cast<unsigned>(now), static_cast<unsigned>(now >> 32)};
-    return std::mt19937_64(seed);
-  }();
-  return engine();
 }
 
 std::string Join(const std::string& folder, const std::string& name) {
@@ -244,7 +231,7 @@ bool OutputFile::CreateTemporary(const std::string& folder, const std::string& n
   Release();
   const std::size_t nameMax = MaxNameLength(folder);
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string path = Join(folder, TemporaryName(name, nameMax, RandomBits()));
+    const std::string path = Join(folder, NewTemporaryName(name, nameMax));
     // Without delete sharing no other run can remove the temporary while this one holds it.
     const HANDLE h =
         ::CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ,

@@ -177,6 +177,14 @@ TEST(RewriteFile, PassesSurveysAndFailuresLeaveNoTemporary) {
   const auto outOfMemory = [](LineReader&, LineWriter&) -> std::optional<std::string> {
     throw std::bad_alloc();
   };
+  const auto readAllThen = [](bool go) {
+    return [go](LineReader& in) {
+      std::string_view line;
+      while (in.ReadLine(line)) {
+      }
+      return go;
+    };
+  };
   struct Case {
     const char* what;
     std::vector<LineTransform> passes;
@@ -195,25 +203,10 @@ TEST(RewriteFile, PassesSurveysAndFailuresLeaveNoTemporary) {
        false,
        "ab\nc",
        {"Недостаточно памяти для файла %"}},
-      {"the survey finds nothing to do",
-       {Upper},
-       [](LineReader& in) {
-         std::string_view line;
-         while (in.ReadLine(line)) {
-         }
-         return false;
-       },
-       true,
-       "ab\nc",
-       {}},
+      {"the survey finds nothing to do", {Upper}, readAllThen(false), true, "ab\nc", {}},
       {"the survey reads everything, the pass again",
        {Upper},
-       [](LineReader& in) {
-         std::string_view line;
-         while (in.ReadLine(line)) {
-         }
-         return true;
-       },
+       readAllThen(true),
        true,
        "AB\r\nC\r\n",
        {}},
