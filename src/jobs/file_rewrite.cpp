@@ -44,6 +44,7 @@ bool ReplaceInputFile(const std::string& inputPath, const std::string& outputPat
 namespace {
 
 constexpr auto kLockPollInterval = std::chrono::milliseconds(20);
+constexpr int kMaxOpenAttempts = 100;
 
 bool SameFile(const std::string& a, const std::string& b) {
   std::error_code ec;
@@ -84,7 +85,8 @@ class Rewrite {
   // Opens the input; in place also takes its lock, waiting for another run that holds it, and
   // opens the map again when that run replaced it meanwhile.
   bool OpenInput() {
-    for (;;) {
+    // A map replaced again and again between the open and the lock is given up in the end.
+    for (int attempt = 0; attempt < kMaxOpenAttempts; ++attempt) {
       if (!input_.Open(request_.inputPath)) return Refuse(request_.cannotOpenInputMessage);
       if (!request_.inPlace) return true;
       LockState state;
@@ -102,6 +104,7 @@ class Rewrite {
       }
       input_.Close();
     }
+    return Refuse(ChangedMeanwhileMessage(request_.inputPath));
   }
 
   bool CheckEncoding() {
