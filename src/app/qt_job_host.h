@@ -32,8 +32,9 @@ class QtJobHost : public pomvelt::JobHost {
   // answers as its owner does.
   void CopyHooks(const QtJobHost& from);
 
-  std::optional<std::vector<std::string>> ChooseFiles(
-      const pomvelt::JobFileDialogParams& params) override;
+  // The file dialog with the job's parameters: the chosen full paths in the dialog's order, or
+  // nullopt when the user cancelled.
+  std::optional<std::vector<std::string>> ChooseFiles(const pomvelt::JobFileDialogParams& params);
   void MessageBox(const std::string& text) override;
   pomvelt::Progress& progress() override;
 

@@ -88,10 +88,10 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     }
     parsed.out = &out;
     SignalGuard signals;
-    TerminalHost host(parsed.files, err, errIsTerminal, g_interrupted);
-    const BatchResult result = command->run(parsed, host);
-    if (result.cancelled) return kExitInterrupted;
-    if (result.filesFailed > 0 || result.stopped) return kExitFailed;
+    TerminalHost host(err, errIsTerminal, g_interrupted);
+    const BatchReport report = command->run(parsed, BatchContext{host});
+    if (report.Cancelled()) return kExitInterrupted;
+    if (report.Totals().failed > 0 || report.Stopped()) return kExitFailed;
     return kExitOk;
   } catch (const CliUsageError& e) {
     return UsageError(err, e.text, command);

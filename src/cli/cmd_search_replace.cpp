@@ -29,12 +29,12 @@ const bool kRegistered = RegisterCliCommand({
              "write town_replaced.mp with the town renamed"},
         },
     .run =
-        [](const CliArgs& args, JobHost& host) {
+        [](const CliArgs& args, const BatchContext& batch) {
           SearchReplaceOptions options;
-          options.m_strFind = CliTextToCp1251(args.Value("--find", options.m_strFind), "--find");
-          options.m_strReplace =
-              CliTextToCp1251(args.Value("--replace", options.m_strReplace), "--replace");
-          return SearchReplaceJob(options, host, !args.Has("--copy"));
+          options.find = CliTextToCp1251(args.Value("--find", options.find), "--find");
+          options.replace = CliTextToCp1251(args.Value("--replace", options.replace), "--replace");
+          options.inPlace = !args.Has("--copy");
+          return SearchReplaceJob(options, args.files, batch);
         },
 });
 

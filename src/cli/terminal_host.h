@@ -1,5 +1,5 @@
-// The JobHost of the command line: the files come from the arguments, messages and progress go
-// to standard error, and a cancel comes from SIGINT or SIGTERM.
+// The JobHost of the command line: messages and progress go to standard error, and a cancel
+// comes from SIGINT or SIGTERM.
 #pragma once
 
 #include <atomic>
@@ -35,18 +35,13 @@ class TerminalProgress : public Progress {
 
 class TerminalHost : public JobHost {
  public:
-  TerminalHost(std::vector<std::string> files, std::ostream& err, bool isTerminal,
-               const std::atomic<bool>& interrupted)
-      : files_(std::move(files)), err_(err), progress_(err, isTerminal, interrupted) {}
-  std::optional<std::vector<std::string>> ChooseFiles(const JobFileDialogParams&) override {
-    return files_;
-  }
+  TerminalHost(std::ostream& err, bool isTerminal, const std::atomic<bool>& interrupted)
+      : err_(err), progress_(err, isTerminal, interrupted) {}
   void MessageBox(const std::string& text) override;
   Progress& progress() override { return progress_; }
   int messages() const { return messages_; }
 
  private:
-  std::vector<std::string> files_;
   std::ostream& err_;
   TerminalProgress progress_;
   int messages_ = 0;

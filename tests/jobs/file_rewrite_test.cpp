@@ -13,10 +13,10 @@ using test::TempDir;
 using Calls = std::vector<std::string>;
 
 // Copies the map unchanged: these tests are about where the result goes.
-std::optional<std::string> Copy(LineReader& in, LineWriter& out) {
+TransformResult Copy(LineReader& in, LineWriter& out) {
   std::string_view line;
   while (in.ReadLine(line)) out.WriteLine(line);
-  return std::nullopt;
+  return {};
 }
 
 RewriteRequest InPlace(const std::string& input, const std::string& output) {
@@ -47,13 +47,12 @@ TEST(RewriteFile, AMapChangedOrDeletedMeanwhileIsNotOverwritten) {
     TempDir dir;
     const std::string map = dir.File("m.mp"), out = dir.File("m_out.mp");
     test::WriteBytes(map, "a\nb\n");
-    RecordingHost host;
-    const bool ok = RewriteFile(InPlace(map, out), host, [&](LineReader& in, LineWriter& w) {
+    const FileOutcome o = RewriteFile(InPlace(map, out), [&](LineReader& in, LineWriter& w) {
       c.meddle(map);
       return Copy(in, w);
     });
-    EXPECT_FALSE(ok) << c.what;
-    EXPECT_EQ(host.messages,
+    EXPECT_TRUE(o.Failed()) << c.what;
+    EXPECT_EQ(o.messages,
               (Calls{"Не могу заменить файл " + map + ": он изменился во время обработки"}))
         << c.what;
     EXPECT_EQ(test::Exists(map), c.left.has_value()) << c.what;
@@ -71,8 +70,9 @@ TEST(RewriteFile, ThroughASymbolicLinkTheMapItNamesIsReplaced) {
   const std::string link = dir.File("link.mp");
   test::WriteBytes(real, "x\ny\n");
   std::filesystem::create_symlink(real, link);
-  RecordingHost host;
-  EXPECT_TRUE(RewriteFile(InPlace(link, dir.File("link_out.mp")), host, Copy));
+  const FileOutcome o = RewriteFile(InPlace(link, dir.File("link_out.mp")), Copy);
+  EXPECT_EQ(o.result, FileResult::kChanged);  // the bare line ends got their CR
+  EXPECT_EQ(o.output, link);
   EXPECT_TRUE(std::filesystem::is_symlink(link));
   EXPECT_EQ(test::ReadBytes(real), "x\r\ny\r\n");
   EXPECT_FALSE(test::Exists(dir.File("link_out.mp")));
@@ -80,8 +80,8 @@ TEST(RewriteFile, ThroughASymbolicLinkTheMapItNamesIsReplaced) {
   // A link to nothing is not a map.
   const std::string dangling = dir.File("dangling.mp");
   std::filesystem::create_symlink(dir.File("nowhere.mp"), dangling);
-  EXPECT_FALSE(RewriteFile(InPlace(dangling, dir.File("d_out.mp")), host, Copy));
-  EXPECT_EQ(host.messages, (Calls{"Не могу открыть файл для чтения"}));
+  EXPECT_EQ(RewriteFile(InPlace(dangling, dir.File("d_out.mp")), Copy).messages,
+            (Calls{"Не могу открыть файл для чтения"}));
   EXPECT_TRUE(std::filesystem::is_symlink(dangling));
   EXPECT_FALSE(test::Exists(dir.File("d_out.mp")));
 }
@@ -90,14 +90,44 @@ TEST(RewriteFile, ARefusingTransformLeavesTheMap) {
   TempDir dir;
   const std::string map = dir.File("m.mp"), out = dir.File("m_out.mp");
   test::WriteBytes(map, "keep\n");
-  RecordingHost host;
-  EXPECT_FALSE(RewriteFile(InPlace(map, out), host, [](LineReader& in, LineWriter& w) {
-    Copy(in, w);
-    return std::optional<std::string>("refused");
-  }));
-  EXPECT_EQ(host.messages, (Calls{"refused"}));
+  for (const bool dryRun : {false, true}) {
+    RewriteRequest request = InPlace(map, out);
+    request.dryRun = dryRun;
+    const FileOutcome o = RewriteFile(request, [](LineReader& in, LineWriter& w) {
+      TransformResult r = Copy(in, w);
+      r.refused = "refused";
+      return r;
+    });
+    EXPECT_EQ(o.messages, (Calls{"refused"}));
+    EXPECT_TRUE(o.Failed());
+  }
   EXPECT_EQ(test::ReadBytes(map), "keep\n");
   EXPECT_FALSE(test::Exists(out));
+}
+
+// Unchanged means byte for byte: the line ends a copy repairs count as a change.
+TEST(RewriteFile, UnchangedOnlyWhenTheResultIsTheInputByteForByte) {
+  struct Case {
+    const char* input;
+    FileResult result;
+  } cases[] = {
+      {"a\r\nb\r\n", FileResult::kUnchanged}, {"", FileResult::kUnchanged},
+      {"a\nb\r\n", FileResult::kChanged},     {"a\r\nb", FileResult::kChanged},
+      {"a\r\nb\r", FileResult::kChanged},
+  };
+  for (const Case& c : cases) {
+    for (const bool dryRun : {false, true}) {
+      TempDir dir;
+      const std::string map = dir.File("m.mp");
+      test::WriteBytes(map, c.input);
+      RewriteRequest request = InPlace(map, dir.File("m_out.mp"));
+      request.dryRun = dryRun;
+      const FileOutcome o = RewriteFile(request, Copy);
+      EXPECT_EQ(o.result, c.result) << c.input;
+      EXPECT_EQ(o.bytesIn, std::string_view(c.input).size());
+      EXPECT_EQ(test::ReadBytes(map) == c.input, dryRun || c.result == FileResult::kUnchanged);
+    }
+  }
 }
 
 }  // namespace
