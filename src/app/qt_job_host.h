@@ -36,6 +36,8 @@ class QtJobHost : public pomvelt::JobHost {
   // nullopt when the user cancelled.
   std::optional<std::vector<std::string>> ChooseFiles(const pomvelt::JobFileDialogParams& params);
   void MessageBox(const std::string& text) override;
+  // One message box: the end message, the summary, the failed files, the warning.
+  void BatchEnded(const pomvelt::BatchReport& report) override;
   pomvelt::Progress& progress() override;
 
   // The real message box: the text (UTF-8) with an OK button, above the owner, returning once

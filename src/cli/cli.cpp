@@ -4,6 +4,8 @@
 #include <csignal>
 #include <ostream>
 
+#include "cli/json_file.h"
+#include "cli/json_report.h"
 #include "cli/terminal_host.h"
 
 namespace pomvelt {
@@ -14,6 +16,20 @@ std::atomic<bool> g_interrupted{false};
 
 extern "C" void OnStopSignal(int) {
   g_interrupted.store(true);
+}
+
+// Writes the report to standard output ("-") or to a file; false, with a word on err, when the
+// file could not be written.
+bool WriteReport(const std::string& path, const BatchReport& report, std::ostream& out,
+                 std::ostream& err) {
+  const nlohmann::json json = ReportJson(report);
+  if (path == "-") {
+    out << json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n' << std::flush;
+    return true;
+  }
+  if (WriteJsonFile(path, json)) return true;
+  err << CannotWriteMessage(path) << '\n';
+  return false;
 }
 
 class SignalGuard {
@@ -88,10 +104,14 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     }
     parsed.out = &out;
     SignalGuard signals;
-    TerminalHost host(err, errIsTerminal, g_interrupted);
-    const BatchReport report = command->run(parsed, BatchContext{host});
+    TerminalHost host(err, errIsTerminal, g_interrupted, parsed.Has("--verbose"),
+                      command->scope == kCliScopeMapWriter);
+    BatchReport report = command->run(parsed, BatchContext{host, parsed.Has("--dry-run")});
+    report.command = command->name;
+    const bool reported =
+        !parsed.Given("--report") || WriteReport(parsed.Value("--report", "-"), report, out, err);
     if (report.Cancelled()) return kExitInterrupted;
-    if (report.Totals().failed > 0 || report.Stopped()) return kExitFailed;
+    if (report.Totals().failed > 0 || report.Stopped() || !reported) return kExitFailed;
     return kExitOk;
   } catch (const CliUsageError& e) {
     return UsageError(err, e.text, command);

@@ -151,6 +151,11 @@ inline FileOutcome UnwrittenOutput(const std::string& path) {
   return outcome;
 }
 
+// "true" or "false", as the report gives a flag.
+inline std::string CliFlag(bool on) {
+  return on ? "true" : "false";
+}
+
 // The index of an option's value in `choices` (the parser has checked it is one of them), or
 // `fallback` when the option was not given.
 int CliChoice(const CliArgs& args, const std::string& option,

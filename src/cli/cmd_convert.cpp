@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 #include "pipeline/convert_files.h"
+#include "pipeline/process_runner.h"
 
 namespace pomvelt {
 namespace {
@@ -96,7 +97,19 @@ const bool kRegistered = RegisterCliCommand({
             throw CliUsageError{"--delete-mp deletes what was compiled: give --compile"};
           }
           ConversionState state;
-          return ConvertFiles(options, args.files, state, batch);
+          BatchReport report = ConvertFiles(options, args.files, state, batch);
+          report.options = {
+              {"decompile", options.decompile
+                                ? kDecompilers[static_cast<std::size_t>(options.decompiler)]
+                                : "none"},
+              {"translit", kTranslations[static_cast<std::size_t>(options.translation)]},
+              {"lowerCase", CliFlag(options.lowerCase)},
+              {"inPlace", CliFlag(options.inPlace)},
+              {"namesList", CliFlag(options.namesList)},
+              {"compile", CliFlag(options.compile)},
+              {"deleteMp", CliFlag(options.deleteMpAfterCompile)},
+              {"compiler", CompilerProgram(options.compiler)}};
+          return report;
         },
 });
 

@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 #include "jobs/delete_elements.h"
+#include "text/cp1251.h"
 
 namespace pomvelt {
 namespace {
@@ -45,7 +46,11 @@ const bool kRegistered = RegisterCliCommand({
               args, "--kind", {"polygon", "line", "point"}, static_cast<int>(options.kind)));
           options.typeCode = CliTextToCp1251(args.Value("--type", options.typeCode), "--type");
           options.inPlace = !args.Has("--copy");
-          return DeleteElementsJob(options, args.files, batch);
+          BatchReport report = DeleteElementsJob(options, args.files, batch);
+          report.options = {{"kind", args.Value("--kind", "polygon")},
+                            {"type", Cp1251ToUtf8(options.typeCode)},
+                            {"inPlace", CliFlag(options.inPlace)}};
+          return report;
         },
 });
 

@@ -36,7 +36,9 @@ const bool kRegistered = RegisterCliCommand({
           DeleteLayerOptions options;
           options.layer = args.Value("--layer", options.layer);
           options.inPlace = !args.Has("--copy");
-          return DeleteLayerJob(options, args.files, batch);
+          BatchReport report = DeleteLayerJob(options, args.files, batch);
+          report.options = {{"layer", options.layer}, {"inPlace", CliFlag(options.inPlace)}};
+          return report;
         },
 });
 

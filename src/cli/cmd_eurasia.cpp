@@ -4,6 +4,8 @@
 namespace pomvelt {
 namespace {
 
+const char* const kEurasiaActions[] = {"none", "remove-levels", "fill-levels"};
+
 const bool kRegistered = RegisterCliCommand({
     .order = 60,
     .name = "eurasia",
@@ -47,7 +49,10 @@ const bool kRegistered = RegisterCliCommand({
           if (args.Has("--fill-levels")) options.action = EurasiaAction::kFillLevels;
           options.makeTdbList = args.Has("--tdb-list");
           CMapListFile list;
-          return EurasiaJob(options, args.files, list, batch);
+          BatchReport report = EurasiaJob(options, args.files, list, batch);
+          report.options = {{"action", kEurasiaActions[static_cast<int>(options.action)]},
+                            {"tdbList", CliFlag(options.makeTdbList)}};
+          return report;
         },
 });
 

@@ -47,7 +47,11 @@ const bool kRegistered = RegisterCliCommand({
           options.to = *to;
           options.replaceMissing = args.Has("--replace-missing");
           options.inPlace = !args.Has("--copy");
-          return RecodeJob(options, args.files, batch);
+          BatchReport report = RecodeJob(options, args.files, batch);
+          report.options = {{"to", options.to.Name()},
+                            {"replaceMissing", CliFlag(options.replaceMissing)},
+                            {"inPlace", CliFlag(options.inPlace)}};
+          return report;
         },
 });
 

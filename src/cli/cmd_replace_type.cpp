@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 #include "jobs/replace_type.h"
+#include "text/cp1251.h"
 
 namespace pomvelt {
 namespace {
@@ -39,7 +40,12 @@ const bool kRegistered = RegisterCliCommand({
           options.fromCode = CliTextToCp1251(args.Value("--from", options.fromCode), "--from");
           options.toCode = CliTextToCp1251(args.Value("--to", options.toCode), "--to");
           options.inPlace = !args.Has("--copy");
-          return ReplaceTypeJob(options, args.files, batch);
+          BatchReport report = ReplaceTypeJob(options, args.files, batch);
+          report.options = {{"kind", args.Value("--kind", "polygon")},
+                            {"from", Cp1251ToUtf8(options.fromCode)},
+                            {"to", Cp1251ToUtf8(options.toCode)},
+                            {"inPlace", CliFlag(options.inPlace)}};
+          return report;
         },
 });
 

@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 #include "jobs/search_replace.h"
+#include "text/cp1251.h"
 
 namespace pomvelt {
 namespace {
@@ -34,7 +35,11 @@ const bool kRegistered = RegisterCliCommand({
           options.find = CliTextToCp1251(args.Value("--find", options.find), "--find");
           options.replace = CliTextToCp1251(args.Value("--replace", options.replace), "--replace");
           options.inPlace = !args.Has("--copy");
-          return SearchReplaceJob(options, args.files, batch);
+          BatchReport report = SearchReplaceJob(options, args.files, batch);
+          report.options = {{"find", Cp1251ToUtf8(options.find)},
+                            {"replace", Cp1251ToUtf8(options.replace)},
+                            {"inPlace", CliFlag(options.inPlace)}};
+          return report;
         },
 });
 

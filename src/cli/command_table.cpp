@@ -30,6 +30,22 @@ std::vector<CliCommand>& Registry() {
 const std::vector<CliSharedOption>& SharedCliOptions() {
   static const std::vector<CliSharedOption> rows = {
       {{"--help", 'h', "", {}, "", "show this help and exit"}, kCliScopeEvery},
+      {{"--dry-run",
+        'n',
+        "",
+        {},
+        "",
+        "count what would change; write, rename, delete, compile and list nothing"},
+       kCliScopeMapWriter},
+      {{"--report",
+        0,
+        "FILE",
+        {},
+        "",
+        "write the report of the run as JSON to FILE (- for standard output)"},
+       kCliScopeMapWriter},
+      {{"--verbose", 'v', "", {}, "", "print the counts of each file as it finishes"},
+       kCliScopeMapWriter},
   };
   return rows;
 }

@@ -35,15 +35,25 @@ class TerminalProgress : public Progress {
 
 class TerminalHost : public JobHost {
  public:
-  TerminalHost(std::ostream& err, bool isTerminal, const std::atomic<bool>& interrupted)
-      : err_(err), progress_(err, isTerminal, interrupted) {}
+  // verbose: a line per file as it finishes; summary: the summary line in place of the bare
+  // end message (the commands that write maps).
+  TerminalHost(std::ostream& err, bool isTerminal, const std::atomic<bool>& interrupted,
+               bool verbose = false, bool summary = false)
+      : err_(err), progress_(err, isTerminal, interrupted), verbose_(verbose), summary_(summary) {}
   void MessageBox(const std::string& text) override;
+  // With verbose, a line of counts per file.
+  void FileDone(const FileOutcome& file) override;
+  // "Готово: " (or "Прервано: ") and the summary on one line, the warning when no file changed,
+  // and where the originals are kept; a job's own stop message stands on its own line first.
+  void BatchEnded(const BatchReport& report) override;
   Progress& progress() override { return progress_; }
   int messages() const { return messages_; }
 
  private:
   std::ostream& err_;
   TerminalProgress progress_;
+  bool verbose_;
+  bool summary_;
   int messages_ = 0;
 };
 

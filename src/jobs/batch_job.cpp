@@ -48,6 +48,7 @@ BatchReport RunBatchJob(const BatchContext& batch, const std::vector<std::string
     FileOutcome outcome = step(path);
     outcome.path = path;
     ShowNewMessages(host, outcome);
+    host.FileDone(outcome);
     report.files.push_back(std::move(outcome));
     if (hooks.stepAfterEachFile) progress.StepIt();
   }

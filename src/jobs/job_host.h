@@ -11,6 +11,7 @@
 namespace pomvelt {
 
 struct BatchReport;
+struct FileOutcome;
 
 // Flags of the file-open dialog, with the values the jobs have always passed.
 inline constexpr unsigned kOfnOverwritePrompt = 0x0002;
@@ -59,6 +60,8 @@ class JobHost {
   // Shows a message (UTF-8) and returns when the user has dismissed it.
   virtual void MessageBox(const std::string& text) = 0;
   virtual Progress& progress() = 0;
+  // Each file as it finishes, after its messages; nothing by default.
+  virtual void FileDone(const FileOutcome&) {}
   // The batch's last word, after the progress window is hidden: by default its end message
   // ("Готово", "Прервано", ...) in a message box; a front end may add the summary.
   virtual void BatchEnded(const BatchReport& report);

@@ -260,6 +260,34 @@ TEST(DeleteElementsInFile, DryRunCountsWithoutWriting) {
             FileResult::kFailed);
 }
 
+// The count is the number of sections that vanished, found here by counting headers.
+TEST(DeleteElementsInFile, RealMapCountsTheSectionsThatVanished) {
+  const std::string source = test::DataMap("gpsve_ViaTipo0x0.mp");
+  if (source.empty()) GTEST_SKIP() << "shared data folder absent";
+  const std::string original = test::ReadBytes(source);
+  const auto occurrences = [](const std::string& text, const std::string& key) {
+    long long n = 0;
+    for (std::size_t p = text.find(key); p != std::string::npos; p = text.find(key, p + 1)) ++n;
+    return n;
+  };
+  for (const char* code : {"0x0", "0x25", "0x28", "0xa", "0x4B"}) {
+    TempDir dir;
+    const std::string map = dir.File("via.mp");
+    test::WriteBytes(map, original);
+    RecordingHost host;
+    const FileOutcome o = DeleteElementsInFile(map, {ElementKind::kLine, code, true}, {host});
+    const std::string after = test::ReadBytes(map);
+    const std::string section = std::string("[POLYLINE]\r\nType=") + code + "\r\n";
+    ASSERT_EQ(o.counts.size(), 1u);
+    EXPECT_EQ(o.counts[0].value, occurrences(original, section)) << code;
+    EXPECT_EQ(occurrences(after, "[POLYLINE]"),
+              occurrences(original, "[POLYLINE]") - o.counts[0].value)
+        << code;
+    EXPECT_EQ(occurrences(after, section), 0) << code;
+    EXPECT_EQ(o.result, o.counts[0].value > 0 ? FileResult::kChanged : FileResult::kUnchanged);
+  }
+}
+
 TEST(DeleteElementsInFile, RealMapKeepsEveryOtherLine) {
   const std::string source = test::DataMap("zkir_RussiaBkg.mp");
   if (source.empty()) GTEST_SKIP() << "shared data folder absent";

@@ -283,6 +283,72 @@ TEST(ConvertFiles, EveryStageOffOnlyWalksTheFiles) {
   EXPECT_EQ(result.Totals().failed, 0);
 }
 
+// The counts of one file for each way of running the chain; a dry run counts the same runs
+// and runs nothing.
+TEST(ConvertFiles, CountsPerStage) {
+  struct Case {
+    const char* what;
+    bool decompile, translate, compile, dryRun;
+    int compilerStatus;
+    // labels changed, header lines rewritten, decompiled, translated, compiled, failures
+    std::vector<long long> counts;
+    FileResult result;
+    const char* runs;  // the file names the compiler was run on
+  } cases[] = {
+      {"translation", false, true, false, false, 0, {1, 1, 0, 1, 0, 0}, FileResult::kChanged, ""},
+      {"compile", false, false, true, false, 0, {0, 0, 1, 0}, FileResult::kChanged, "a.mp|"},
+      {"compile fails", false, false, true, false, 1, {0, 0, 0, 1}, FileResult::kFailed, "a.mp|"},
+      {"all three",
+       true,
+       true,
+       true,
+       false,
+       0,
+       {1, 1, 1, 1, 1, 0},
+       FileResult::kChanged,
+       "a.img|a_rus.mp|"},
+      {"dry translation and compile",
+       false,
+       true,
+       true,
+       true,
+       0,
+       {1, 1, 0, 1, 1, 0},
+       FileResult::kChanged,
+       ""},
+      {"dry, all three", true, true, true, true, 0, {1, 1, 1, 0}, FileResult::kChanged, ""},
+  };
+  for (const Case& c : cases) {
+    FakePrograms programs;
+    if (c.compilerStatus != 0) programs.CompilerExitsWith(c.compilerStatus);
+    TempDir dir;
+    test::WriteBytes(dir.File("a.mp"), kMap);
+    test::WriteBytes(dir.File("a.img"), "compiled");
+    ConvertOptions options;
+    options.decompile = c.decompile;
+    if (c.translate) options.translation = Translation::kToRussian;
+    options.compile = c.compile;
+    options.inPlace = false;
+    RecordingHost host;
+    ConversionState state;
+    const BatchReport r = ConvertFiles(options, {dir.File(c.decompile ? "a.img" : "a.mp")}, state,
+                                       BatchContext{host, c.dryRun});
+    ASSERT_EQ(r.files.size(), 1u) << c.what;
+    const FileOutcome& f = r.files[0];
+    std::vector<long long> counts;
+    for (const Count& k : f.counts) counts.push_back(k.value);
+    EXPECT_EQ(counts, c.counts) << c.what;
+    EXPECT_EQ(f.result, c.result) << c.what;
+    std::string runs = programs.Runs();
+    for (std::size_t at; (at = runs.find(dir.File(""))) != std::string::npos;) {
+      runs.erase(at, dir.File("").size());
+    }
+    for (std::size_t at; (at = runs.find("1|")) != std::string::npos;) runs.erase(at, 2);
+    for (std::size_t at; (at = runs.find('\n')) != std::string::npos;) runs.erase(at, 1);
+    EXPECT_EQ(runs, c.runs) << c.what;
+  }
+}
+
 // The names list as the list format has it, from the maps' own "Name=" lines.
 std::string ExpectedNamesList(const std::vector<std::string>& maps) {
   std::string list = CrLf({"Имя карты:  Имя файла:"_cp, ""});
