@@ -6,8 +6,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const fuzz::Input in = fuzz::Split(data, size);
   const LayerKeys keys = (in.selector & 1) != 0 ? DataOrOriginLevelKeys((in.selector >> 1) % 2)
                                                 : DataLayerKeys(in.param);
-  const std::string out = fuzz::Check(
-      in.body, in.selector, [&](LineReader& r, LineWriter& w) { DeleteLayer(r, w, keys); });
+  const std::string out = fuzz::CheckCounted(
+      in.body, in.selector,
+      [&](LineReader& r, LineWriter& w) { return ResultOf(DeleteLayer(r, w, keys)); });
   // A kept line can fill several slots of its element (label, city, direction, coordinates,
   // end) and is then written once for each, but never more often.
   if (out.size() > 5 * fuzz::Normalised(in.body).size()) std::abort();

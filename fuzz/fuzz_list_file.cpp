@@ -1,5 +1,5 @@
-#include "eurasia/map_list_file.h"
 #include "fuzz_support.h"
+#include "jobs/map_list_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace pomvelt;

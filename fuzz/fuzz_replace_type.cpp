@@ -4,14 +4,17 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace pomvelt;
   const fuzz::Input in = fuzz::Split(data, size);
-  const ElementKind kind = ElementKindFromIndex(in.selector % 2);
+  const ElementKind kind = static_cast<ElementKind>(in.selector % 2);
   // Replacing a code by itself must copy the map.
-  const std::string same = fuzz::Check(in.body, in.selector, [&](LineReader& r, LineWriter& w) {
-    ReplaceType(r, w, kind, in.param, in.param);
-  });
+  const ReplaceTypeOptions same{kind, in.param, in.param, true};
+  const std::string copy = fuzz::CheckCounted(
+      in.body, in.selector,
+      [&](LineReader& r, LineWriter& w) { return ResultOf(ReplaceType(r, w, same)); });
   std::string normal = fuzz::Normalised(in.body);
-  if (same != normal && same != normal + "\r\n") std::abort();
-  fuzz::Check(in.body, in.selector,
-              [&](LineReader& r, LineWriter& w) { ReplaceType(r, w, kind, in.param, "0xd"); });
+  if (copy != normal && copy != normal + "\r\n") std::abort();
+  const ReplaceTypeOptions other{kind, in.param, "0xd", true};
+  fuzz::CheckCounted(in.body, in.selector, [&](LineReader& r, LineWriter& w) {
+    return ResultOf(ReplaceType(r, w, other));
+  });
   return 0;
 }

@@ -7,11 +7,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t bar = in.param.find('|');
   const std::string find = in.param.substr(0, bar);
   const std::string replace = bar == std::string::npos ? "" : in.param.substr(bar + 1);
-  fuzz::Check(in.body, in.selector,
-              [&](LineReader& r, LineWriter& w) { SearchReplace(r, w, find, replace); });
+  const SearchReplaceOptions options{find, replace, true};
+  fuzz::CheckCounted(in.body, in.selector, [&](LineReader& r, LineWriter& w) {
+    return ResultOf(SearchReplace(r, w, options));
+  });
   // Replacing a text by itself copies the map.
-  const std::string same = fuzz::Check(
-      in.body, in.selector, [&](LineReader& r, LineWriter& w) { SearchReplace(r, w, find, find); });
+  const SearchReplaceOptions itself{find, find, true};
+  const std::string same = fuzz::CheckCounted(
+      in.body, in.selector,
+      [&](LineReader& r, LineWriter& w) { return ResultOf(SearchReplace(r, w, itself)); });
   if (same != fuzz::Normalised(in.body)) std::abort();
   return 0;
 }

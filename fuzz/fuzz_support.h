@@ -10,7 +10,9 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "jobs/file_rewrite.h"
 #include "text/line_io.h"
 
 namespace pomvelt::fuzz {
@@ -65,6 +67,24 @@ inline std::string Check(std::string_view body, std::uint8_t selector, const Tra
   if (a != b) std::abort();
   if (!b.empty() && (b.size() < 2 || b.compare(b.size() - 2, 2, "\r\n") != 0)) std::abort();
   return b;
+}
+
+using CountedTransform = std::function<TransformResult(LineReader&, LineWriter&)>;
+
+// As Check, for a transform that counts: both runs must count alike, and the transform's word
+// on whether the map changed must be right - unchanged exactly when the output is the input.
+inline std::string CheckCounted(std::string_view body, std::uint8_t selector,
+                                const CountedTransform& t) {
+  std::vector<TransformResult> results;
+  const std::string out =
+      Check(body, selector, [&](LineReader& r, LineWriter& w) { results.push_back(t(r, w)); });
+  if (results.size() != 2 || results[0].counts.size() != results[1].counts.size()) std::abort();
+  for (std::size_t i = 0; i < results[0].counts.size(); ++i) {
+    if (results[0].counts[i].value != results[1].counts[i].value) std::abort();
+  }
+  const bool unchanged = ResultOf(results[1], body.size(), out.size()) == FileResult::kUnchanged;
+  if (unchanged != (out == body)) std::abort();
+  return out;
 }
 
 }  // namespace pomvelt::fuzz

@@ -8,11 +8,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const fuzz::Input in = fuzz::Split(data, size);
   const bool lowerCase = (in.selector & 2) != 0;
   if ((in.selector & 1) != 0) {
-    fuzz::Check(in.body, in.selector,
-                [&](LineReader& r, LineWriter& w) { TranslitToRussianLines(r, w, lowerCase); });
+    fuzz::CheckCounted(in.body, in.selector, [&](LineReader& r, LineWriter& w) {
+      return ResultOf(TranslitToRussianLines(r, w, lowerCase));
+    });
   } else {
-    fuzz::Check(in.body, in.selector,
-                [&](LineReader& r, LineWriter& w) { RussianToTranslitLines(r, w, lowerCase); });
+    fuzz::CheckCounted(in.body, in.selector, [&](LineReader& r, LineWriter& w) {
+      return ResultOf(RussianToTranslitLines(r, w, lowerCase));
+    });
   }
   // The label functions on their own, with the text as one label.
   const std::string text(in.body.substr(0, 4096));

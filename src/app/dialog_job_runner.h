@@ -16,7 +16,7 @@ class DialogJobRunner : public QObject {
   Q_OBJECT
 
  public:
-  using Job = std::function<void(pomvelt::JobHost& host)>;
+  using Job = std::function<void(QtJobHost& host)>;
 
   DialogJobRunner(QWidget* dialog, CProgressWnd& progress);
   // Waits for a job still running. The dialog refuses to close while one runs, so this only

@@ -68,7 +68,20 @@ void CEurasiaDialog::DoDataExchange(bool save) {
   }
 }
 
+pomvelt::EurasiaOptions EurasiaOptionsOf(const EurasiaDialogOptions& o) {
+  pomvelt::EurasiaOptions options;
+  options.action = o.m_nAction == 0   ? pomvelt::EurasiaAction::kRemoveLevels
+                   : o.m_nAction == 1 ? pomvelt::EurasiaAction::kFillLevels
+                                      : pomvelt::EurasiaAction::kNone;
+  options.makeTdbList = o.m_bMakeTdbList != 0;
+  return options;
+}
+
 void CEurasiaDialog::OnChooseAndConvert() {
-  StartThreadedJob(
-      [this](pomvelt::JobHost& host) { pomvelt::EurasiaJob(m_options, m_listFile, host); });
+  StartThreadedJob([this](QtJobHost& host) {
+    const pomvelt::EurasiaOptions options = EurasiaOptionsOf(m_options);
+    if (const auto files = host.ChooseFiles(pomvelt::EurasiaDialogParams())) {
+      pomvelt::EurasiaJob(options, *files, m_listFile, {host});
+    }
+  });
 }

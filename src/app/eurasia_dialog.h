@@ -5,12 +5,20 @@
 
 #include "app/job_dialog.h"
 #include "eurasia/eurasia_job.h"
-#include "eurasia/map_list_file.h"
+#include "jobs/map_list_file.h"
 #include "widgets/radio_group.h"
 
 class QCheckBox;
 class QPushButton;
 class QRadioButton;
+
+// The dialog's option members: -1 no remedy, 0 level removal, 1 level fill; 1 makes the list.
+struct EurasiaDialogOptions {
+  int m_nAction = -1;
+  int m_bMakeTdbList = 0;
+};
+
+pomvelt::EurasiaOptions EurasiaOptionsOf(const EurasiaDialogOptions& o);
 
 class CEurasiaDialog : public JobDialog {
   Q_OBJECT
@@ -19,7 +27,7 @@ class CEurasiaDialog : public JobDialog {
   explicit CEurasiaDialog(QWidget* parent = nullptr);
   ~CEurasiaDialog() override;
 
-  pomvelt::EurasiaOptions& options() { return m_options; }
+  EurasiaDialogOptions& options() { return m_options; }
 
   QRadioButton* m_removeLevels;
   QRadioButton* m_fillLevels;
@@ -35,6 +43,6 @@ class CEurasiaDialog : public JobDialog {
   void OnChooseAndConvert();
 
   pomvelt::CMapListFile m_listFile;
-  pomvelt::EurasiaOptions m_options;
+  EurasiaDialogOptions m_options;
   RadioGroup actionGroup_;
 };

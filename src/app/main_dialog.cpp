@@ -380,23 +380,45 @@ void CMainDialog::OnCompileClicked() {
 void CMainDialog::OnConvert() {
   // POMVELT_COMPILER, when set, wins over the setting: an empty choice lets the job read it.
   const QString program = PomveltSettings().value(kCompilerKey).toString();
-  m_conversion.compiler = qEnvironmentVariableIsEmpty(pomvelt::kCompilerEnvironmentVariable)
-                              ? program.toStdString()
-                              : std::string();
-  StartThreadedJob(
-      [this](pomvelt::JobHost& host) { pomvelt::ConvertFiles(m_options, m_conversion, host); });
+  const std::string compiler = qEnvironmentVariableIsEmpty(pomvelt::kCompilerEnvironmentVariable)
+                                   ? program.toStdString()
+                                   : std::string();
+  // Each job copies the members into the core's options, asks the file dialog, and runs the
+  // batch over the chosen files; a cancelled file dialog ends it there.
+  StartThreadedJob([this, compiler](QtJobHost& host) {
+    pomvelt::ConvertOptions options = pomvelt::ConvertOptionsOf(m_options);
+    options.compiler = compiler;
+    if (const auto files = host.ChooseFiles(pomvelt::ConvertDialogParams(options))) {
+      pomvelt::ConvertFiles(options, *files, m_conversion, {host});
+    }
+  });
 }
 
 void CMainDialog::OnReplaceTypes() {
-  StartThreadedJob([this](pomvelt::JobHost& host) { pomvelt::ReplaceTypeJob(m_options, host); });
+  StartThreadedJob([this](QtJobHost& host) {
+    const pomvelt::ReplaceTypeOptions options = pomvelt::ReplaceTypeOptionsOf(m_options);
+    if (const auto files = host.ChooseFiles(pomvelt::MapEditDialogParams())) {
+      pomvelt::ReplaceTypeJob(options, *files, {host});
+    }
+  });
 }
 
 void CMainDialog::OnDeleteElements() {
-  StartThreadedJob([this](pomvelt::JobHost& host) { pomvelt::DeleteElementsJob(m_options, host); });
+  StartThreadedJob([this](QtJobHost& host) {
+    const pomvelt::DeleteElementsOptions options = pomvelt::DeleteElementsOptionsOf(m_options);
+    if (const auto files = host.ChooseFiles(pomvelt::MapEditDialogParams())) {
+      pomvelt::DeleteElementsJob(options, *files, {host});
+    }
+  });
 }
 
 void CMainDialog::OnDeleteLayer() {
-  StartThreadedJob([this](pomvelt::JobHost& host) { pomvelt::DeleteLayerJob(m_options, host); });
+  StartThreadedJob([this](QtJobHost& host) {
+    const pomvelt::DeleteLayerOptions options = pomvelt::DeleteLayerOptionsOf(m_options);
+    if (const auto files = host.ChooseFiles(pomvelt::MapEditDialogParams())) {
+      pomvelt::DeleteLayerJob(options, *files, {host});
+    }
+  });
 }
 
 void CMainDialog::OnSearchReplace() {

@@ -7,7 +7,7 @@
 
 #include "app/job_dialog.h"
 #include "app/settings.h"
-#include "jobs/main_options.h"
+#include "app/main_options.h"
 #include "pipeline/conversion_state.h"
 #include "widgets/radio_group.h"
 
@@ -86,8 +86,7 @@ class CMainDialog : public JobDialog {
   void OnSettings();
   void OnAbout();
 
-  // The conversion's names list m_listFile and its m_bCompilerMissing flag, reused by every
-  // run.
+  // The conversion's names list and its compiler-missing flag, reused by every run.
   pomvelt::ConversionState m_conversion;
   pomvelt::MainOptions m_options;
   Controls c_{};

@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QThread>
 
+#include "jobs/batch_summary.h"
 #include "widgets/progress_wnd.h"
 #include "widgets/window_owner.h"
 #include "widgets/x_file_dialog.h"
@@ -49,6 +50,10 @@ void QtJobHost::MessageBox(const std::string& text) {
       ShowMessage(owner_.data(), text);
     }
   });
+}
+
+void QtJobHost::BatchEnded(const pomvelt::BatchReport& report) {
+  MessageBox(pomvelt::FinalMessageText(report));
 }
 
 pomvelt::Progress& QtJobHost::progress() {

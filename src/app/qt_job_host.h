@@ -32,9 +32,12 @@ class QtJobHost : public pomvelt::JobHost {
   // answers as its owner does.
   void CopyHooks(const QtJobHost& from);
 
-  std::optional<std::vector<std::string>> ChooseFiles(
-      const pomvelt::JobFileDialogParams& params) override;
+  // The file dialog with the job's parameters: the chosen full paths in the dialog's order, or
+  // nullopt when the user cancelled.
+  std::optional<std::vector<std::string>> ChooseFiles(const pomvelt::JobFileDialogParams& params);
   void MessageBox(const std::string& text) override;
+  // One message box: the end message, the summary, the failed files, the warning.
+  void BatchEnded(const pomvelt::BatchReport& report) override;
   pomvelt::Progress& progress() override;
 
   // The real message box: the text (UTF-8) with an OK button, above the owner, returning once

@@ -56,6 +56,12 @@ void CSearchReplaceDialog::DoDataExchange(bool save) {
   Text(save, m_replace, m_options.m_strReplace);
 }
 
+// Always in place: the dialog has no choice of a copy.
 void CSearchReplaceDialog::OnChooseAndReplace() {
-  StartThreadedJob([this](pomvelt::JobHost& host) { pomvelt::SearchReplaceJob(m_options, host); });
+  StartThreadedJob([this](QtJobHost& host) {
+    const pomvelt::SearchReplaceOptions options{m_options.m_strFind, m_options.m_strReplace, true};
+    if (const auto files = host.ChooseFiles(pomvelt::SearchReplaceDialogParams())) {
+      pomvelt::SearchReplaceJob(options, *files, {host});
+    }
+  });
 }

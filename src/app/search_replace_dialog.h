@@ -2,10 +2,18 @@
 // every line of the chosen files, in place. Each opening starts from the texts of the last.
 #pragma once
 
+#include <string>
+
 #include "app/job_dialog.h"
 #include "jobs/search_replace.h"
 
 class QPushButton;
+
+// The dialog's option members: the texts as code page 1251 bytes.
+struct SearchReplaceDialogOptions {
+  std::string m_strFind = pomvelt::SearchReplaceOptions{}.find;
+  std::string m_strReplace = pomvelt::SearchReplaceOptions{}.replace;
+};
 
 class CSearchReplaceDialog : public JobDialog {
   Q_OBJECT
@@ -15,7 +23,7 @@ class CSearchReplaceDialog : public JobDialog {
   ~CSearchReplaceDialog() override;
 
   // The texts as code page 1251 bytes, copied from the edits when the command starts.
-  pomvelt::SearchReplaceOptions& options() { return m_options; }
+  SearchReplaceDialogOptions& options() { return m_options; }
 
   QLineEdit* m_find;
   QLineEdit* m_replace;
@@ -29,5 +37,5 @@ class CSearchReplaceDialog : public JobDialog {
  private:
   void OnChooseAndReplace();
 
-  pomvelt::SearchReplaceOptions m_options;
+  SearchReplaceDialogOptions m_options;
 };

@@ -4,6 +4,8 @@
 #include <csignal>
 #include <ostream>
 
+#include "cli/json_file.h"
+#include "cli/json_report.h"
 #include "cli/terminal_host.h"
 
 namespace pomvelt {
@@ -32,6 +34,20 @@ std::vector<SignalSetting> RunSignals() {
   settings.push_back({SIGXFSZ, SIG_IGN});
 #endif
   return settings;
+}
+
+// Writes the report to standard output ("-") or to a file; false, with a word on err, when the
+// file could not be written.
+bool WriteReport(const std::string& path, const BatchReport& report, std::ostream& out,
+                 std::ostream& err) {
+  const nlohmann::json json = ReportJson(report);
+  if (path == "-") {
+    out << json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n' << std::flush;
+    return true;
+  }
+  if (WriteJsonFile(path, json)) return true;
+  err << CannotWriteMessage(path) << '\n';
+  return false;
 }
 
 class SignalGuard {
@@ -105,11 +121,18 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     }
     parsed.out = &out;
     SignalGuard signals;
-    TerminalHost host(parsed.files, err, errIsTerminal, g_interrupted);
+    TerminalHost host(err, errIsTerminal, g_interrupted, parsed.Has("--verbose"),
+                      command->scope == kCliScopeMapWriter);
     host.SetWaitsForBusyFiles(!parsed.Has("--no-wait"));
-    const BatchResult result = command->run(parsed, host);
-    if (result.cancelled) return kExitInterrupted;
-    if (result.filesFailed > 0 || result.stopped) return kExitFailed;
+    BatchReport report = command->run(parsed, BatchContext{host, parsed.Has("--dry-run")});
+    report.command = command->name;
+    // The batch report belongs to the commands that write maps; stats and check write their
+    // own under the same option.
+    const bool batchReport = (command->scope & kCliScopeMapWriter) != 0 && parsed.Given("--report");
+    const bool reported =
+        !batchReport || WriteReport(parsed.Value("--report", "-"), report, out, err);
+    if (report.Cancelled()) return kExitInterrupted;
+    if (report.Totals().failed > 0 || report.Stopped() || !reported) return kExitFailed;
     return kExitOk;
   } catch (const CliUsageError& e) {
     return UsageError(err, e.text, command);

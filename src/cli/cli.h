@@ -113,9 +113,9 @@ struct CliCommand {
   std::string output;              // the name of what it writes and what in place means for it
   std::vector<CliExample> examples;
   unsigned scope = kCliScopeMapWriter;
-  // Runs the job on the host; returns the job's result. May throw CliUsageError before it
-  // touches any file.
-  std::function<BatchResult(const CliArgs&, JobHost&)> run;
+  // Runs the job over the arguments' files; returns its report. May throw CliUsageError before
+  // it touches any file.
+  std::function<BatchReport(const CliArgs&, const BatchContext&)> run;
 };
 
 // Adds a command; each command file registers itself with a static initialiser.
@@ -141,6 +141,20 @@ void PrintCliCommandHelp(const CliCommand& command, std::ostream& os);
 
 // Converts a user's UTF-8 text to code page 1251 or throws CliUsageError naming the option.
 std::string CliTextToCp1251(const std::string& text, const std::string& option);
+
+// An output a command meant to write but could not (its message has been shown), as a failed
+// entry of the report: the run then fails.
+inline FileOutcome UnwrittenOutput(const std::string& path) {
+  FileOutcome outcome;
+  outcome.path = path;
+  outcome.result = FileResult::kFailed;
+  return outcome;
+}
+
+// "true" or "false", as the report gives a flag.
+inline std::string CliFlag(bool on) {
+  return on ? "true" : "false";
+}
 
 // The index of an option's value in `choices` (the parser has checked it is one of them), or
 // `fallback` when the option was not given.

@@ -90,25 +90,27 @@ const bool kRegistered = RegisterCliCommand({
         },
     .scope = kCliScopeMapReader,
     .run =
-        [](const CliArgs& args, JobHost& host) {
+        [](const CliArgs& args, const BatchContext& batch) {
+          JobHost& host = batch.host;
           std::vector<FileDiagnostics> files;
-          BatchResult result =
-              RunBatchJob(host, MapEditDialogParams(), [&](const std::string& path) {
-                std::optional<std::vector<Diagnostic>> found = CheckFile(path, host);
-                if (!found) return false;
-                for (const Diagnostic& d : *found) *args.out << FormatDiagnostic(path, d) << '\n';
-                args.out->flush();
-                files.push_back({path, std::move(*found)});
-                return true;
-              });
+          BatchReport result = RunBatchJob(batch, args.files, [&](const std::string& path) {
+            FileOutcome outcome;
+            std::optional<std::vector<Diagnostic>> found = CheckFile(path, host);
+            if (!found) {
+              outcome.result = FileResult::kFailed;  // its message has been shown
+              return outcome;
+            }
+            for (const Diagnostic& d : *found) *args.out << FormatDiagnostic(path, d) << '\n';
+            args.out->flush();
+            // A map with problems makes the run fail, as a compiler's errors do.
+            outcome.result = found->empty() ? FileResult::kUnchanged : FileResult::kFailed;
+            files.push_back({path, std::move(*found)});
+            return outcome;
+          });
           const std::string report = args.Value("--report", "");
           if (!report.empty() && !WriteJson(report, files)) {
             host.MessageBox(CannotWriteMessage(report));
-            ++result.filesFailed;
-          }
-          // A map with problems makes the run fail, as a compiler's errors do.
-          for (const FileDiagnostics& f : files) {
-            if (!f.found.empty()) ++result.filesFailed;
+            result.files.push_back(UnwrittenOutput(report));
           }
           return result;
         },

@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 #include "pipeline/convert_files.h"
+#include "pipeline/process_runner.h"
 
 namespace pomvelt {
 namespace {
@@ -67,19 +68,22 @@ const bool kRegistered = RegisterCliCommand({
              "the map names"},
         },
     .run =
-        [](const CliArgs& args, JobHost& host) {
-          MainOptions options;
-          options.m_bDecompile = args.Given("--decompile") ? 1 : 0;
-          options.m_nDecompiler = CliChoice(args, "--decompile", kDecompilers, 0);
-          options.m_nTranslit = CliChoice(args, "--translit", kTranslations, 2);
-          options.m_bLowerCase = args.Has("--lower-case") ? 1 : 0;
-          options.m_bConvertInPlace = args.Has("--copy") ? 0 : 1;
-          options.m_bMakeFileList = args.Has("--names-list") ? 1 : 0;
-          options.m_bCompile = args.Has("--compile") ? 1 : 0;
-          options.m_bDeleteMpAfterCompile = args.Has("--delete-mp") ? 1 : 0;
+        [](const CliArgs& args, const BatchContext& batch) {
+          ConvertOptions options;
+          options.decompile = args.Given("--decompile");
+          options.decompiler =
+              static_cast<Decompiler>(CliChoice(args, "--decompile", kDecompilers, 0));
+          options.translation = static_cast<Translation>(
+              CliChoice(args, "--translit", kTranslations, static_cast<int>(options.translation)));
+          options.lowerCase = args.Has("--lower-case");
+          options.inPlace = !args.Has("--copy");
+          options.namesList = args.Has("--names-list");
+          options.compile = args.Has("--compile");
+          options.deleteMpAfterCompile = args.Has("--delete-mp");
+          options.compiler = args.Value("--compiler", "");
           // Runs that would do nothing, or not what was asked, are refused before any file.
-          const bool translates = options.m_nTranslit != 2;
-          if (!options.m_bDecompile && !translates && !options.m_bCompile) {
+          const bool translates = options.translation != Translation::kNone;
+          if (!options.decompile && !translates && !options.compile) {
             throw CliUsageError{"nothing to do: give --decompile, --translit or --compile"};
           }
           for (const char* flag : {"--lower-case", "--copy"}) {
@@ -89,12 +93,23 @@ const bool kRegistered = RegisterCliCommand({
                                   "to-translit"};
             }
           }
-          if (options.m_bDeleteMpAfterCompile && !options.m_bCompile) {
+          if (options.deleteMpAfterCompile && !options.compile) {
             throw CliUsageError{"--delete-mp deletes what was compiled: give --compile"};
           }
           ConversionState state;
-          state.compiler = args.Value("--compiler", "");
-          return ConvertFiles(options, state, host);
+          BatchReport report = ConvertFiles(options, args.files, state, batch);
+          report.options = {
+              {"decompile", options.decompile
+                                ? kDecompilers[static_cast<std::size_t>(options.decompiler)]
+                                : "none"},
+              {"translit", kTranslations[static_cast<std::size_t>(options.translation)]},
+              {"lowerCase", CliFlag(options.lowerCase)},
+              {"inPlace", CliFlag(options.inPlace)},
+              {"namesList", CliFlag(options.namesList)},
+              {"compile", CliFlag(options.compile)},
+              {"deleteMp", CliFlag(options.deleteMpAfterCompile)},
+              {"compiler", CompilerProgram(options.compiler)}};
+          return report;
         },
 });
 

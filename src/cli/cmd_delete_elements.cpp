@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 #include "jobs/delete_elements.h"
+#include "text/cp1251.h"
 
 namespace pomvelt {
 namespace {
@@ -39,13 +40,17 @@ const bool kRegistered = RegisterCliCommand({
              "write town_0x2f06_deleted.mp: town.mp without its points of type 0x2f06"},
         },
     .run =
-        [](const CliArgs& args, JobHost& host) {
-          MainOptions options;
-          options.m_nDeleteKind = CliChoice(args, "--kind", {"polygon", "line", "point"}, 0);
-          options.m_strDeleteType =
-              CliTextToCp1251(args.Value("--type", options.m_strDeleteType), "--type");
-          options.m_bDeleteInPlace = args.Has("--copy") ? 0 : 1;
-          return DeleteElementsJob(options, host);
+        [](const CliArgs& args, const BatchContext& batch) {
+          DeleteElementsOptions options;
+          options.kind = static_cast<ElementKind>(CliChoice(
+              args, "--kind", {"polygon", "line", "point"}, static_cast<int>(options.kind)));
+          options.typeCode = CliTextToCp1251(args.Value("--type", options.typeCode), "--type");
+          options.inPlace = !args.Has("--copy");
+          BatchReport report = DeleteElementsJob(options, args.files, batch);
+          report.options = {{"kind", args.Value("--kind", "polygon")},
+                            {"type", Cp1251ToUtf8(options.typeCode)},
+                            {"inPlace", CliFlag(options.inPlace)}};
+          return report;
         },
 });
 

@@ -32,11 +32,13 @@ const bool kRegistered = RegisterCliCommand({
              "delete every element with coordinates on level 1 from every map here, in place"},
         },
     .run =
-        [](const CliArgs& args, JobHost& host) {
-          MainOptions options;
-          options.m_strLayer = args.Value("--layer", options.m_strLayer);
-          options.m_bDeleteInPlace = args.Has("--copy") ? 0 : 1;
-          return DeleteLayerJob(options, host);
+        [](const CliArgs& args, const BatchContext& batch) {
+          DeleteLayerOptions options;
+          options.layer = args.Value("--layer", options.layer);
+          options.inPlace = !args.Has("--copy");
+          BatchReport report = DeleteLayerJob(options, args.files, batch);
+          report.options = {{"layer", options.layer}, {"inPlace", CliFlag(options.inPlace)}};
+          return report;
         },
 });
 

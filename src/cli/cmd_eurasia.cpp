@@ -4,6 +4,8 @@
 namespace pomvelt {
 namespace {
 
+const char* const kEurasiaActions[] = {"none", "remove-levels", "fill-levels"};
+
 const bool kRegistered = RegisterCliCommand({
     .order = 60,
     .name = "eurasia",
@@ -34,7 +36,7 @@ const bool kRegistered = RegisterCliCommand({
             {"eurasia --fill-levels tiles/*.mp", "fill the empty levels instead (the maps grow)"},
         },
     .run =
-        [](const CliArgs& args, JobHost& host) {
+        [](const CliArgs& args, const BatchContext& batch) {
           if (args.Has("--remove-levels") && args.Has("--fill-levels")) {
             throw CliUsageError{"--remove-levels and --fill-levels exclude each other"};
           }
@@ -43,11 +45,14 @@ const bool kRegistered = RegisterCliCommand({
             throw CliUsageError{"nothing to do: give --remove-levels, --fill-levels or --tdb-list"};
           }
           EurasiaOptions options;
-          if (args.Has("--remove-levels")) options.m_nAction = 0;
-          if (args.Has("--fill-levels")) options.m_nAction = 1;
-          options.m_bMakeTdbList = args.Has("--tdb-list") ? 1 : 0;
+          if (args.Has("--remove-levels")) options.action = EurasiaAction::kRemoveLevels;
+          if (args.Has("--fill-levels")) options.action = EurasiaAction::kFillLevels;
+          options.makeTdbList = args.Has("--tdb-list");
           CMapListFile list;
-          return EurasiaJob(options, list, host);
+          BatchReport report = EurasiaJob(options, args.files, list, batch);
+          report.options = {{"action", kEurasiaActions[static_cast<int>(options.action)]},
+                            {"tdbList", CliFlag(options.makeTdbList)}};
+          return report;
         },
 });
 

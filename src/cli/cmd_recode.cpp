@@ -40,14 +40,18 @@ const bool kRegistered = RegisterCliCommand({
              "town_cp1251.mp in code page 1251, with \"?\" for what it lacks"},
         },
     .run =
-        [](const CliArgs& args, JobHost& host) {
+        [](const CliArgs& args, const BatchContext& batch) {
           const std::optional<CodePage> to = SupportedCodePageNamed(args.Value("--to", ""));
           if (!to) throw CliUsageError{"recode needs --to PAGE"};
           RecodeOptions options;
           options.to = *to;
           options.replaceMissing = args.Has("--replace-missing");
           options.inPlace = !args.Has("--copy");
-          return RecodeJob(options, host);
+          BatchReport report = RecodeJob(options, args.files, batch);
+          report.options = {{"to", options.to.Name()},
+                            {"replaceMissing", CliFlag(options.replaceMissing)},
+                            {"inPlace", CliFlag(options.inPlace)}};
+          return report;
         },
 });
 

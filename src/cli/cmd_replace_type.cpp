@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 #include "jobs/replace_type.h"
+#include "text/cp1251.h"
 
 namespace pomvelt {
 namespace {
@@ -32,15 +33,19 @@ const bool kRegistered = RegisterCliCommand({
              "write town_0x1_replaced.mp, in which the lines of type 0x1 have the type 0x6"},
         },
     .run =
-        [](const CliArgs& args, JobHost& host) {
-          MainOptions options;
-          options.m_nReplaceKind = CliChoice(args, "--kind", {"polygon", "line"}, 0);
-          options.m_strReplaceFrom =
-              CliTextToCp1251(args.Value("--from", options.m_strReplaceFrom), "--from");
-          options.m_strReplaceTo =
-              CliTextToCp1251(args.Value("--to", options.m_strReplaceTo), "--to");
-          options.m_bReplaceInPlace = args.Has("--copy") ? 0 : 1;
-          return ReplaceTypeJob(options, host);
+        [](const CliArgs& args, const BatchContext& batch) {
+          ReplaceTypeOptions options;
+          options.kind = static_cast<ElementKind>(
+              CliChoice(args, "--kind", {"polygon", "line"}, static_cast<int>(options.kind)));
+          options.fromCode = CliTextToCp1251(args.Value("--from", options.fromCode), "--from");
+          options.toCode = CliTextToCp1251(args.Value("--to", options.toCode), "--to");
+          options.inPlace = !args.Has("--copy");
+          BatchReport report = ReplaceTypeJob(options, args.files, batch);
+          report.options = {{"kind", args.Value("--kind", "polygon")},
+                            {"from", Cp1251ToUtf8(options.fromCode)},
+                            {"to", Cp1251ToUtf8(options.toCode)},
+                            {"inPlace", CliFlag(options.inPlace)}};
+          return report;
         },
 });
 

@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 #include "jobs/search_replace.h"
+#include "text/cp1251.h"
 
 namespace pomvelt {
 namespace {
@@ -29,12 +30,16 @@ const bool kRegistered = RegisterCliCommand({
              "write town_replaced.mp with the town renamed"},
         },
     .run =
-        [](const CliArgs& args, JobHost& host) {
+        [](const CliArgs& args, const BatchContext& batch) {
           SearchReplaceOptions options;
-          options.m_strFind = CliTextToCp1251(args.Value("--find", options.m_strFind), "--find");
-          options.m_strReplace =
-              CliTextToCp1251(args.Value("--replace", options.m_strReplace), "--replace");
-          return SearchReplaceJob(options, host, !args.Has("--copy"));
+          options.find = CliTextToCp1251(args.Value("--find", options.find), "--find");
+          options.replace = CliTextToCp1251(args.Value("--replace", options.replace), "--replace");
+          options.inPlace = !args.Has("--copy");
+          BatchReport report = SearchReplaceJob(options, args.files, batch);
+          report.options = {{"find", Cp1251ToUtf8(options.find)},
+                            {"replace", Cp1251ToUtf8(options.replace)},
+                            {"inPlace", CliFlag(options.inPlace)}};
+          return report;
         },
 });
 

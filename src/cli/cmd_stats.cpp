@@ -190,28 +190,31 @@ const bool kRegistered = RegisterCliCommand({
         },
     .scope = kCliScopeMapReader,
     .run =
-        [](const CliArgs& args, JobHost& host) {
+        [](const CliArgs& args, const BatchContext& batch) {
+          JobHost& host = batch.host;
           const auto by =
               static_cast<StatsBy>(CliChoice(args, "--by", {"type", "level", "kind"}, 0));
           std::vector<FileStats> files;
-          BatchResult result =
-              RunBatchJob(host, MapEditDialogParams(), [&](const std::string& path) {
-                std::optional<MapStats> stats = StatsOfFile(path, host);
-                if (stats) files.push_back({path, std::move(*stats)});
-                return stats.has_value();
-              });
+          BatchReport result = RunBatchJob(batch, args.files, [&](const std::string& path) {
+            FileOutcome outcome;
+            std::optional<MapStats> stats = StatsOfFile(path, host);
+            // A map that could not be read has had its message shown.
+            outcome.result = stats ? FileResult::kUnchanged : FileResult::kFailed;
+            if (stats) files.push_back({path, std::move(*stats)});
+            return outcome;
+          });
           MapStats total;
           for (const FileStats& f : files) total.Add(f.stats);
           PrintTables(*args.out, files, total, by);
           const std::string csv = args.Value("--csv", "");
           if (!csv.empty() && !WriteCsv(csv, files, by)) {
             host.MessageBox(CannotWriteMessage(csv));
-            ++result.filesFailed;
+            result.files.push_back(UnwrittenOutput(csv));
           }
           const std::string report = args.Value("--report", "");
           if (!report.empty() && !WriteJson(report, files, total)) {
             host.MessageBox(CannotWriteMessage(report));
-            ++result.filesFailed;
+            result.files.push_back(UnwrittenOutput(report));
           }
           return result;
         },

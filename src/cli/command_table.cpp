@@ -37,6 +37,22 @@ const std::vector<CliSharedOption>& SharedCliOptions() {
         "",
         "refuse a map that another run is changing instead of waiting for it"},
        kCliScopeMapWriter},
+      {{"--dry-run",
+        'n',
+        "",
+        {},
+        "",
+        "count what would change; write, rename, delete, compile and list nothing"},
+       kCliScopeMapWriter},
+      {{"--report",
+        0,
+        "FILE",
+        {},
+        "",
+        "write the report of the run as JSON to FILE (- for standard output)"},
+       kCliScopeMapWriter},
+      {{"--verbose", 'v', "", {}, "", "print the counts of each file as it finishes"},
+       kCliScopeMapWriter},
   };
   return rows;
 }

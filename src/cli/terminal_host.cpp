@@ -1,5 +1,7 @@
 #include "cli/terminal_host.h"
 
+#include "jobs/batch_summary.h"
+
 namespace pomvelt {
 
 void TerminalProgress::SetRange(int lower, int upper, int step) {
@@ -52,6 +54,31 @@ void TerminalHost::MessageBox(const std::string& text) {
   progress_.KeepLine();
   err_ << text << '\n' << std::flush;
   ++messages_;
+}
+
+void TerminalHost::FileDone(const FileOutcome& file) {
+  if (!verbose_) return;
+  progress_.ClearLine();
+  err_ << FileLine(file) << '\n' << std::flush;
+}
+
+void TerminalHost::BatchEnded(const BatchReport& report) {
+  if (!summary_) {
+    MessageBox(report.endMessage);
+    return;
+  }
+  progress_.ClearLine();
+  if (report.Stopped()) {
+    MessageBox(report.endMessage);
+    err_ << "Итого: " << SummaryLine(report) << '\n';
+  } else {
+    err_ << report.endMessage << ": " << SummaryLine(report) << '\n';
+  }
+  if (const std::string warning = NothingChangedWarning(report); !warning.empty()) {
+    err_ << warning << '\n';
+  }
+  if (const std::string undo = UndoLine(report); !undo.empty()) err_ << undo << '\n';
+  err_ << std::flush;
 }
 
 }  // namespace pomvelt

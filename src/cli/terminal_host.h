@@ -1,5 +1,5 @@
-// The JobHost of the command line: the files come from the arguments, messages and progress go
-// to standard error, and a cancel comes from SIGINT or SIGTERM.
+// The JobHost of the command line: messages and progress go to standard error, and a cancel
+// comes from SIGINT or SIGTERM.
 #pragma once
 
 #include <atomic>
@@ -38,22 +38,27 @@ class TerminalProgress : public Progress {
 
 class TerminalHost : public JobHost {
  public:
-  TerminalHost(std::vector<std::string> files, std::ostream& err, bool isTerminal,
-               const std::atomic<bool>& interrupted)
-      : files_(std::move(files)), err_(err), progress_(err, isTerminal, interrupted) {}
-  std::optional<std::vector<std::string>> ChooseFiles(const JobFileDialogParams&) override {
-    return files_;
-  }
+  // verbose: a line per file as it finishes; summary: the summary line in place of the bare
+  // end message (the commands that write maps).
+  TerminalHost(std::ostream& err, bool isTerminal, const std::atomic<bool>& interrupted,
+               bool verbose = false, bool summary = false)
+      : err_(err), progress_(err, isTerminal, interrupted), verbose_(verbose), summary_(summary) {}
   void MessageBox(const std::string& text) override;
+  // With verbose, a line of counts per file.
+  void FileDone(const FileOutcome& file) override;
+  // "Готово: " (or "Прервано: ") and the summary on one line, the warning when no file changed,
+  // and where the originals are kept; a job's own stop message stands on its own line first.
+  void BatchEnded(const BatchReport& report) override;
   Progress& progress() override { return progress_; }
   bool WaitsForBusyFiles() const override { return waits_; }
   void SetWaitsForBusyFiles(bool waits) { waits_ = waits; }
   int messages() const { return messages_; }
 
  private:
-  std::vector<std::string> files_;
   std::ostream& err_;
   TerminalProgress progress_;
+  bool verbose_;
+  bool summary_;
   int messages_ = 0;
   bool waits_ = true;
 };

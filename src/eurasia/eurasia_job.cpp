@@ -14,12 +14,15 @@ JobFileDialogParams EurasiaDialogParams() {
   return p;
 }
 
-bool AddPreviewEntry(const std::string& path, CMapListFile& list, JobHost& host) {
+FileOutcome AddPreviewEntry(const std::string& path, CMapListFile& list) {
+  FileOutcome outcome;
+  outcome.path = path;
   InputFile input;
   if (!input.Open(path)) {
-    host.MessageBox(CannotOpenNamedForReading(path));
-    return false;
+    outcome.Fail(CannotOpenNamedForReading(path), SystemReason(input.Error()));
+    return outcome;
   }
+  outcome.result = FileResult::kUnchanged;
   LineReader reader(input);
   std::string_view line;
   while (reader.ReadLine(line)) {
@@ -29,43 +32,52 @@ bool AddPreviewEntry(const std::string& path, CMapListFile& list, JobHost& host)
     list.AddLineEnd();
     list.AddText("img=");
     list.AddImgName(path);
-    return true;
+    return outcome;
   }
-  if (reader.Failed()) {
-    host.MessageBox(ReadErrorMessage(path));
-    return false;
-  }
-  return true;
+  if (reader.Failed()) outcome.Fail(ReadErrorMessage(path), SystemReason(input.Error()));
+  return outcome;
 }
 
-BatchResult EurasiaJob(const EurasiaOptions& options, CMapListFile& list, JobHost& host) {
-  const bool makeList = options.m_bMakeTdbList != 0;
+BatchReport EurasiaJob(const EurasiaOptions& options, const std::vector<std::string>& files,
+                       CMapListFile& list, const BatchContext& batch) {
+  const bool makeList = options.makeTdbList && !batch.dryRun;
   BatchHooks hooks;
   hooks.stepAfterEachFile = false;  // only a file that went through a remedy advances the bar
   hooks.beforeProgress = [&](const std::vector<std::string>& paths) {
     if (makeList && !paths.empty()) {
-      list.OpenPreviewList(std::string(FolderPart(paths.back())) + kPreviewListFileName, host);
+      list.OpenPreviewList(std::string(FolderPart(paths.back())) + kPreviewListFileName,
+                           batch.host);
     }
   };
   hooks.afterLoop = [&] {
     if (!makeList) return;
     list.AddText("[End-Files]");
     list.AddLineEnd();
-    list.FlushAndClose(host);
+    list.FlushAndClose(batch.host);
   };
   return RunBatchJob(
-      host, EurasiaDialogParams(),
+      batch, files,
       [&](const std::string& path) {
-        bool ok = true;
-        if (options.m_nAction == 0) {
-          ok = RemoveLevels(path, host);
-          host.progress().StepIt();
-        } else if (options.m_nAction == 1) {
-          ok = FillEmptyLevels(path, host);
-          host.progress().StepIt();
+        FileOutcome outcome;
+        outcome.path = path;
+        if (options.action != EurasiaAction::kNone) {
+          outcome = options.action == EurasiaAction::kRemoveLevels ? RemoveLevels(path, batch)
+                                                                   : FillEmptyLevels(path, batch);
+          // The remedy's message comes before the bar moves, the list entry's after it.
+          ShowNewMessages(batch.host, outcome);
+          batch.host.progress().StepIt();
         }
-        if (makeList && !AddPreviewEntry(path, list, host)) ok = false;
-        return ok;
+        if (makeList) {
+          FileOutcome entry = AddPreviewEntry(path, list);
+          if (entry.Failed() || outcome.result == FileResult::kNotStarted) {
+            entry.counts.clear();
+            entry.bytesIn = outcome.bytesIn;
+            entry.bytesOut = outcome.bytesOut;
+            outcome.Then(std::move(entry));
+          }
+        }
+        if (outcome.result == FileResult::kNotStarted) outcome.result = FileResult::kUnchanged;
+        return outcome;
       },
       hooks);
 }

@@ -4,28 +4,32 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
-#include "eurasia/map_list_file.h"
 #include "jobs/batch_job.h"
 #include "jobs/job_host.h"
+#include "jobs/map_list_file.h"
 
 namespace pomvelt {
 
-// The options of the Eurasia dialog, with its member names and defaults.
+enum class EurasiaAction { kNone, kRemoveLevels, kFillLevels };
+
 struct EurasiaOptions {
-  int m_nAction = -1;  // -1 nothing, 0 remove levels 0 and 1, 1 fill them
-  int m_bMakeTdbList = 0;
+  EurasiaAction action = EurasiaAction::kNone;
+  bool makeTdbList = false;  // "eurasia_pdb.txt" beside the chosen files
 };
 
 JobFileDialogParams EurasiaDialogParams();
 
 // Adds the map's two lines to the preview-project list: ";" with the name of its first line
 // holding "Name=", and "img=" with its file name, ".mp" turned into ".img". A map without a
-// "Name=" line adds nothing. False when the map could not be read (the failure has been shown).
-bool AddPreviewEntry(const std::string& path, CMapListFile& list, JobHost& host);
+// "Name=" line adds nothing. Failed when the map could not be read.
+FileOutcome AddPreviewEntry(const std::string& path, CMapListFile& list);
 
-// The whole job. The list "eurasia_pdb.txt" goes into the folder of the chosen files and is
-// closed with "[End-Files]" also after a cancel.
-BatchResult EurasiaJob(const EurasiaOptions& options, CMapListFile& list, JobHost& host);
+// The whole batch over the chosen files, final message included. The list "eurasia_pdb.txt"
+// goes into the folder of the chosen files and is closed with "[End-Files]" also after a
+// cancel; a dry run writes no list.
+BatchReport EurasiaJob(const EurasiaOptions& options, const std::vector<std::string>& files,
+                       CMapListFile& list, const BatchContext& batch);
 
 }  // namespace pomvelt

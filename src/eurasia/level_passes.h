@@ -7,7 +7,8 @@
 #include <array>
 #include <string>
 
-#include "jobs/job_host.h"
+#include "jobs/batch_job.h"
+#include "jobs/file_rewrite.h"
 #include "text/line_io.h"
 
 namespace pomvelt {
@@ -15,26 +16,35 @@ namespace pomvelt {
 // Drops every element with a "Data" or "Origin" coordinate line of the level and rewrites the
 // others in the reduced form of layer deletion, in place (temporary output: stem + "_" + level
 // + "_layer_deleted.mp").
-bool DeleteLevelElements(const std::string& path, int level, JobHost& host);
+FileOutcome DeleteLevelElements(const std::string& path, int level, const BatchContext& batch);
 
 // Level removal of one map: levels 0 and 1 deleted, then the shift. The passes run through
 // temporary files (stem + "_0_layer_deleted.mp", "_1_layer_deleted.mp", "_shifted.mp") and
 // only the finished result replaces the map, so the map is never seen half-processed. A pass
-// that fails stops the chain with its message and leaves the map as it was.
-bool RemoveLevels(const std::string& path, JobHost& host);
+// that fails stops the chain with its message and leaves the map as it was. Counts: elements
+// deleted by both passes, lines renumbered. A dry run streams the passes through unnamed
+// temporary files the system removes, and touches nothing of the map's folder.
+FileOutcome RemoveLevels(const std::string& path, const BatchContext& batch);
+
+struct ShiftCounts {
+  bool headerEndFound = true;  // false: nothing useful was written
+  long long linesRenumbered = 0;
+  bool linesChanged = false;
+};
+TransformResult ResultOf(const ShiftCounts& counts, const std::string& path);
 
 // Renumbers levels 2..5 of coordinate keys down by two, replaces the header's level
 // definitions (from "Levels=" up to "[END-IMG ID]") by the fixed five-level block, turns a
 // "Preprocess=" line into "Preprocess=N", "CodePage=1251", "LblCoding=9" and drops other
-// "CodePage=" lines. False, with nothing useful written, when a "Levels=" line is not followed
-// by "[END-IMG ID]": the map body would be lost.
-bool ShiftLevelLines(LineReader& in, LineWriter& out);
+// "CodePage=" lines. headerEndFound is false, with nothing useful written, when a "Levels="
+// line is not followed by "[END-IMG ID]": the map body would be lost.
+ShiftCounts ShiftLevelLines(LineReader& in, LineWriter& out);
 
 // "Не найден конец заголовка карты в файле " + path
 std::string HeaderEndMissingMessage(const std::string& path);
 
 // ShiftLevelLines over a file, in place (temporary output: stem + "_shifted.mp").
-bool ShiftLevels(const std::string& path, JobHost& host);
+FileOutcome ShiftLevels(const std::string& path, const BatchContext& batch);
 
 // Which of the levels 0..9 hold no element so far (levels 8 and 9 are never examined). A
 // coordinate line of level 0 or 1 right after a line holding "Background" does not count.
@@ -46,13 +56,17 @@ struct LevelScan {
 };
 LevelScan ScanLevels(LineReader& in);
 
+struct FillCounts {
+  long long elementsFilled = 0;  // elements that got copied coordinate lines
+};
+
 // Writes every line, and after each line of level k ("Data"k or "Origin"k) its level-0 copy
 // and, when level 1 is empty, its level-1 copy.
-void CopyLevelLines(LineReader& in, LineWriter& out, int k, bool level1Empty);
+FillCounts CopyLevelLines(LineReader& in, LineWriter& out, int k, bool level1Empty);
 
 // When level 0 is empty and some level from 1 to 7 holds elements, fills the map in place
-// (temporary output: stem + "_fixed.mp"); otherwise leaves it untouched. False on a failure
-// (shown on the host).
-bool FillEmptyLevels(const std::string& path, JobHost& host);
+// (temporary output: stem + "_fixed.mp"); otherwise leaves it untouched (unchanged). Counts:
+// the level copied from (none: -1), the elements filled.
+FileOutcome FillEmptyLevels(const std::string& path, const BatchContext& batch);
 
 }  // namespace pomvelt

@@ -4,49 +4,76 @@
 
 namespace pomvelt {
 
-BatchResult RunBatchJob(JobHost& host, const JobFileDialogParams& params, const FileStep& step) {
-  return RunBatchJob(host, params, step, BatchHooks{});
+RewriteRequest BatchRequest(const BatchContext& batch, const std::string& input,
+                            const std::string& output, bool inPlace) {
+  RewriteRequest r;
+  r.inputPath = input;
+  r.outputPath = output;
+  r.inPlace = inPlace;
+  r.dryRun = batch.dryRun;
+  r.host = &batch.host;
+  return r;
 }
 
-BatchResult RunBatchJob(JobHost& host, const JobFileDialogParams& params, const FileStep& step,
-                        const BatchHooks& hooks) {
-  BatchResult result;
-  const std::optional<std::vector<std::string>> chosen = host.ChooseFiles(params);
-  if (!chosen) return result;
-  result.filesChosen = true;
-  const std::vector<std::string>& paths = *chosen;
-  const int count = static_cast<int>(paths.size());
+void JobHost::BatchEnded(const BatchReport& report) {
+  MessageBox(report.endMessage);
+}
 
-  if (hooks.beforeProgress) hooks.beforeProgress(paths);
+void ShowNewMessages(JobHost& host, FileOutcome& outcome) {
+  for (; outcome.shown < outcome.messages.size(); ++outcome.shown) {
+    host.MessageBox(outcome.messages[outcome.shown]);
+  }
+}
+
+BatchReport RunBatchJob(const BatchContext& batch, const std::vector<std::string>& files,
+                        const FileStep& step, const BatchHooks& hooks) {
+  JobHost& host = batch.host;
+  BatchReport report;
+  report.dryRun = batch.dryRun;
+  report.started = std::chrono::system_clock::now();
+  report.files.reserve(files.size());
+  const int count = static_cast<int>(files.size());
+
+  if (hooks.beforeProgress) hooks.beforeProgress(files);
   Progress& progress = host.progress();
   progress.SetRange(0, count * hooks.stepsPerFile, 1);
   progress.Show();
   if (hooks.beforeLoop) hooks.beforeLoop();
 
-  std::string message = kDoneMessage;
-  for (const std::string& path : paths) {
+  report.end = BatchEnd::kDone;
+  report.endMessage = kDoneMessage;
+  for (const std::string& path : files) {
     if (progress.IsCancelled()) {
-      message = kAbortedMessage;
-      result.cancelled = true;
+      report.end = BatchEnd::kCancelled;
+      report.endMessage = kAbortedMessage;
       break;
     }
     if (hooks.stopBeforeFile) {
       if (std::optional<std::string> stop = hooks.stopBeforeFile()) {
-        message = *stop;
-        result.stopped = true;
+        report.end = BatchEnd::kStopped;
+        report.endMessage = *stop;
         break;
       }
     }
     progress.SetText(std::string(FileNamePart(path)));
-    if (!step(path)) ++result.filesFailed;
-    ++result.filesDone;
+    FileOutcome outcome = step(path);
+    outcome.path = path;
+    ShowNewMessages(host, outcome);
+    host.FileDone(outcome);
+    report.files.push_back(std::move(outcome));
     if (hooks.stepAfterEachFile) progress.StepIt();
+  }
+  for (std::size_t i = report.files.size(); i < files.size(); ++i) {
+    FileOutcome left;
+    left.path = files[i];
+    report.files.push_back(std::move(left));
   }
 
   if (hooks.afterLoop) hooks.afterLoop();
   progress.Hide();
-  host.MessageBox(message);
-  return result;
+  report.finished = std::chrono::system_clock::now();
+  host.BatchEnded(report);
+  return report;
 }
 
 std::string MakeOutputPath(const std::string& inputPath, const std::string& suffix) {

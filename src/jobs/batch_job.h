@@ -1,5 +1,6 @@
-// The protocol every command follows: choose files, show progress, run a per-file step on each
-// file in turn with a cancel check before each, announce "Готово" or "Прервано".
+// The protocol every command follows once its files are chosen: show progress, run a per-file
+// step on each file in turn with a cancel check before each, announce "Готово" or "Прервано",
+// and return what happened to every file.
 #pragma once
 
 #include <functional>
@@ -7,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "jobs/batch_report.h"
+#include "jobs/file_rewrite.h"
 #include "jobs/job_host.h"
 
 namespace pomvelt {
@@ -14,26 +17,29 @@ namespace pomvelt {
 inline constexpr const char* kDoneMessage = "Готово";
 inline constexpr const char* kAbortedMessage = "Прервано";
 
-// The per-file step: does all its work, reports its own failures through the host, and
-// returns false when the file failed.
-using FileStep = std::function<bool(const std::string& path)>;
-
-struct BatchResult {
-  bool filesChosen = false;  // false: the file dialog was cancelled, nothing else happened
-  bool cancelled = false;    // the job ended with "Прервано"
-  bool stopped = false;      // a stopBeforeFile hook ended the job
-  int filesDone = 0;         // files the step ran on
-  int filesFailed = 0;       // of those, files whose step returned false
+// What a batch's file steps are given besides their options.
+struct BatchContext {
+  JobHost& host;
+  // Every transform runs into a counting sink: nothing is written, renamed, deleted, run or
+  // listed; the outcomes say what would change.
+  bool dryRun = false;
 };
 
-// Runs the whole protocol, final message included.
-BatchResult RunBatchJob(JobHost& host, const JobFileDialogParams& params, const FileStep& step);
+// The frame's request for one map of the batch: the batch's dry run, and its host to say
+// whether to wait for a map another run holds.
+RewriteRequest BatchRequest(const BatchContext& batch, const std::string& input,
+                            const std::string& output, bool inPlace);
 
-// The same protocol with the departures the conversion and Eurasia jobs make from it.
+// The per-file step: does all its work and returns what happened. The runner shows the
+// outcome's messages on the host after the step (a step that must show one earlier, before a
+// progress step of its own, uses ShowNewMessages).
+using FileStep = std::function<FileOutcome(const std::string& path)>;
+
+// The departures the conversion and Eurasia jobs make from the plain protocol.
 struct BatchHooks {
   int stepsPerFile = 1;           // the progress range is count x stepsPerFile
   bool stepAfterEachFile = true;  // false: the per-file step advances the progress itself
-  // After the files are counted, before the progress window is set up (list files open here).
+  // Before the progress window is set up (list files open here).
   std::function<void(const std::vector<std::string>& paths)> beforeProgress;
   // After the progress window is shown, before the loop (a run over the whole folder).
   std::function<void()> beforeLoop;
@@ -42,8 +48,15 @@ struct BatchHooks {
   // After the loop, also after a cancel, before the progress window is hidden.
   std::function<void()> afterLoop;
 };
-BatchResult RunBatchJob(JobHost& host, const JobFileDialogParams& params, const FileStep& step,
-                        const BatchHooks& hooks);
+
+// Runs the protocol over the chosen files, final word (JobHost::BatchEnded) included. The
+// report holds one outcome per file, in the order given; files after a cancel or a stop are
+// there as not started.
+BatchReport RunBatchJob(const BatchContext& batch, const std::vector<std::string>& files,
+                        const FileStep& step, const BatchHooks& hooks = {});
+
+// Shows the outcome's messages the host has not been shown yet.
+void ShowNewMessages(JobHost& host, FileOutcome& outcome);
 
 // The input path up to its last "." in the file-name part, followed by the suffix. A file name
 // without "." keeps the whole path as its stem.

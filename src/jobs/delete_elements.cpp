@@ -9,7 +9,7 @@ namespace {
 // The line-by-line rule, from one line on: a header of the kind whose type line is the code
 // starts an element that is dropped up to its end line; everything else is written.
 void DeleteFromLine(std::string_view line, LineReader& in, LineWriter& out, ElementKind kind,
-                    std::string_view typeCode, std::string& header) {
+                    std::string_view typeCode, std::string& header, DeleteCounts& counts) {
   if (!IsElementHeader(line, kind)) {
     out.WriteLine(line);
     return;
@@ -17,12 +17,16 @@ void DeleteFromLine(std::string_view line, LineReader& in, LineWriter& out, Elem
   // The line after a header is its type line; the view of the header dies with the next read.
   header.assign(line);
   std::string_view next;
-  if (!in.ReadLine(next)) next = {};
+  const bool last = !in.ReadLine(next);
+  if (last) next = {};
   if (!IsTypeLine(next, typeCode)) {
     out.WriteLine(header);
     out.WriteLine(next);
+    if (last) counts.linesChanged = true;
     return;
   }
+  ++counts.elementsDeleted;
+  counts.linesChanged = true;
   std::string_view dropped = next;
   while (!BeginsElementEnd(dropped, kind) && in.ReadLine(dropped)) {
   }
@@ -30,7 +34,16 @@ void DeleteFromLine(std::string_view line, LineReader& in, LineWriter& out, Elem
 
 }  // namespace
 
-void DeleteElements(LineReader& in, LineWriter& out, ElementKind kind, std::string_view typeCode) {
+TransformResult ResultOf(const DeleteCounts& counts) {
+  return {{{"elementsDeleted", "удалено элементов", counts.elementsDeleted}},
+          counts.linesChanged,
+          std::nullopt};
+}
+
+DeleteCounts DeleteElements(LineReader& in, LineWriter& out, const DeleteElementsOptions& options) {
+  const ElementKind kind = options.kind;
+  const std::string_view typeCode = options.typeCode;
+  DeleteCounts counts;
   std::string header;
   std::string_view line;
   bool dropping = false;  // inside an element being dropped, up to its end line
@@ -62,37 +75,38 @@ void DeleteElements(LineReader& in, LineWriter& out, ElementKind kind, std::stri
         out.WriteLines(lines.substr(done, h.head - done));
         done = h.next;
         dropping = true;
+        ++counts.elementsDeleted;
       }
     }
     out.WriteLines(lines.substr(done, pos - done));
     in.Skip(pos);
-    if (byLine && in.ReadLine(line)) DeleteFromLine(line, in, out, kind, typeCode, header);
+    if (byLine && in.ReadLine(line)) {
+      DeleteFromLine(line, in, out, kind, typeCode, header, counts);
+    }
   }
   // What the runs cannot hold: a last line without an end.
   if (dropping) {
     while (in.ReadLine(line) && !BeginsElementEnd(line, kind)) {
     }
   }
-  while (in.ReadLine(line)) DeleteFromLine(line, in, out, kind, typeCode, header);
+  while (in.ReadLine(line)) DeleteFromLine(line, in, out, kind, typeCode, header, counts);
+  if (counts.elementsDeleted > 0) counts.linesChanged = true;
+  return counts;
 }
 
-bool DeleteElementsInFile(const std::string& path, const std::string& typeCode,
-                          const MainOptions& options, JobHost& host) {
-  RewriteRequest request;
-  request.inputPath = path;
-  request.outputPath = MakeOutputPath(path, "_" + typeCode + "_deleted.mp");
-  request.inPlace = options.m_bDeleteInPlace != 0;
-  const ElementKind kind = ElementKindFromIndex(options.m_nDeleteKind);
-  return RewriteFile(request, host, [&](LineReader& in, LineWriter& out) {
-    DeleteElements(in, out, kind, typeCode);
-    return std::optional<std::string>();
+FileOutcome DeleteElementsInFile(const std::string& path, const DeleteElementsOptions& options,
+                                 const BatchContext& batch) {
+  RewriteRequest request = BatchRequest(
+      batch, path, MakeOutputPath(path, "_" + options.typeCode + "_deleted.mp"), options.inPlace);
+  return RewriteFile(request, [&](LineReader& in, LineWriter& out) {
+    return ResultOf(DeleteElements(in, out, options));
   });
 }
 
-BatchResult DeleteElementsJob(const MainOptions& options, JobHost& host) {
-  const std::string typeCode = options.m_strDeleteType;
-  return RunBatchJob(host, MapEditDialogParams(), [&](const std::string& path) {
-    return DeleteElementsInFile(path, typeCode, options, host);
+BatchReport DeleteElementsJob(const DeleteElementsOptions& options,
+                              const std::vector<std::string>& files, const BatchContext& batch) {
+  return RunBatchJob(batch, files, [&](const std::string& path) {
+    return DeleteElementsInFile(path, options, batch);
   });
 }
 

@@ -83,6 +83,7 @@ class LayerFilter {
         if ((keys & kHasHeader) == 0) return true;
         onLayer_ = false;
         filled_ = 0;
+        linesIn_ = 0;
         Fill(kHasHeader, line);
         state_ = State::kAfterHeader;
         return false;
@@ -100,6 +101,7 @@ class LayerFilter {
         // The last line holding a key fills its place; a line may fill several.
         for (unsigned k = keys & kInsideSlots; k != 0; k &= k - 1)
           Fill(1u << std::countr_zero(k), line);
+        ++linesIn_;
         if ((keys & (kHasCoordinates | kHasOnLayer)) == (kHasCoordinates | kHasOnLayer)) {
           onLayer_ = true;
         }
@@ -108,6 +110,9 @@ class LayerFilter {
     }
     return false;
   }
+
+  // A line of the element that holds no key: it is not written.
+  void Drop() { ++linesIn_; }
 
   // Before the lines the element keeps go away.
   void Keep() {
@@ -126,29 +131,66 @@ class LayerFilter {
     if (!Outside()) Finish();
   }
 
+  const LayerCounts& counts() const { return counts_; }
+
  private:
   enum class State { kOutside, kAfterHeader, kInside };
 
+  // Header and type line are lines of their own; the lines inside count once each, however
+  // many places they fill.
   void Fill(unsigned slot, std::string_view line) {
-    lines_[std::countr_zero(slot)] = line;
+    const int i = std::countr_zero(slot);
+    lines_[i] = line;
+    from_[i] = state_ == State::kInside ? linesIn_ : linesIn_++;
     filled_ |= slot;
   }
 
   // City before direction, although they are tested the other way round: the order the
-  // written form has always had.
+  // written form has always had. The element is written as it came when every line of it
+  // filled one place, in the order of the places.
   void Finish() {
-    if (!onLayer_) {
-      for (unsigned f = filled_; f != 0; f &= f - 1) out_.WriteLine(lines_[std::countr_zero(f)]);
+    if (onLayer_) {
+      ++counts_.elementsDeleted;
+    } else {
+      unsigned next = 0;  // the line the next place comes from when the element stays as it came
+      bool asItCame = true;
+      for (unsigned f = filled_; f != 0; f &= f - 1) {
+        const int i = std::countr_zero(f);
+        out_.WriteLine(lines_[i]);
+        asItCame = asItCame && from_[i] == next;
+        next = from_[i] + 1;
+      }
+      if (!asItCame || next != linesIn_) {
+        ++counts_.elementsReduced;
+        counts_.linesDropped += DroppedLines();
+      }
     }
     state_ = State::kOutside;
+  }
+
+  // The element's lines that fill no place in the written form.
+  long long DroppedLines() const {
+    long long kept = 0;
+    for (unsigned f = filled_; f != 0; f &= f - 1) {
+      const unsigned from = from_[std::countr_zero(f)];
+      bool seen = false;
+      for (unsigned e = filled_; e != f; e &= e - 1) {
+        if (from_[std::countr_zero(e)] == from) seen = true;
+      }
+      if (!seen) ++kept;
+    }
+    return static_cast<long long>(linesIn_) - kept;
   }
 
   LineWriter& out_;
   State state_ = State::kOutside;
   std::string_view lines_[kSlotCount];
   std::string own_[kSlotCount];
-  unsigned filled_ = 0;  // the places filled, one bit each
+  unsigned filled_ = 0;             // the places filled, one bit each
+  unsigned from_[kSlotCount] = {};  // the line of the element each place was filled from
+  unsigned linesIn_ = 0;            // the element's lines so far
   bool onLayer_ = false;
+  LayerCounts counts_;
 };
 
 // Finds the keys of the lines in runs of whole lines: one vector pass marks the line ends and
@@ -214,6 +256,7 @@ class KeyScanner {
           // A line without keys passes through outside an element and is dropped inside one;
           // only a type line is taken whatever it holds.
           if (found == 0 && !filter.AfterHeader()) {
+            if (!filter.Outside()) filter.Drop();
             lineStart = at + 1;
             continue;
           }
@@ -297,7 +340,15 @@ LayerKeys DataOrOriginLevelKeys(int level) {
   return LayerKeys{{"Data", "Origin"}, {"Data" + n + "=", "Origin" + n + "="}};
 }
 
-void DeleteLayer(LineReader& in, LineWriter& out, const LayerKeys& keys) {
+TransformResult ResultOf(const LayerCounts& counts) {
+  return {{{"elementsDeleted", "удалено элементов", counts.elementsDeleted},
+           {"elementsReduced", "переписано элементов в сокращённом виде", counts.elementsReduced},
+           {"linesDropped", "удалено строк из оставшихся элементов", counts.linesDropped}},
+          counts.elementsDeleted > 0 || counts.elementsReduced > 0,
+          std::nullopt};
+}
+
+LayerCounts DeleteLayer(LineReader& in, LineWriter& out, const LayerKeys& keys) {
   LayerFilter filter(out);
   KeyScanner scanner;
   if (scanner.Prepare(keys)) {
@@ -313,23 +364,24 @@ void DeleteLayer(LineReader& in, LineWriter& out, const LayerKeys& keys) {
     filter.Keep();
   }
   filter.Close();
+  return filter.counts();
 }
 
-bool DeleteLayerInFile(const std::string& path, const MainOptions& options, JobHost& host) {
-  RewriteRequest request;
-  request.inputPath = path;
-  request.outputPath = MakeOutputPath(path, "_" + options.m_strLayer + "_layer_deleted.mp");
-  request.inPlace = options.m_bDeleteInPlace != 0;
-  const LayerKeys keys = DataLayerKeys(options.m_strLayer);
-  return RewriteFile(request, host, [&](LineReader& in, LineWriter& out) {
-    DeleteLayer(in, out, keys);
-    return std::optional<std::string>();
+FileOutcome DeleteLayerInFile(const std::string& path, const DeleteLayerOptions& options,
+                              const BatchContext& batch) {
+  RewriteRequest request =
+      BatchRequest(batch, path, MakeOutputPath(path, "_" + options.layer + "_layer_deleted.mp"),
+                   options.inPlace);
+  const LayerKeys keys = DataLayerKeys(options.layer);
+  return RewriteFile(request, [&](LineReader& in, LineWriter& out) {
+    return ResultOf(DeleteLayer(in, out, keys));
   });
 }
 
-BatchResult DeleteLayerJob(const MainOptions& options, JobHost& host) {
-  return RunBatchJob(host, MapEditDialogParams(), [&](const std::string& path) {
-    return DeleteLayerInFile(path, options, host);
+BatchReport DeleteLayerJob(const DeleteLayerOptions& options, const std::vector<std::string>& files,
+                           const BatchContext& batch) {
+  return RunBatchJob(batch, files, [&](const std::string& path) {
+    return DeleteLayerInFile(path, options, batch);
   });
 }
 

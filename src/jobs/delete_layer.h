@@ -8,11 +8,22 @@
 #include <vector>
 
 #include "jobs/batch_job.h"
-#include "jobs/job_host.h"
-#include "jobs/main_options.h"
+#include "jobs/file_rewrite.h"
 #include "text/line_io.h"
 
 namespace pomvelt {
+
+struct DeleteLayerOptions {
+  std::string layer = "0";  // decimal digits, as typed; also part of the output's name
+  bool inPlace = true;      // false: the suffixed copy
+};
+
+struct LayerCounts {
+  long long elementsDeleted = 0;
+  long long elementsReduced = 0;  // kept elements whose written form differs from their lines
+  long long linesDropped = 0;     // lines of those elements the written form leaves out
+};
+TransformResult ResultOf(const LayerCounts& counts);
 
 // Which lines of an element are its coordinate lines, and which of those put the element on
 // the level. Both are literal, case-sensitive substring tests.
@@ -37,13 +48,14 @@ LayerKeys DataOrOriginLevelKeys(int level);
 // label, city, direction, coordinates, end - each only when the element had one. So an
 // element cut off by the end of the input is written without the lines the input never gave
 // it, and a header directly followed by its end line is a complete, empty element.
-void DeleteLayer(LineReader& in, LineWriter& out, const LayerKeys& keys);
+LayerCounts DeleteLayer(LineReader& in, LineWriter& out, const LayerKeys& keys);
 
-// Output: the input's stem + "_" + m_strLayer + "_layer_deleted.mp", or the input itself
-// when m_bDeleteInPlace is set. False when the file failed (the failure has been shown).
-bool DeleteLayerInFile(const std::string& path, const MainOptions& options, JobHost& host);
+// Output: the input's stem + "_" + layer + "_layer_deleted.mp", or the input itself in place.
+FileOutcome DeleteLayerInFile(const std::string& path, const DeleteLayerOptions& options,
+                              const BatchContext& batch);
 
-// The whole job: file dialog, progress, every chosen file, final message.
-BatchResult DeleteLayerJob(const MainOptions& options, JobHost& host);
+// The whole batch over the chosen files, final message included.
+BatchReport DeleteLayerJob(const DeleteLayerOptions& options, const std::vector<std::string>& files,
+                           const BatchContext& batch);
 
 }  // namespace pomvelt

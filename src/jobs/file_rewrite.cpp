@@ -1,5 +1,6 @@
 #include "jobs/file_rewrite.h"
 
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <memory>
@@ -65,34 +66,54 @@ std::optional<std::string> WideEncodingOf(std::string_view head) {
 // One run of the frame over one file.
 class Rewrite {
  public:
-  Rewrite(const RewriteRequest& request, JobHost& host) : request_(request), host_(host) {}
+  explicit Rewrite(const RewriteRequest& request) : request_(request) {
+    outcome_.path = request.inputPath;
+  }
 
-  bool Run(const std::vector<LineTransform>& passes) {
-    if (!OpenInput() || !CheckEncoding() || !ChooseDestination()) return false;
+  FileOutcome Run(const std::vector<LineTransform>& passes) {
+    if (!OpenInput() || !CheckEncoding()) return std::move(outcome_);
+    if (request_.dryRun) {
+      CountPass(passes.front());
+      return std::move(outcome_);
+    }
+    if (!ChooseDestination()) return std::move(outcome_);
     RemoveLeftoverTemporaries(folder_, name_);
     if (request_.survey) {
       std::optional<bool> go = Survey();
-      if (!go) return false;
-      if (!*go) return true;
+      if (!go) return std::move(outcome_);
+      if (!*go) {
+        outcome_.result = FileResult::kUnchanged;
+        outcome_.bytesOut = outcome_.bytesIn;
+        return std::move(outcome_);
+      }
     }
     for (std::size_t i = 0; i < passes.size(); ++i) {
-      if (!RunPass(passes[i], i + 1 == passes.size())) return false;
+      if (!RunPass(passes[i], i == 0, i + 1 == passes.size())) return std::move(outcome_);
     }
-    return Finish();
+    Finish();
+    return std::move(outcome_);
   }
 
  private:
+  bool WaitsForBusyFiles() const { return !request_.host || request_.host->WaitsForBusyFiles(); }
+  bool Cancelled() const { return request_.host && request_.host->progress().IsCancelled(); }
+
   // Opens the input; in place also takes its lock, waiting for another run that holds it, and
-  // opens the map again when that run replaced it meanwhile.
+  // opens the map again when that run replaced it meanwhile. A dry run reads without the lock.
   bool OpenInput() {
     // A map replaced again and again between the open and the lock is given up in the end.
     for (int attempt = 0; attempt < kMaxOpenAttempts; ++attempt) {
-      if (!input_.Open(request_.inputPath)) return Refuse(request_.cannotOpenInputMessage);
-      if (!request_.inPlace) return true;
+      if (!input_.Open(request_.inputPath)) {
+        return Refuse(request_.cannotOpenInputMessage, input_.Error());
+      }
+      if (!request_.inPlace || request_.dryRun) return true;
       LockState state;
       while ((state = input_.TryLock()) == LockState::kBusy) {
-        if (!host_.WaitsForBusyFiles()) return Refuse(BusyMessage(request_.inputPath));
-        if (host_.progress().IsCancelled()) return false;  // the batch ends with "Прервано"
+        if (!WaitsForBusyFiles()) return Refuse(BusyMessage(request_.inputPath));
+        if (Cancelled()) {  // the batch ends with "Прервано"
+          outcome_.result = FileResult::kNotStarted;
+          return false;
+        }
         std::this_thread::sleep_for(kLockPollInterval);
       }
       const std::optional<std::string> real = RealPathOf(request_.inputPath);
@@ -110,7 +131,7 @@ class Rewrite {
   bool CheckEncoding() {
     char head[4];
     const std::ptrdiff_t got = input_.ReadHead(head, sizeof head);
-    if (got < 0) return Refuse(ReadErrorMessage(request_.inputPath));
+    if (got < 0) return Refuse(ReadErrorMessage(request_.inputPath), input_.Error());
     const std::optional<std::string> wide =
         WideEncodingOf(std::string_view(head, static_cast<std::size_t>(got)));
     if (wide) return Refuse(UnsupportedEncodingMessage(request_.inputPath, *wide));
@@ -142,34 +163,69 @@ class Rewrite {
       LineReader reader(input_);
       go = request_.survey(reader);
       readFailed = reader.Failed();
+      outcome_.bytesIn = reader.BytesRead();
     } catch (const std::bad_alloc&) {
       Refuse(OutOfMemoryMessage(request_.inputPath));
       return std::nullopt;
     }
     if (readFailed || (go && !input_.Rewind())) {
-      Refuse(ReadErrorMessage(request_.inputPath));
+      Refuse(ReadErrorMessage(request_.inputPath), input_.Error());
       return std::nullopt;
     }
     return go;
   }
 
-  bool RunPass(const LineTransform& transform, bool last) {
+  // A dry run: the one pass into a counting sink.
+  void CountPass(const LineTransform& transform) {
+    CountingSink counter;
+    TransformResult done;
+    bool readFailed = false;
+    try {
+      LineReader reader(input_);
+      LineWriter writer(counter);
+      done = transform(reader, writer);
+      readFailed = reader.Failed();
+      writer.Flush();
+      outcome_.bytesIn = reader.BytesRead();
+      outcome_.bytesOut = writer.BytesWritten();
+    } catch (const std::bad_alloc&) {
+      Refuse(OutOfMemoryMessage(request_.inputPath));
+      return;
+    }
+    outcome_.counts = std::move(done.counts);
+    if (done.refused) {
+      Refuse(*done.refused);
+    } else if (readFailed) {
+      Refuse(ReadErrorMessage(request_.inputPath), input_.Error());
+    } else {
+      outcome_.result = ResultOf(done, outcome_.bytesIn, outcome_.bytesOut);
+    }
+  }
+
+  bool RunPass(const LineTransform& transform, bool first, bool last) {
     auto output = std::make_unique<OutputFile>();
-    if (!output->CreateTemporary(folder_, name_)) return Fail(kCannotOpenForOutput);
+    if (!output->CreateTemporary(folder_, name_)) {
+      return Fail(kCannotOpenForOutput, output->Error());
+    }
     InputFile& source = previous_ ? *previous_ : input_;
-    std::optional<std::string> refused;
+    TransformResult done;
     bool readFailed = false;
     bool writeOk = false;
     try {
       LineReader reader(source);
       LineWriter writer(*output);
-      refused = transform(reader, writer);
+      done = transform(reader, writer);
       readFailed = reader.Failed();
       writeOk = writer.Flush();
+      if (first) outcome_.bytesIn = reader.BytesRead();
+      outcome_.bytesOut = writer.BytesWritten();
     } catch (const std::bad_alloc&) {
       output_ = std::move(output);
       return Fail(OutOfMemoryMessage(request_.inputPath));
     }
+    AddCounts(outcome_.counts, done.counts);
+    linesChanged_ = linesChanged_ || done.linesChanged;
+    const int readError = source.Error();
     // The pass before is read: its temporary goes now.
     if (previous_) {
       previous_->Close();
@@ -177,37 +233,37 @@ class Rewrite {
     }
     if (!last) {
       intermediate_ = std::move(output);
-      if (refused) return Fail(*refused);
-      if (readFailed) return Fail(ReadErrorMessage(request_.inputPath));
+      if (done.refused) return Fail(*done.refused);
+      if (readFailed) return Fail(ReadErrorMessage(request_.inputPath), readError);
       previous_ = std::make_unique<InputFile>();
       if (!writeOk || !previous_->OpenWritten(*intermediate_) || !intermediate_->Close()) {
-        return Fail(WriteErrorMessage(WrittenPath()));
+        return Fail(WriteErrorMessage(WrittenPath()), intermediate_->Error());
       }
       return true;
     }
     output_ = std::move(output);
-    if (refused) return Fail(*refused);
-    if (readFailed) return Fail(ReadErrorMessage(request_.inputPath));
-    if (!writeOk) return Fail(WriteErrorMessage(WrittenPath()));
+    if (done.refused) return Fail(*done.refused);
+    if (readFailed) return Fail(ReadErrorMessage(request_.inputPath), readError);
+    if (!writeOk) return Fail(WriteErrorMessage(WrittenPath()), output_->Error());
     return true;
   }
 
   bool Finish() {
     if (request_.inPlace) {
       output_->TakeOwnership(input_.Ownership());
-      if (!output_->Sync()) return Fail(WriteErrorMessage(WrittenPath()));
+      if (!output_->Sync()) return Fail(WriteErrorMessage(WrittenPath()), output_->Error());
     }
-    if (!output_->Close()) return Fail(WriteErrorMessage(WrittenPath()));
+    if (!output_->Close()) return Fail(WriteErrorMessage(WrittenPath()), output_->Error());
     if (!request_.inPlace) {
       input_.Close();
       // A link planted under the copy's name meanwhile is not written through: the check is
       // only for the user's sake, as the rename would replace the link itself.
       if (!IsRegularFileOrAbsent(request_.outputPath) ||
           !RenameOver(output_->path(), request_.outputPath)) {
-        return Fail(kCannotOpenForOutput);
+        return Fail(kCannotOpenForOutput, errno);
       }
       output_->Release();
-      return true;
+      return Succeed(request_.outputPath);
     }
     // A map that was replaced, rewritten or deleted while we read it is someone else's newer
     // version: it is kept, and our result is dropped. Another Pomvelt run cannot have done it,
@@ -218,9 +274,17 @@ class Rewrite {
     // The map is about to change: whatever must be done with the old version is done here,
     // under the lock, with the finished result beside it.
     if (!ReplaceLockedFile(input_, output_->path(), realPath_)) {
-      return Fail(ReplaceErrorMessage(request_.inputPath));
+      return Fail(ReplaceErrorMessage(request_.inputPath), errno);
     }
     output_->Release();
+    return Succeed(request_.inputPath);
+  }
+
+  bool Succeed(const std::string& written) {
+    outcome_.output = written;
+    TransformResult all;
+    all.linesChanged = linesChanged_;
+    outcome_.result = ResultOf(all, outcome_.bytesIn, outcome_.bytesOut);
     return true;
   }
 
@@ -237,13 +301,13 @@ class Rewrite {
   }
 
   // Before anything was written.
-  bool Refuse(const std::string& message) {
-    host_.MessageBox(message);
+  bool Refuse(const std::string& message, int error = 0) {
+    outcome_.Fail(message, SystemReason(error));
     return false;
   }
 
   // After: every temporary of the run is removed, the input left as it was.
-  bool Fail(const std::string& message) {
+  bool Fail(const std::string& message, int error = 0) {
     if (previous_) previous_->Close();
     DropIntermediate();
     if (output_) {
@@ -251,11 +315,12 @@ class Rewrite {
       output_->Release();
     }
     input_.Close();
-    return Refuse(message);
+    return Refuse(message, error);
   }
 
   const RewriteRequest& request_;
-  JobHost& host_;
+  FileOutcome outcome_;
+  bool linesChanged_ = false;
   InputFile input_;
   std::string realPath_;
   FileIdentity lockedIdentity_;
@@ -267,13 +332,23 @@ class Rewrite {
 
 }  // namespace
 
-bool RewriteFile(const RewriteRequest& request, JobHost& host, const LineTransform& transform) {
-  return RewriteFileInPasses(request, host, {transform});
+std::string SystemReason(int error) {
+  return error == 0 ? std::string() : std::system_category().message(error);
 }
 
-bool RewriteFileInPasses(const RewriteRequest& request, JobHost& host,
-                         const std::vector<LineTransform>& passes) {
-  return Rewrite(request, host).Run(passes);
+FileResult ResultOf(const TransformResult& transform, unsigned long long bytesIn,
+                    unsigned long long bytesOut) {
+  return !transform.linesChanged && bytesIn == bytesOut ? FileResult::kUnchanged
+                                                        : FileResult::kChanged;
+}
+
+FileOutcome RewriteFile(const RewriteRequest& request, const LineTransform& transform) {
+  return RewriteFileInPasses(request, {transform});
+}
+
+FileOutcome RewriteFileInPasses(const RewriteRequest& request,
+                                const std::vector<LineTransform>& passes) {
+  return Rewrite(request).Run(passes);
 }
 
 }  // namespace pomvelt

@@ -1,7 +1,8 @@
 // The frame every per-file step shares: open the input, create the output, run the transform,
 // check every read, write and close, and replace the input when working in place. Whatever
-// fails, the input keeps its bytes, the partial output is removed, and the user is told which
-// file failed.
+// fails, the input keeps its bytes, the partial output is removed, and the outcome says which
+// file failed and why. A dry run reads the input into the transform and counts what it would
+// write, and touches nothing.
 #pragma once
 
 #include <functional>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "jobs/batch_report.h"
 #include "jobs/job_host.h"
 #include "text/file_io.h"
 #include "text/line_io.h"
@@ -31,9 +33,24 @@ std::string OutOfMemoryMessage(const std::string& path);
 // "Файл " + path + " в кодировке " + encoding + " не поддерживается"
 std::string UnsupportedEncodingMessage(const std::string& path, const std::string& encoding);
 
-// A transform over the lines of one file. It returns nullopt when it wrote its output, or a
-// message when the file must be left as it was (the message is shown, the output removed).
-using LineTransform = std::function<std::optional<std::string>(LineReader&, LineWriter&)>;
+// What a transform tells the frame about the file it went through.
+struct TransformResult {
+  Counts counts;
+  // True when it wrote anything but the lines it read as they were: a line changed, dropped,
+  // added or moved. Without that, the result equals the input exactly when the sizes are the
+  // same (writing a line as read only ever adds bytes: a "\r" before a bare "\n", a missing
+  // last line end).
+  bool linesChanged = false;
+  // The file must be left as it was: the output is removed and this text shown.
+  std::optional<std::string> refused;
+};
+
+// A transform over the lines of one file.
+using LineTransform = std::function<TransformResult(LineReader&, LineWriter&)>;
+
+// The result of a run that wrote `bytesOut` bytes for `bytesIn` read, as the outcome tells it.
+FileResult ResultOf(const TransformResult& transform, unsigned long long bytesIn,
+                    unsigned long long bytesOut);
 
 struct RewriteRequest {
   std::string inputPath;
@@ -43,20 +60,30 @@ struct RewriteRequest {
   bool inPlace = false;  // replace the input by the finished output
   std::string cannotOpenInputMessage = kCannotOpenForReading;
   // Reads the whole input before the transform, under the same lock; false leaves the file as
-  // it is, without a message, as a success.
+  // it is, unchanged, without a message.
   std::function<bool(LineReader&)> survey;
+  // Read and count only: no output is created and nothing is replaced; no lock is taken.
+  bool dryRun = false;
+  // Whose cancel request ends a wait for a map that another run holds locked, and who says
+  // whether to wait at all; without one the run waits.
+  JobHost* host = nullptr;
 };
 
-// Runs the transform from the input to the output. True when the output (or, in place, the
-// input) holds the complete result; false after a failure, which has been shown on the host.
-// In place, the map is locked for the whole run: another run on it waits, or with a host that
-// does not wait, is refused with BusyMessage.
-bool RewriteFile(const RewriteRequest& request, JobHost& host, const LineTransform& transform);
+// Runs the transform from the input to the output. The outcome is changed or unchanged when
+// the output (or, in place, the input) holds the complete result, failed otherwise, with the
+// transform's counts either way. Its path is the request's input. In place, the map is locked
+// for the whole run: another run on it waits, or with a host that does not wait, is refused
+// with BusyMessage.
+FileOutcome RewriteFile(const RewriteRequest& request, const LineTransform& transform);
+
+// The operating system's text for an error number ("No such file or directory").
+std::string SystemReason(int error);
 
 // The same with passes that run one after another, each over the output of the one before;
 // only the result of the last reaches the output (or replaces the input).
-bool RewriteFileInPasses(const RewriteRequest& request, JobHost& host,
-                         const std::vector<LineTransform>& passes);
+// Counts add up over the passes. A dry run takes one pass only.
+FileOutcome RewriteFileInPasses(const RewriteRequest& request,
+                                const std::vector<LineTransform>& passes);
 
 // Replaces the input by the finished output with one atomic rename. False when that failed;
 // the input is then unchanged and the output left where it was.

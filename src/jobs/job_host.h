@@ -1,5 +1,7 @@
-// What a batch job needs from whoever runs it: a file chooser, message boxes and a progress
-// window. The desktop program, the command line and the tests each provide one.
+// What a batch job needs from whoever runs it: message boxes and a progress window, and a word
+// when the batch has ended. The desktop program, the command line and the tests each provide
+// one. The files come from the caller: the desktop program asks its file dialog with the
+// parameters below before it starts a batch, the command line takes its arguments.
 #pragma once
 
 #include <optional>
@@ -7,6 +9,9 @@
 #include <vector>
 
 namespace pomvelt {
+
+struct BatchReport;
+struct FileOutcome;
 
 // Flags of the file-open dialog, with the values the jobs have always passed.
 inline constexpr unsigned kOfnOverwritePrompt = 0x0002;
@@ -52,14 +57,17 @@ class Progress {
 class JobHost {
  public:
   virtual ~JobHost() = default;
-  // The chosen full paths in the dialog's order, or nullopt when the user cancelled.
-  virtual std::optional<std::vector<std::string>> ChooseFiles(const JobFileDialogParams&) = 0;
   // Shows a message (UTF-8) and returns when the user has dismissed it.
   virtual void MessageBox(const std::string& text) = 0;
   virtual Progress& progress() = 0;
   // Whether a map that another run holds locked is waited for (polling the cancel request)
   // rather than refused.
   virtual bool WaitsForBusyFiles() const { return true; }
+  // Each file as it finishes, after its messages; nothing by default.
+  virtual void FileDone(const FileOutcome&) {}
+  // The batch's last word, after the progress window is hidden: by default its end message
+  // ("Готово", "Прервано", ...) in a message box; a front end may add the summary.
+  virtual void BatchEnded(const BatchReport& report);
 };
 
 }  // namespace pomvelt

@@ -27,17 +27,6 @@ const KindMarkers& MarkersOf(ElementKind kind) {
 
 }  // namespace
 
-ElementKind ElementKindFromIndex(int index) {
-  switch (index) {
-    case 1:
-      return ElementKind::kLine;
-    case 2:
-      return ElementKind::kPoint;
-    default:
-      return ElementKind::kPolygon;
-  }
-}
-
 bool IsElementHeader(std::string_view line, ElementKind kind) {
   const KindMarkers& m = MarkersOf(kind);
   return Contains(line, m.header1) || Contains(line, m.header2);

@@ -9,9 +9,6 @@ namespace pomvelt {
 
 enum class ElementKind { kPolygon = 0, kLine = 1, kPoint = 2 };
 
-// The kind of a radio index (0 polygon, 1 line, 2 point); out-of-range indexes give polygon.
-ElementKind ElementKindFromIndex(int index);
-
 // True when the line contains either header marker of the kind ("[POLYGON]"/"[RGN80]",
 // "[POLYLINE]"/"[RGN40]", "[POI]"/"[RGN10]").
 bool IsElementHeader(std::string_view line, ElementKind kind);

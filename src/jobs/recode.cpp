@@ -161,32 +161,29 @@ std::string RecodeOutputPath(const std::string& path, CodePage to) {
   return MakeOutputPath(path, "_cp" + to.Name() + ".mp");
 }
 
-bool RecodeFile(const std::string& path, const RecodeOptions& options, JobHost& host,
-                RecodeCounts& counts) {
-  RewriteRequest request;
-  request.inputPath = path;
-  request.outputPath = RecodeOutputPath(path, options.to);
-  request.inPlace = options.inPlace;
+FileOutcome RecodeFile(const std::string& path, const RecodeOptions& options,
+                       const BatchContext& batch) {
+  RewriteRequest request =
+      BatchRequest(batch, path, RecodeOutputPath(path, options.to), options.inPlace);
   request.cannotOpenInputMessage = CannotOpenNamedForReading(path);
-  RecodeCounts mine;
-  const bool done = RewriteFile(request, host, [&](LineReader& in, LineWriter& out) {
-    std::optional<std::string> why = Recode(in, out, options, mine);
-    if (why) return std::optional<std::string>("Файл " + path + " не перекодирован: " + *why);
-    return std::optional<std::string>();
+  return RewriteFile(request, [&](LineReader& in, LineWriter& out) {
+    RecodeCounts counts;
+    const std::optional<std::string> why = Recode(in, out, options, counts);
+    TransformResult result{
+        {{"linesChanged", "изменено строк", static_cast<long long>(counts.linesChanged)},
+         {"charactersReplaced", "заменено символов",
+          static_cast<long long>(counts.charactersReplaced)}},
+        counts.linesChanged > 0,
+        std::nullopt};
+    if (why) result.refused = "Файл " + path + " не перекодирован: " + *why;
+    return result;
   });
-  if (done) {
-    counts.linesChanged += mine.linesChanged;
-    counts.charactersReplaced += mine.charactersReplaced;
-  }
-  return done;
 }
 
-BatchResult RecodeJob(const RecodeOptions& options, JobHost& host) {
-  JobFileDialogParams params = MapEditDialogParams();
-  RecodeCounts counts;
-  return RunBatchJob(host, params, [&](const std::string& path) {
-    return RecodeFile(path, options, host, counts);
-  });
+BatchReport RecodeJob(const RecodeOptions& options, const std::vector<std::string>& files,
+                      const BatchContext& batch) {
+  return RunBatchJob(batch, files,
+                     [&](const std::string& path) { return RecodeFile(path, options, batch); });
 }
 
 }  // namespace pomvelt

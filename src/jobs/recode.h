@@ -5,8 +5,10 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "jobs/batch_job.h"
+#include "jobs/file_rewrite.h"
 #include "jobs/job_host.h"
 #include "text/code_page.h"
 #include "text/line_io.h"
@@ -40,11 +42,12 @@ std::optional<std::string> Recode(LineReader& in, LineWriter& out, const RecodeO
 std::string RecodeOutputPath(const std::string& path, CodePage to);
 
 // One map: the copy or, in place, the map itself; a map that cannot be converted is named with
-// the reason and keeps its bytes. False when the file failed.
-bool RecodeFile(const std::string& path, const RecodeOptions& options, JobHost& host,
-                RecodeCounts& counts);
+// the reason and keeps its bytes.
+FileOutcome RecodeFile(const std::string& path, const RecodeOptions& options,
+                       const BatchContext& batch);
 
-// The whole job: file dialog, progress, every chosen file, final message.
-BatchResult RecodeJob(const RecodeOptions& options, JobHost& host);
+// The whole batch over the chosen files, final message included.
+BatchReport RecodeJob(const RecodeOptions& options, const std::vector<std::string>& files,
+                      const BatchContext& batch);
 
 }  // namespace pomvelt

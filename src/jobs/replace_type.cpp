@@ -9,15 +9,20 @@ namespace {
 // The line-by-line rule, from one line on: the type line after a header of the kind gets the
 // new code when it holds the old one; every other line is written unchanged.
 void ReplaceFromLine(std::string_view line, LineReader& in, LineWriter& out, ElementKind kind,
-                     std::string_view fromCode, std::string_view toCode) {
+                     std::string_view fromCode, std::string_view toCode,
+                     ReplaceTypeCounts& counts) {
   out.WriteLine(line);
   if (!IsElementHeader(line, kind)) return;
   // The header is already written, so the view may die with the next read.
   std::string_view next;
-  if (!in.ReadLine(next)) next = {};
+  if (!in.ReadLine(next)) {
+    next = {};
+    counts.linesChanged = true;  // the empty line written for the missing type line
+  }
   if (IsTypeLine(next, fromCode)) {
     out.Write(kTypeKey);
     out.WriteLine(toCode);
+    ++counts.typeLinesReplaced;
   } else {
     out.WriteLine(next);
   }
@@ -25,8 +30,17 @@ void ReplaceFromLine(std::string_view line, LineReader& in, LineWriter& out, Ele
 
 }  // namespace
 
-void ReplaceType(LineReader& in, LineWriter& out, ElementKind kind, std::string_view fromCode,
-                 std::string_view toCode) {
+TransformResult ResultOf(const ReplaceTypeCounts& counts) {
+  return {{{"typeLinesReplaced", "заменено строк типа", counts.typeLinesReplaced}},
+          counts.linesChanged,
+          std::nullopt};
+}
+
+ReplaceTypeCounts ReplaceType(LineReader& in, LineWriter& out, const ReplaceTypeOptions& options) {
+  const ElementKind kind = options.kind;
+  const std::string_view fromCode = options.fromCode;
+  const std::string_view toCode = options.toCode;
+  ReplaceTypeCounts counts;
   std::string_view line;
   for (std::string_view lines; !(lines = in.PeekLines()).empty();) {
     // Runs of lines pass through as they are: [done, pos) is checked and not yet written.
@@ -47,34 +61,35 @@ void ReplaceType(LineReader& in, LineWriter& out, ElementKind kind, std::string_
         out.Write(kTypeKey);
         out.WriteLine(toCode);
         done = h.next;
+        ++counts.typeLinesReplaced;
       }
     }
     out.WriteLines(lines.substr(done, pos - done));
     in.Skip(pos);
-    if (byLine && in.ReadLine(line)) ReplaceFromLine(line, in, out, kind, fromCode, toCode);
+    if (byLine && in.ReadLine(line)) {
+      ReplaceFromLine(line, in, out, kind, fromCode, toCode, counts);
+    }
   }
   // What the runs cannot hold: a last line without an end.
-  while (in.ReadLine(line)) ReplaceFromLine(line, in, out, kind, fromCode, toCode);
+  while (in.ReadLine(line)) ReplaceFromLine(line, in, out, kind, fromCode, toCode, counts);
+  // A code replaced by itself leaves the line as it was.
+  if (counts.typeLinesReplaced > 0 && fromCode != toCode) counts.linesChanged = true;
+  return counts;
 }
 
-bool ReplaceTypeInFile(const std::string& path, const std::string& fromCode,
-                       const std::string& toCode, const MainOptions& options, JobHost& host) {
-  RewriteRequest request;
-  request.inputPath = path;
-  request.outputPath = MakeOutputPath(path, "_" + fromCode + "_replaced.mp");
-  request.inPlace = options.m_bReplaceInPlace != 0;
-  const ElementKind kind = ElementKindFromIndex(options.m_nReplaceKind);
-  return RewriteFile(request, host, [&](LineReader& in, LineWriter& out) {
-    ReplaceType(in, out, kind, fromCode, toCode);
-    return std::optional<std::string>();
+FileOutcome ReplaceTypeInFile(const std::string& path, const ReplaceTypeOptions& options,
+                              const BatchContext& batch) {
+  RewriteRequest request = BatchRequest(
+      batch, path, MakeOutputPath(path, "_" + options.fromCode + "_replaced.mp"), options.inPlace);
+  return RewriteFile(request, [&](LineReader& in, LineWriter& out) {
+    return ResultOf(ReplaceType(in, out, options));
   });
 }
 
-BatchResult ReplaceTypeJob(const MainOptions& options, JobHost& host) {
-  const std::string fromCode = options.m_strReplaceFrom;
-  const std::string toCode = options.m_strReplaceTo;
-  return RunBatchJob(host, MapEditDialogParams(), [&](const std::string& path) {
-    return ReplaceTypeInFile(path, fromCode, toCode, options, host);
+BatchReport ReplaceTypeJob(const ReplaceTypeOptions& options, const std::vector<std::string>& files,
+                           const BatchContext& batch) {
+  return RunBatchJob(batch, files, [&](const std::string& path) {
+    return ReplaceTypeInFile(path, options, batch);
   });
 }
 

@@ -19,21 +19,35 @@ namespace {
 // Writes the line with every occurrence replaced; the pieces go straight to the writer, so the
 // line is never copied.
 void ReplaceInLine(std::string_view line, LineWriter& out, std::string_view find,
-                   std::string_view replace) {
+                   std::string_view replace, SearchReplaceCounts& counts) {
   std::size_t done = 0;
   for (std::size_t pos = line.find(find); pos != std::string_view::npos;
        pos = line.find(find, done)) {
     out.Write(line.substr(done, pos - done));
     out.Write(replace);
     done = pos + find.size();
+    ++counts.occurrencesReplaced;
   }
+  // Texts of one length that differ change the line at the first occurrence; other lengths
+  // change its length.
+  if (done > 0 && find != replace) ++counts.linesChanged;
   out.WriteLine(line.substr(done));
 }
 
 }  // namespace
 
-void SearchReplace(LineReader& in, LineWriter& out, std::string_view find,
-                   std::string_view replace) {
+TransformResult ResultOf(const SearchReplaceCounts& counts) {
+  return {{{"occurrencesReplaced", "заменено вхождений", counts.occurrencesReplaced},
+           {"linesChanged", "изменено строк", counts.linesChanged}},
+          counts.linesChanged > 0,
+          std::nullopt};
+}
+
+SearchReplaceCounts SearchReplace(LineReader& in, LineWriter& out,
+                                  const SearchReplaceOptions& options) {
+  const std::string_view find = options.find;
+  const std::string_view replace = options.replace;
+  SearchReplaceCounts counts;
   std::string_view line;
   // A line never holds its own end, so a text with a "\n" in it is never found.
   if (find.empty() || find.find('\n') != std::string_view::npos) {
@@ -41,7 +55,7 @@ void SearchReplace(LineReader& in, LineWriter& out, std::string_view find,
       out.WriteLines(lines);
     }
     while (in.ReadLine(line)) out.WriteLine(line);
-    return;
+    return counts;
   }
   // Lines up to the one the text is found in pass through in one piece. A text ending in "\r"
   // may be found across a line's own end: that line then simply gets the exact test below.
@@ -51,27 +65,26 @@ void SearchReplace(LineReader& in, LineWriter& out, std::string_view find,
         hit == std::string_view::npos ? lines.size() : lines.rfind('\n', hit) + 1;
     out.WriteLines(lines.substr(0, at));
     in.Skip(at);
-    if (at < lines.size() && in.ReadLine(line)) ReplaceInLine(line, out, find, replace);
+    if (at < lines.size() && in.ReadLine(line)) ReplaceInLine(line, out, find, replace, counts);
   }
-  while (in.ReadLine(line)) ReplaceInLine(line, out, find, replace);
+  while (in.ReadLine(line)) ReplaceInLine(line, out, find, replace, counts);
+  return counts;
 }
 
-bool SearchReplaceInFile(const std::string& path, const SearchReplaceOptions& options,
-                         JobHost& host, bool inPlace) {
-  RewriteRequest request;
-  request.inputPath = path;
-  request.outputPath = MakeOutputPath(path, "_replaced.mp");
-  request.inPlace = inPlace;
+FileOutcome SearchReplaceInFile(const std::string& path, const SearchReplaceOptions& options,
+                                const BatchContext& batch) {
+  RewriteRequest request =
+      BatchRequest(batch, path, MakeOutputPath(path, "_replaced.mp"), options.inPlace);
   request.cannotOpenInputMessage = CannotOpenNamedForReading(path);
-  return RewriteFile(request, host, [&](LineReader& in, LineWriter& out) {
-    SearchReplace(in, out, options.m_strFind, options.m_strReplace);
-    return std::optional<std::string>();
+  return RewriteFile(request, [&](LineReader& in, LineWriter& out) {
+    return ResultOf(SearchReplace(in, out, options));
   });
 }
 
-BatchResult SearchReplaceJob(const SearchReplaceOptions& options, JobHost& host, bool inPlace) {
-  return RunBatchJob(host, SearchReplaceDialogParams(), [&](const std::string& path) {
-    return SearchReplaceInFile(path, options, host, inPlace);
+BatchReport SearchReplaceJob(const SearchReplaceOptions& options,
+                             const std::vector<std::string>& files, const BatchContext& batch) {
+  return RunBatchJob(batch, files, [&](const std::string& path) {
+    return SearchReplaceInFile(path, options, batch);
   });
 }
 

@@ -3,21 +3,27 @@
 #pragma once
 
 #include <string>
-#include <string_view>
+#include <vector>
 
 #include "jobs/batch_job.h"
+#include "jobs/file_rewrite.h"
 #include "jobs/job_host.h"
 #include "text/line_io.h"
 
 namespace pomvelt {
 
-// The options of the search-and-replace dialog, with its member names and initial values:
-// two label codes, so that the dialog opens ready to turn the code 0x4 into 0x3. Both texts
-// are code page 1251 bytes.
+// Both texts are code page 1251 bytes. The initial texts turn the label code 0x4 into 0x3.
 struct SearchReplaceOptions {
-  std::string m_strFind = "~[0x4]";
-  std::string m_strReplace = "~[0x3]";
+  std::string find = "~[0x4]";
+  std::string replace = "~[0x3]";
+  bool inPlace = true;  // the desktop program always works in place
 };
+
+struct SearchReplaceCounts {
+  long long occurrencesReplaced = 0;
+  long long linesChanged = 0;  // lines that hold an occurrence, when the texts differ
+};
+TransformResult ResultOf(const SearchReplaceCounts& counts);
 
 // What the job asks of the file dialog: no default extension, "*.mp" as the initial name,
 // multiple selection without validation.
@@ -26,17 +32,16 @@ JobFileDialogParams SearchReplaceDialogParams();
 // Replaces every occurrence of `find` in every line by `replace` - left to right, without
 // overlaps, the inserted text not searched again, wherever in the line it stands - and writes
 // every line, changed or not, followed by "\r\n". An empty `find` changes nothing.
-void SearchReplace(LineReader& in, LineWriter& out, std::string_view find,
-                   std::string_view replace);
+SearchReplaceCounts SearchReplace(LineReader& in, LineWriter& out,
+                                  const SearchReplaceOptions& options);
 
-// Output: the input's stem + "_replaced.mp", which then replaces the input. The desktop
-// program always works in place; `inPlace` false keeps the output beside the input instead.
-// A file that cannot be read is reported with its name. False when the file failed.
-bool SearchReplaceInFile(const std::string& path, const SearchReplaceOptions& options,
-                         JobHost& host, bool inPlace = true);
+// Output: the input's stem + "_replaced.mp", which then replaces the input unless inPlace is
+// false. A file that cannot be read is reported with its name.
+FileOutcome SearchReplaceInFile(const std::string& path, const SearchReplaceOptions& options,
+                                const BatchContext& batch);
 
-// The whole job: file dialog, progress, every chosen file, final message.
-BatchResult SearchReplaceJob(const SearchReplaceOptions& options, JobHost& host,
-                             bool inPlace = true);
+// The whole batch over the chosen files, final message included.
+BatchReport SearchReplaceJob(const SearchReplaceOptions& options,
+                             const std::vector<std::string>& files, const BatchContext& batch);
 
 }  // namespace pomvelt

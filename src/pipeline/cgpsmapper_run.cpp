@@ -14,16 +14,16 @@ bool NameEndsInMp(const std::string& path) {
 
 }  // namespace
 
-ProcessOutcome RunCgpsmapper(const std::string& path, const MainOptions& options,
-                             ConversionState& state) {
+ProcessOutcome RunCgpsmapper(const std::string& path, const std::string& compiler,
+                             bool deleteMpAfterCompile, ConversionState& state) {
   const ProcessOutcome outcome =
-      ProcessRunner::Run(CompilerProgram(state.compiler), {path}, WindowMode::kHidden);
+      ProcessRunner::Run(CompilerProgram(compiler), {path}, WindowMode::kHidden);
   if (!outcome.started) {
-    state.m_bCompilerMissing = 1;
+    state.compilerMissing = true;
     return outcome;
   }
   // A source that cannot be removed only costs disk space; the map itself is safe.
-  if (options.m_bDeleteMpAfterCompile && outcome.exitStatus == 0 && NameEndsInMp(path)) {
+  if (deleteMpAfterCompile && outcome.exitStatus == 0 && NameEndsInMp(path)) {
     RemoveFileQuietly(path);
   }
   return outcome;

@@ -13,20 +13,36 @@ namespace pomvelt {
 
 namespace {
 
-constexpr int kTranslitToRussian = 0;
-constexpr int kRussianToTranslit = 1;
-constexpr int kDecompilerGpsMapEdit = 1;
+bool Translates(const ConvertOptions& options) {
+  return options.translation != Translation::kNone;
+}
 
-bool Translates(const MainOptions& options) {
-  return options.m_nTranslit == kTranslitToRussian || options.m_nTranslit == kRussianToTranslit;
+// The compiler's runs of one file, as counts.
+struct CompilerCounts {
+  long long decompiled = 0;
+  long long translated = 0;
+  long long compiled = 0;
+  long long compileFailures = 0;
+};
+
+Counts ToCounts(const CompilerCounts& c) {
+  return {{"decompiled", "декомпилировано", c.decompiled},
+          {"translated", "переведено", c.translated},
+          {"compiled", "скомпилировано", c.compiled},
+          {"compileFailures", "ошибок компилятора", c.compileFailures}};
+}
+
+std::string CompilerFailure(const ProcessOutcome& run) {
+  if (!run.started) return "компилятор не запустился";
+  return "компилятор завершился с кодом " + std::to_string(run.exitStatus);
 }
 
 }  // namespace
 
-JobFileDialogParams ConvertDialogParams(const MainOptions& options) {
+JobFileDialogParams ConvertDialogParams(const ConvertOptions& options) {
   JobFileDialogParams params;
   params.flags = kOfnAllowMultiSelect | kOfnNoValidate;
-  if (options.m_bDecompile) {
+  if (options.decompile) {
     params.initialFileName = "*.img";
     params.filter = "файлы(*.img)|*.img|Все файлы (*.*)|*.*|";
   } else {
@@ -36,42 +52,80 @@ JobFileDialogParams ConvertDialogParams(const MainOptions& options) {
   return params;
 }
 
-int ConvertStepsPerFile(const MainOptions& options) {
-  return (Translates(options) ? 1 : 0) + (options.m_bDecompile ? 1 : 0) +
-         (options.m_bCompile ? 1 : 0);
+int ConvertStepsPerFile(const ConvertOptions& options) {
+  return (Translates(options) ? 1 : 0) + (options.decompile ? 1 : 0) + (options.compile ? 1 : 0);
 }
 
-BatchResult ConvertFiles(const MainOptions& options, ConversionState& state, JobHost& host) {
+BatchReport ConvertFiles(const ConvertOptions& options, const std::vector<std::string>& files,
+                         ConversionState& state, const BatchContext& batch) {
+  JobHost& host = batch.host;
   Progress& progress = host.progress();
-  CMapListFile* namesList = options.m_bMakeFileList ? &state.m_listFile : nullptr;
+  CMapListFile* namesList = options.namesList && !batch.dryRun ? &state.namesList : nullptr;
   std::string namesListPath;
+  const TranslationOptions translation{options.lowerCase, options.inPlace};
 
-  // One compiler run; false when the file did not get what it asked for.
-  const auto compile = [&](const std::string& path) {
-    const bool ran = RunCgpsmapper(path, options, state).Succeeded();
+  // One compiler run, or in a dry run the run it would be; false when it failed.
+  const auto compile = [&](const std::string& path, FileOutcome& outcome, CompilerCounts& counts,
+                           long long& done) {
+    bool ran = true;
+    if (batch.dryRun) {
+      ++done;
+    } else if (const ProcessOutcome run =
+                   RunCgpsmapper(path, options.compiler, options.deleteMpAfterCompile, state);
+               run.Succeeded()) {
+      ++done;
+    } else {
+      ++counts.compileFailures;
+      outcome.result = FileResult::kFailed;
+      if (outcome.reason.empty()) outcome.reason = CompilerFailure(run);
+      ran = false;
+    }
     progress.StepIt();
     return ran;
   };
 
   const FileStep step = [&](const std::string& path) {
-    bool ok = true;
+    FileOutcome outcome;  // not started until a step has run
+    outcome.path = path;
+    CompilerCounts counts;
     std::string map = path;
-    if (options.m_bDecompile) {
-      if (options.m_nDecompiler != kDecompilerGpsMapEdit) ok = compile(path);
+    if (options.decompile) {
+      if (options.decompiler == Decompiler::kCgpsmapper) {
+        compile(path, outcome, counts, counts.decompiled);
+      } else if (batch.dryRun) {
+        ++counts.decompiled;
+      }
       map = MakeOutputPath(path, ".mp");
     }
 
     if (Translates(options)) {
-      const std::optional<std::string> translated =
-          options.m_nTranslit == kTranslitToRussian
-              ? TranslitToRussianFile(map, options, namesList, host)
-              : RussianToTranslitFile(map, options, namesList, host);
-      if (!translated) return false;  // its message has been shown; nothing to compile
+      if (batch.dryRun && options.decompile) {
+        ++counts.translated;  // what the map will hold is known only once it is decompiled
+      } else {
+        FileOutcome translated = options.translation == Translation::kToRussian
+                                     ? TranslitToRussianFile(map, translation, namesList, batch)
+                                     : RussianToTranslitFile(map, translation, namesList, batch);
+        const bool failed = translated.Failed();
+        if (!failed) ++counts.translated;
+        if (!translated.output.empty()) map = translated.output;
+        outcome.Then(std::move(translated));
+        if (failed) {  // its message is in the outcome; nothing to compile
+          AddCounts(outcome.counts, ToCounts(counts));
+          return outcome;
+        }
+      }
       progress.StepIt();
-      map = *translated;  // the new file, or the same path when working in place
     }
-    if (options.m_bCompile) ok = compile(map) && ok;
-    return ok;
+    if (options.compile) compile(map, outcome, counts, counts.compiled);
+    if (!outcome.Failed()) {
+      if (counts.decompiled > 0 || counts.compiled > 0) {
+        outcome.result = FileResult::kChanged;
+      } else if (outcome.result == FileResult::kNotStarted) {
+        outcome.result = FileResult::kUnchanged;
+      }
+    }
+    AddCounts(outcome.counts, ToCounts(counts));
+    return outcome;
   };
 
   BatchHooks hooks;
@@ -84,19 +138,19 @@ BatchResult ConvertFiles(const MainOptions& options, ConversionState& state, Job
     if (namesList != nullptr) namesList->OpenNamesList(namesListPath, host);
   };
   hooks.beforeLoop = [&] {
-    if (options.m_bDecompile && options.m_nDecompiler == kDecompilerGpsMapEdit) {
+    if (options.decompile && options.decompiler == Decompiler::kGpsMapEdit && !batch.dryRun) {
       RunConvertScript(namesListPath, host);
     }
-    state.m_bCompilerMissing = 0;
+    state.compilerMissing = false;
   };
   hooks.stopBeforeFile = [&]() -> std::optional<std::string> {
-    if (state.m_bCompilerMissing) return std::string(kCompilerMissingMessage);
+    if (state.compilerMissing) return std::string(kCompilerMissingMessage);
     return std::nullopt;
   };
   hooks.afterLoop = [&] {
     if (namesList != nullptr) namesList->FlushAndClose(host);
   };
-  return RunBatchJob(host, ConvertDialogParams(options), step, hooks);
+  return RunBatchJob(batch, files, step, hooks);
 }
 
 }  // namespace pomvelt

@@ -27,6 +27,16 @@ class ByteSink {
   virtual bool Write(const char* data, std::size_t n) = 0;
 };
 
+// Counts the bytes and keeps none: what a dry run writes into.
+class CountingSink : public ByteSink {
+ public:
+  bool Write(const char*, std::size_t n) override {
+    bytes += n;
+    return true;
+  }
+  unsigned long long bytes = 0;
+};
+
 // Bytes from memory, for tests and small in-memory runs.
 class MemorySource : public ByteSource {
  public:
@@ -76,6 +86,8 @@ class LineReader {
 
   // True when the source reported a read error; the lines delivered before it were whole.
   bool Failed() const { return failed_; }
+  // Bytes taken from the source so far: after the last line, the size of the input.
+  unsigned long long BytesRead() const { return offset_; }
 
  private:
   bool Fill();  // reads more bytes behind the unread ones; false when none came
@@ -135,6 +147,8 @@ class LineWriter {
   // Hands every buffered byte to the sink. False when any write so far failed.
   bool Flush();
   bool Failed() const { return failed_; }
+  // Every byte written so far, handed to the sink or still buffered.
+  unsigned long long BytesWritten() const { return written_ + used_; }
 
  private:
   void WriteLarge(std::string_view bytes);

@@ -10,46 +10,53 @@
 
 namespace pomvelt {
 
-void WriteTranslatedLabel(LineWriter& out, std::string_view line, bool lowerCase,
+TransformResult ResultOf(const TranslationCounts& counts) {
+  return {{{"labelsChanged", "изменено подписей", counts.labelsChanged},
+           {"headerLinesRewritten", "переписано строк заголовка", counts.headerLinesRewritten}},
+          counts.labelsChanged > 0 || counts.headerLinesRewritten > 0,
+          std::nullopt};
+}
+
+bool WriteTranslatedLabel(LineWriter& out, std::string_view line, bool lowerCase,
                           std::string (*shieldLine)(std::string),
                           std::string (*label)(std::string)) {
   if (Contains(line, "~[")) {
-    out.WriteLine(shieldLine(std::string(line)));
-    return;
+    const std::string written = shieldLine(std::string(line));
+    out.WriteLine(written);
+    return written != line;
   }
   std::string text = label(std::string(LabelTextOf(line)));
   if (lowerCase) text = NormaliseCase(std::move(text));
   out.Write(kLabelKey);
   out.WriteLine(text);
+  return !(line.size() == kLabelKey.size() + text.size() && line.starts_with(kLabelKey) &&
+           line.substr(kLabelKey.size()) == text);
 }
 
-std::optional<std::string> ConvertLabelFile(const LabelFileRequest& request,
-                                            const MainOptions& options, CMapListFile* namesList,
-                                            JobHost& host, const LabelTransform& transform) {
-  RewriteRequest rewrite;
-  rewrite.inputPath = request.path;
-  rewrite.outputPath = MakeOutputPath(request.path, request.outputSuffix);
-  rewrite.inPlace = options.m_bConvertInPlace != 0;
+FileOutcome ConvertLabelFile(const LabelFileRequest& request, const TranslationOptions& options,
+                             CMapListFile* namesList, const BatchContext& batch,
+                             const LabelTransform& transform) {
+  RewriteRequest rewrite = BatchRequest(
+      batch, request.path, MakeOutputPath(request.path, request.outputSuffix), options.inPlace);
   rewrite.cannotOpenInputMessage = request.cannotOpenInputMessage;
+  if (batch.dryRun) namesList = nullptr;
 
   // Held back until the file is done, so a map that failed half-way leaves no entry behind.
   std::vector<std::string> nameLines;
   NameLineSink onNameLine;
-  if (options.m_bMakeFileList != 0 && namesList != nullptr) {
+  if (namesList != nullptr) {
     onNameLine = [&nameLines](std::string_view line) { nameLines.emplace_back(line); };
   }
-  const bool lowerCase = options.m_bLowerCase != 0;
-  const bool done = RewriteFile(rewrite, host, [&](LineReader& in, LineWriter& out) {
-    transform(in, out, lowerCase, onNameLine);
-    return std::optional<std::string>();
+  FileOutcome outcome = RewriteFile(rewrite, [&](LineReader& in, LineWriter& out) {
+    return ResultOf(transform(in, out, options.lowerCase, onNameLine));
   });
-  if (!done) return std::nullopt;
+  if (outcome.Failed()) return outcome;
 
   for (const std::string& line : nameLines) {
     namesList->AddMapName(line);
     namesList->AddFileName(request.path);
   }
-  return rewrite.inPlace ? rewrite.inputPath : rewrite.outputPath;
+  return outcome;
 }
 
 }  // namespace pomvelt

@@ -7,19 +7,30 @@
 #include <string>
 #include <string_view>
 
-#include "eurasia/map_list_file.h"
-#include "jobs/job_host.h"
-#include "jobs/main_options.h"
+#include "jobs/batch_job.h"
+#include "jobs/file_rewrite.h"
+#include "jobs/map_list_file.h"
 #include "text/line_io.h"
 
 namespace pomvelt {
+
+struct TranslationOptions {
+  bool lowerCase = false;  // capitals to small letters except at the start of a word
+  bool inPlace = true;     // false: the suffixed copy
+};
+
+struct TranslationCounts {
+  long long labelsChanged = 0;         // label lines written otherwise than they were
+  long long headerLinesRewritten = 0;  // header lines replaced or dropped
+};
+TransformResult ResultOf(const TranslationCounts& counts);
 
 // Receives every line that holds "Name=", before the line is translated.
 using NameLineSink = std::function<void(std::string_view line)>;
 
 // A translation of the lines of one map: reads every line, writes the translated ones.
-using LabelTransform =
-    std::function<void(LineReader& in, LineWriter& out, bool lowerCase, const NameLineSink&)>;
+using LabelTransform = std::function<TranslationCounts(LineReader& in, LineWriter& out,
+                                                       bool lowerCase, const NameLineSink&)>;
 
 // What a label line carries after its last "=" (the line holds "Label=", so one exists).
 inline std::string_view LabelTextOf(std::string_view line) {
@@ -27,8 +38,9 @@ inline std::string_view LabelTextOf(std::string_view line) {
 }
 
 // Writes a "Label=" line translated: a line with a special code ("~[") through `shieldLine`,
-// whole; any other as "Label=" + `label` of its text, case-normalised with lowerCase.
-void WriteTranslatedLabel(LineWriter& out, std::string_view line, bool lowerCase,
+// whole; any other as "Label=" + `label` of its text, case-normalised with lowerCase. True when
+// the written line differs from the line.
+bool WriteTranslatedLabel(LineWriter& out, std::string_view line, bool lowerCase,
                           std::string (*shieldLine)(std::string),
                           std::string (*label)(std::string));
 
@@ -38,13 +50,12 @@ struct LabelFileRequest {
   std::string cannotOpenInputMessage;
 };
 
-// Runs the translation from the map at request.path into its suffixed copy, or in place with
-// m_bConvertInPlace. With m_bMakeFileList and a names list, each "Name=" line of the map adds
-// an entry (the line's name, then the map's file name) once the file has been converted
-// completely; a file that failed adds none. Returns the path now holding the converted map, or
-// nullopt after the failure has been shown.
-std::optional<std::string> ConvertLabelFile(const LabelFileRequest& request,
-                                            const MainOptions& options, CMapListFile* namesList,
-                                            JobHost& host, const LabelTransform& transform);
+// Runs the translation from the map at request.path into its suffixed copy, or in place. With a
+// names list, each "Name=" line of the map adds an entry (the line's name, then the map's file
+// name) once the file has been converted completely; a file that failed adds none, and a dry
+// run adds none. The outcome's output is the path now holding the converted map.
+FileOutcome ConvertLabelFile(const LabelFileRequest& request, const TranslationOptions& options,
+                             CMapListFile* namesList, const BatchContext& batch,
+                             const LabelTransform& transform);
 
 }  // namespace pomvelt

@@ -19,23 +19,28 @@ std::string ShieldLineToTranslit(std::string line) {
   return line;
 }
 
-void RussianToTranslitLines(LineReader& in, LineWriter& out, bool lowerCase,
-                            const NameLineSink& onNameLine) {
+TranslationCounts RussianToTranslitLines(LineReader& in, LineWriter& out, bool lowerCase,
+                                         const NameLineSink& onNameLine) {
+  TranslationCounts counts;
   std::string_view line;
   while (in.ReadLine(line)) {
     if (onNameLine && Contains(line, kNameKey)) onNameLine(line);
     if (Contains(line, kLabelKey)) {
-      WriteTranslatedLabel(out, line, lowerCase, ShieldLineToTranslit, RussianToTranslit);
+      if (WriteTranslatedLabel(out, line, lowerCase, ShieldLineToTranslit, RussianToTranslit)) {
+        ++counts.labelsChanged;
+      }
     } else if (!Contains(line, "CodePage=1251") && !Contains(line, "LblCoding=9")) {
       out.WriteLine(line);
+    } else {
+      ++counts.headerLinesRewritten;
     }
   }
+  return counts;
 }
 
-std::optional<std::string> RussianToTranslitFile(const std::string& path,
-                                                 const MainOptions& options,
-                                                 CMapListFile* namesList, JobHost& host) {
-  return ConvertLabelFile({path, "_translit.mp", kCannotOpenForReading}, options, namesList, host,
+FileOutcome RussianToTranslitFile(const std::string& path, const TranslationOptions& options,
+                                  CMapListFile* namesList, const BatchContext& batch) {
+  return ConvertLabelFile({path, "_translit.mp", kCannotOpenForReading}, options, namesList, batch,
                           RussianToTranslitLines);
 }
 

@@ -6,9 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "eurasia/map_list_file.h"
-#include "jobs/job_host.h"
-#include "jobs/main_options.h"
+#include "jobs/map_list_file.h"
 #include "translit/label_file.h"
 
 namespace pomvelt {
@@ -25,13 +23,12 @@ std::string ShieldLineToTranslit(std::string line);
 // another "Label=" line becomes "Label=" + the transliterated text after its last "="
 // (case-normalised with lowerCase); a line holding "CodePage=1251" or "LblCoding=9" is
 // dropped; every other line is copied.
-void RussianToTranslitLines(LineReader& in, LineWriter& out, bool lowerCase,
-                            const NameLineSink& onNameLine = {});
+TranslationCounts RussianToTranslitLines(LineReader& in, LineWriter& out, bool lowerCase,
+                                         const NameLineSink& onNameLine = {});
 
 // As TranslitToRussianFile, into stem + "_translit.mp"; an unreadable input is reported as
 // "Не могу открыть файл для чтения".
-std::optional<std::string> RussianToTranslitFile(const std::string& path,
-                                                 const MainOptions& options,
-                                                 CMapListFile* namesList, JobHost& host);
+FileOutcome RussianToTranslitFile(const std::string& path, const TranslationOptions& options,
+                                  CMapListFile* namesList, const BatchContext& batch);
 
 }  // namespace pomvelt

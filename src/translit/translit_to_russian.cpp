@@ -33,28 +33,34 @@ std::string ShieldLineToRussian(std::string line) {
   return line;
 }
 
-void TranslitToRussianLines(LineReader& in, LineWriter& out, bool lowerCase,
-                            const NameLineSink& onNameLine) {
+TranslationCounts TranslitToRussianLines(LineReader& in, LineWriter& out, bool lowerCase,
+                                         const NameLineSink& onNameLine) {
+  TranslationCounts counts;
   std::string_view line;
   while (in.ReadLine(line)) {
     if (onNameLine && Contains(line, kNameKey)) onNameLine(line);
     if (Contains(line, kLabelKey)) {
-      WriteTranslatedLabel(out, line, lowerCase, ShieldLineToRussian, TranslitToRussian);
+      if (WriteTranslatedLabel(out, line, lowerCase, ShieldLineToRussian, TranslitToRussian)) {
+        ++counts.labelsChanged;
+      }
     } else if (Contains(line, "Preprocess=") || Contains(line, "PreProcess=")) {
       out.WriteLine("Preprocess=Y");
       out.WriteLine("CodePage=1251");
       out.WriteLine("LblCoding=9");
+      ++counts.headerLinesRewritten;
     } else if (!Contains(line, "CodePage=")) {
       out.WriteLine(line);
+    } else {
+      ++counts.headerLinesRewritten;
     }
   }
+  return counts;
 }
 
-std::optional<std::string> TranslitToRussianFile(const std::string& path,
-                                                 const MainOptions& options,
-                                                 CMapListFile* namesList, JobHost& host) {
+FileOutcome TranslitToRussianFile(const std::string& path, const TranslationOptions& options,
+                                  CMapListFile* namesList, const BatchContext& batch) {
   return ConvertLabelFile({path, "_rus.mp", CannotOpenNamedForReading(path)}, options, namesList,
-                          host, TranslitToRussianLines);
+                          batch, TranslitToRussianLines);
 }
 
 }  // namespace pomvelt

@@ -6,9 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "eurasia/map_list_file.h"
-#include "jobs/job_host.h"
-#include "jobs/main_options.h"
+#include "jobs/map_list_file.h"
 #include "translit/label_file.h"
 
 namespace pomvelt {
@@ -26,15 +24,13 @@ std::string ShieldLineToRussian(std::string line);
 // "Label=" line becomes "Label=" + the translated text after its last "=" (case-normalised
 // with lowerCase); a "Preprocess=" / "PreProcess=" line becomes "Preprocess=Y",
 // "CodePage=1251", "LblCoding=9"; a "CodePage=" line is dropped; every other line is copied.
-void TranslitToRussianLines(LineReader& in, LineWriter& out, bool lowerCase,
-                            const NameLineSink& onNameLine = {});
+TranslationCounts TranslitToRussianLines(LineReader& in, LineWriter& out, bool lowerCase,
+                                         const NameLineSink& onNameLine = {});
 
-// Converts the map at path into stem + "_rus.mp", or in place with m_bConvertInPlace; case
-// normalisation with m_bLowerCase; names-list entries with m_bMakeFileList (namesList is
-// nullptr when there is no list). The path of the converted map, or nullopt after the failure
-// was shown ("Не могу открыть файл " + path + " для чтения" for an unreadable input).
-std::optional<std::string> TranslitToRussianFile(const std::string& path,
-                                                 const MainOptions& options,
-                                                 CMapListFile* namesList, JobHost& host);
+// Converts the map at path into stem + "_rus.mp", or in place; names-list entries when
+// namesList is not nullptr. An unreadable input is reported as
+// "Не могу открыть файл " + path + " для чтения".
+FileOutcome TranslitToRussianFile(const std::string& path, const TranslationOptions& options,
+                                  CMapListFile* namesList, const BatchContext& batch);
 
 }  // namespace pomvelt

@@ -39,7 +39,9 @@ TEST(Cli, DeleteElementsInPlaceAndCopy) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(test::ReadBytes(a), kNoPolygon);
   EXPECT_EQ(test::ReadBytes(b), kNoPolygon);
-  EXPECT_EQ(r.err, "[1] a.mp\n[2] b.mp\nГотово\n");
+  EXPECT_EQ(r.err,
+            "[1] a.mp\n[2] b.mp\nГотово: 2 файла, изменено 2, без изменений 0, с ошибками 0; "
+            "удалено элементов: 2\n");
 
   test::WriteBytes(a, kMap);
   r = Cli({"delete-elements", "--copy", "--kind=line", a});
@@ -57,7 +59,8 @@ TEST(Cli, UnreadableFileFailsButTheOthersAreDone) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(test::ReadBytes(a), kNoPolygon);
   EXPECT_NE(r.err.find("Не могу открыть файл для чтения\n"), std::string::npos);
-  EXPECT_NE(r.err.find("\nГотово\n"), std::string::npos);
+  EXPECT_NE(r.err.find("\nГотово: 2 файла, изменено 1, без изменений 0, с ошибками 1"),
+            std::string::npos);
 }
 
 TEST(Cli, BuiltProgramEndToEnd) {
@@ -69,7 +72,9 @@ TEST(Cli, BuiltProgramEndToEnd) {
   ASSERT_EQ(std::system(command.c_str()), 0);
   EXPECT_EQ(test::ReadBytes(dir.File("a b_0x4b_deleted.mp")), kNoPolygon);
   EXPECT_EQ(test::ReadBytes(a), kMap);
-  EXPECT_EQ(test::ReadBytes(dir.File("err.txt")), "[1] a b.mp\nГотово\n");
+  EXPECT_EQ(test::ReadBytes(dir.File("err.txt")),
+            "[1] a b.mp\nГотово: 1 файл, изменено 1, без изменений 0, с ошибками 0; удалено "
+            "элементов: 1\n");
   const std::string usage = std::string("'") + POMVELT_CLI_PATH + "' delete-elements 2>/dev/null";
   const int status = std::system(usage.c_str());
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2);
@@ -106,7 +111,7 @@ namespace {
 TEST(TerminalHost, AMessageKeepsTheFileItIsAbout) {
   std::ostringstream err;
   const std::atomic<bool> interrupted{false};
-  TerminalHost host({"/maps/a.mp"}, err, true, interrupted);
+  TerminalHost host(err, true, interrupted);
   host.progress().SetRange(0, 2, 1);
   host.progress().SetText("a.mp");
   host.MessageBox("Не могу открыть файл для вывода");

@@ -27,16 +27,16 @@ TEST(EurasiaJob, NothingChosenWalksTheFilesAndChangesNothing) {
   const std::string a = dir.File("a.mp");
   test::WriteBytes(a, kMap);
   RecordingHost host;
-  host.files = {{a}};
   CMapListFile list;
-  EurasiaJob(EurasiaOptions{}, list, host);
+  const BatchReport r = EurasiaJob(EurasiaOptions{}, {a}, list, {host});
   EXPECT_EQ(test::ReadBytes(a), kMap);
+  EXPECT_EQ(r.Totals().unchanged, 1);
   EXPECT_EQ(host.calls, (Calls{"SetRange 0 1 1", "Show", "SetText a.mp", "Hide"}));
   EXPECT_EQ(host.messages, (Calls{"Готово"}));
-  ASSERT_EQ(host.dialogs.size(), 1u);
-  EXPECT_EQ(host.dialogs[0].flags, 0x300u);
-  EXPECT_EQ(host.dialogs[0].initialFileName, "*.mp");
-  EXPECT_FALSE(host.dialogs[0].defaultExtension);
+  const JobFileDialogParams params = EurasiaDialogParams();
+  EXPECT_EQ(params.flags, 0x300u);
+  EXPECT_EQ(params.initialFileName, "*.mp");
+  EXPECT_FALSE(params.defaultExtension);
   EXPECT_FALSE(test::Exists(dir.File("eurasia_pdb.txt")));
 }
 
@@ -46,10 +46,11 @@ TEST(EurasiaJob, RemovalWithTheListAndAnUnreadableFile) {
   test::WriteBytes(a, kMap);
   test::WriteBytes(dir.File("eurasia_pdb.txt"), "old list");
   RecordingHost host;
-  host.files = {{missing, a}};
   CMapListFile list;
-  const BatchResult r = EurasiaJob(EurasiaOptions{0, 1}, list, host);
-  EXPECT_EQ(r.filesFailed, 1);
+  const BatchReport r =
+      EurasiaJob(EurasiaOptions{EurasiaAction::kRemoveLevels, true}, {missing, a}, list, {host});
+  EXPECT_EQ(r.Totals().failed, 1);
+  EXPECT_EQ(r.Totals().changed, 1);
   // The removal and the list entry each report the unreadable file.
   EXPECT_EQ(host.messages, (Calls{"Не могу открыть файл для чтения",
                                   "Не могу открыть файл " + missing + " для чтения", "Готово"}));
@@ -72,17 +73,34 @@ TEST(EurasiaJob, FillAndACancelStillCloseTheList) {
   test::WriteBytes(a, emptyLow);
   test::WriteBytes(b, emptyLow);
   RecordingHost host;
-  host.files = {{a, b}};
   host.onFile = [&](int i) { host.cancelled = i == 0; };
   CMapListFile list;
-  const BatchResult r = EurasiaJob(EurasiaOptions{1, 1}, list, host);
-  EXPECT_TRUE(r.cancelled);
+  const BatchReport r =
+      EurasiaJob(EurasiaOptions{EurasiaAction::kFillLevels, true}, {a, b}, list, {host});
+  EXPECT_TRUE(r.Cancelled());
+  EXPECT_EQ(r.files.at(1).result, FileResult::kNotStarted);
   EXPECT_EQ(test::ReadBytes(a), CrLf({"Name=A", "[POI]", "Type=0x1", "Data2=(1,1)", "Data0=(1,1)",
                                       "Data1=(1,1)", "[END]"}));
   EXPECT_EQ(test::ReadBytes(b), emptyLow);
   EXPECT_EQ(test::ReadBytes(dir.File("eurasia_pdb.txt")),
             PreviewHeader() + CrLf({";  A  ", "img=a.img", "[End-Files]"}));
   EXPECT_EQ(host.messages, (Calls{"Прервано"}));
+}
+
+TEST(EurasiaJob, DryRunWritesNeitherMapsNorList) {
+  TempDir dir;
+  const std::string a = dir.File("volga.mp");
+  test::WriteBytes(a, kMap);
+  for (const EurasiaAction action : {EurasiaAction::kRemoveLevels, EurasiaAction::kFillLevels}) {
+    RecordingHost host;
+    CMapListFile list;
+    const BatchReport r = EurasiaJob(EurasiaOptions{action, true}, {a}, list, {host, true});
+    EXPECT_TRUE(r.dryRun);
+    EXPECT_EQ(r.Totals().changed, action == EurasiaAction::kRemoveLevels ? 1 : 0);
+    EXPECT_EQ(test::ReadBytes(a), kMap);
+    EXPECT_FALSE(test::Exists(dir.File("eurasia_pdb.txt")));
+    EXPECT_EQ(host.messages, (Calls{"Готово"}));
+  }
 }
 
 }  // namespace

@@ -25,12 +25,21 @@ Lines Join(std::initializer_list<Lines> parts) {
   return all;
 }
 
-std::string Shift(const std::string& input, bool* ok = nullptr) {
-  bool result = false;
-  std::string out = test::RunTransform(
-      input, [&](LineReader& in, LineWriter& w) { result = ShiftLevelLines(in, w); }, 3);
-  if (ok != nullptr) *ok = result;
-  return out;
+std::string Shift(const std::string& input, bool* ok = nullptr, long long* renumbered = nullptr) {
+  ShiftCounts result;
+  const test::Counted out = test::RunCounted(
+      input,
+      [&](LineReader& in, LineWriter& w) {
+        result = ShiftLevelLines(in, w);
+        return ResultOf(result, "m.mp");
+      },
+      3);
+  if (result.headerEndFound) {
+    EXPECT_EQ(out.unchanged, out.output == input);
+  }
+  if (ok != nullptr) *ok = result.headerEndFound;
+  if (renumbered != nullptr) *renumbered = result.linesRenumbered;
+  return out.output;
 }
 
 TEST(ShiftLevels, HeaderAndCoordinateRewrites) {
@@ -47,8 +56,13 @@ TEST(ShiftLevels, HeaderAndCoordinateRewrites) {
              "Data3=(7,8)", "Data6=(9,9)", "Data1=(0,0)", "Origin2=(1,1)", "Label=Data0 street",
              "[END]"}}));
   bool ok = false;
-  EXPECT_EQ(Shift(in, &ok), expected);
+  long long renumbered = 0;
+  EXPECT_EQ(Shift(in, &ok, &renumbered), expected);
   EXPECT_TRUE(ok);
+  EXPECT_EQ(renumbered, 6);  // a label holding a key counts as a coordinate line
+  // A shifted map shifted again: the block stays, the header lines do not.
+  EXPECT_EQ(Shift(CrLf(Join({kLevelBlock, {"[END-IMG ID]", "Data1=(1,1)"}}))),
+            CrLf(Join({kLevelBlock, {"[END-IMG ID]", "Data1=(1,1)"}})));
 }
 
 TEST(ShiftLevels, LaterLevelsLineGetsTheBlockWithoutDropping) {
@@ -68,8 +82,7 @@ TEST(ShiftLevels, MissingHeaderEndIsRefusedAndTheFileKept) {
   const std::string bytes = CrLf({"[IMG ID]", "Levels=4", "[POI]", "Data2=(1,1)", "[END]"});
   test::WriteBytes(map, bytes);
   RecordingHost host;
-  EXPECT_FALSE(ShiftLevels(map, host));
-  EXPECT_EQ(host.messages,
+  EXPECT_EQ(ShiftLevels(map, {host}).messages,
             std::vector<std::string>{"Не найден конец заголовка карты в файле " + map});
   EXPECT_EQ(test::ReadBytes(map), bytes);
   EXPECT_FALSE(test::Exists(dir.File("a_shifted.mp")));
@@ -80,20 +93,25 @@ TEST(ShiftLevels, InPlaceOnAFile) {
   const std::string map = dir.File("a.mp");
   test::WriteBytes(map, "Levels=2\n[END-IMG ID]\nData2=(1,1)");
   RecordingHost host;
-  EXPECT_TRUE(ShiftLevels(map, host));
+  EXPECT_EQ(ShiftLevels(map, {host}).result, FileResult::kChanged);
   EXPECT_EQ(test::ReadBytes(map), CrLf(Join({kLevelBlock, {"[END-IMG ID]", "Data0=(1,1)"}})));
   EXPECT_FALSE(test::Exists(dir.File("a_shifted.mp")));
-  EXPECT_FALSE(ShiftLevels(dir.File("none.mp"), host));
-  EXPECT_EQ(host.messages, std::vector<std::string>{"Не могу открыть файл для чтения"});
+  EXPECT_EQ(ShiftLevels(dir.File("none.mp"), {host}).messages,
+            std::vector<std::string>{"Не могу открыть файл для чтения"});
 }
 
-std::string Fill(const std::string& input) {
+std::string Fill(const std::string& input, long long& filled) {
   LevelScan scan;
   test::RunTransform(input, [&](LineReader& in, LineWriter&) { scan = ScanLevels(in); });
   const int k = scan.SourceLevel();
+  filled = 0;
   if (!scan.empty[0] || k < 0) return input;
   return test::RunTransform(
-      input, [&](LineReader& in, LineWriter& w) { CopyLevelLines(in, w, k, scan.empty[1]); }, 2);
+      input,
+      [&](LineReader& in, LineWriter& w) {
+        filled = CopyLevelLines(in, w, k, scan.empty[1]).elementsFilled;
+      },
+      2);
 }
 
 TEST(FillEmptyLevels, Cases) {
@@ -101,6 +119,7 @@ TEST(FillEmptyLevels, Cases) {
     const char* what;
     Lines in;
     Lines out;
+    long long filled = 0;
   } cases[] = {
       {"level 0 present: unchanged",
        {"[POLYGON]", "Type=0x1", "Data0=(1,1)", "[END]"},
@@ -108,21 +127,33 @@ TEST(FillEmptyLevels, Cases) {
       {"level 0 after Background counts as empty",
        {"Type=0x4b", "Label=Background", "Data0=(1,1)", "Data2=(2,2)"},
        {"Type=0x4b", "Label=Background", "Data0=(1,1)", "Data2=(2,2)", "Data0=(2,2)",
-        "Data1=(2,2)"}},
+        "Data1=(2,2)"},
+       1},
       {"level 1 present: K is 1, one copy",
        {"[POI]", "Data1=(1,1)", "Origin1=(2,2)", "[END]"},
-       {"[POI]", "Data1=(1,1)", "Data0=(1,1)", "Origin1=(2,2)", "Data0=(2,2)", "[END]"}},
+       {"[POI]", "Data1=(1,1)", "Data0=(1,1)", "Origin1=(2,2)", "Data0=(2,2)", "[END]"},
+       1},
       {"K is 3, two copies; origins become Data0 and Origin1",
        {"Data3=(1,1)", "Origin3=(2,2)", "Data5=(3,3)"},
        {"Data3=(1,1)", "Data0=(1,1)", "Data1=(1,1)", "Origin3=(2,2)", "Data0=(2,2)",
-        "Origin1=(2,2)", "Data5=(3,3)"}},
-      {"K is 4", {"Data4=(1,1)"}, {"Data4=(1,1)", "Data0=(1,1)", "Data1=(1,1)"}},
+        "Origin1=(2,2)", "Data5=(3,3)"},
+       1},
+      {"K is 4", {"Data4=(1,1)"}, {"Data4=(1,1)", "Data0=(1,1)", "Data1=(1,1)"}, 1},
+      {"two elements, one of them with two lines of the level",
+       {"[POI]", "Data2=(1,1)", "[END]", "[RGN80]", "Data2=(2,2)", "Data2=(3,3)", "[END]"},
+       {"[POI]", "Data2=(1,1)", "Data0=(1,1)", "Data1=(1,1)", "[END]", "[RGN80]", "Data2=(2,2)",
+        "Data0=(2,2)", "Data1=(2,2)", "Data2=(3,3)", "Data0=(3,3)", "Data1=(3,3)", "[END]"},
+       2},
       {"only levels 8 and 9: unchanged",
        {"Data8=(1,1)", "Data9=(1,1)"},
        {"Data8=(1,1)", "Data9=(1,1)"}},
       {"empty map: unchanged", {}, {}},
   };
-  for (const Case& c : cases) EXPECT_EQ(Fill(CrLf(c.in)), CrLf(c.out)) << c.what;
+  for (const Case& c : cases) {
+    long long filled = -1;
+    EXPECT_EQ(Fill(CrLf(c.in), filled), CrLf(c.out)) << c.what;
+    EXPECT_EQ(filled, c.filled) << c.what;
+  }
 }
 
 TEST(FillEmptyLevels, OnFiles) {
@@ -132,13 +163,18 @@ TEST(FillEmptyLevels, OnFiles) {
   const std::string keptBytes = "Data0=(1,1)\n";  // not CR LF: an untouched map stays as it is
   test::WriteBytes(kept, keptBytes);
   RecordingHost host;
-  EXPECT_TRUE(FillEmptyLevels(filled, host));
-  EXPECT_TRUE(FillEmptyLevels(kept, host));
+  const FileOutcome f = FillEmptyLevels(filled, {host});
+  EXPECT_EQ(f.result, FileResult::kChanged);
+  EXPECT_EQ(f.counts.at(0).value, 2);  // the level copied from
+  EXPECT_EQ(f.counts.at(1).value, 1);
+  const FileOutcome k = FillEmptyLevels(kept, {host});
+  EXPECT_EQ(k.result, FileResult::kUnchanged);
+  EXPECT_EQ(k.bytesIn, keptBytes.size());
   EXPECT_EQ(test::ReadBytes(filled), CrLf({"Data2=(1,1)", "Data0=(1,1)", "Data1=(1,1)"}));
   EXPECT_EQ(test::ReadBytes(kept), keptBytes);
   EXPECT_FALSE(test::Exists(dir.File("f_fixed.mp")));
-  EXPECT_FALSE(FillEmptyLevels(dir.File("none.mp"), host));
-  EXPECT_EQ(host.messages, std::vector<std::string>{"Не могу открыть файл для чтения"});
+  EXPECT_EQ(FillEmptyLevels(dir.File("none.mp"), {host}).messages,
+            std::vector<std::string>{"Не могу открыть файл для чтения"});
 }
 
 }  // namespace
@@ -160,14 +196,31 @@ TEST(LevelRemoval, TwoDeletionPassesAndTheShiftOnAFile) {
   RecordingHost host;
   const std::string before = test::ReadBytes(map);
   // Pass by pass, each replacing the map, and chained with one replacement at the end.
-  EXPECT_TRUE(DeleteLevelElements(map, 0, host));
-  EXPECT_TRUE(DeleteLevelElements(map, 1, host));
-  EXPECT_TRUE(ShiftLevels(map, host));
+  EXPECT_FALSE(DeleteLevelElements(map, 0, {host}).Failed());
+  EXPECT_FALSE(DeleteLevelElements(map, 1, {host}).Failed());
+  EXPECT_FALSE(ShiftLevels(map, {host}).Failed());
   const std::string passByPass = test::ReadBytes(map);
   test::WriteBytes(map, before);
-  EXPECT_TRUE(RemoveLevels(map, host));
+  // A dry run counts what the passes then do, and leaves the folder as it was.
+  const FileOutcome dry = RemoveLevels(map, BatchContext{host, true});
+  EXPECT_EQ(test::ReadBytes(map), before);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+  const FileOutcome o = RemoveLevels(map, {host});
   EXPECT_EQ(test::ReadBytes(map), passByPass);
-  EXPECT_TRUE(host.messages.empty());
+  EXPECT_EQ(o.result, FileResult::kChanged);
+  EXPECT_EQ(o.bytesIn, before.size());
+  EXPECT_EQ(o.bytesOut, passByPass.size());
+  EXPECT_EQ(o.output, map);
+  ASSERT_EQ(o.counts.size(), 4u);
+  EXPECT_EQ(o.counts[0].key, "elementsDeleted");
+  EXPECT_EQ(o.counts[0].value, 2);  // one element of level 0, one of level 1
+  EXPECT_EQ(o.counts[3].key, "linesRenumbered");
+  EXPECT_EQ(o.counts[3].value, 2);
+  EXPECT_EQ(dry.result, o.result);
+  EXPECT_EQ(dry.bytesOut, o.bytesOut);
+  for (std::size_t i = 0; i < o.counts.size(); ++i) {
+    EXPECT_EQ(dry.counts.at(i).value, o.counts[i].value) << o.counts[i].key;
+  }
   EXPECT_EQ(passByPass,
             CrLf(Join({{"[IMG ID]"},
                        kLevelBlock,
@@ -188,10 +241,11 @@ TEST(LevelRemoval, AMapWithoutHeaderEndIsLeftWhole) {
                                   "Type=0x1", "Data2=(1,1)", "[END]"});
   test::WriteBytes(map, bytes);
   RecordingHost host;
-  EXPECT_FALSE(RemoveLevels(map, host));
+  for (const bool dryRun : {true, false}) {
+    EXPECT_EQ(RemoveLevels(map, BatchContext{host, dryRun}).messages,
+              std::vector<std::string>{"Не найден конец заголовка карты в файле " + map});
+  }
   EXPECT_EQ(test::ReadBytes(map), bytes);
-  EXPECT_EQ(host.messages,
-            std::vector<std::string>{"Не найден конец заголовка карты в файле " + map});
   for (const char* temp : {"e_0_layer_deleted.mp", "e_1_layer_deleted.mp", "e_shifted.mp"}) {
     EXPECT_FALSE(test::Exists(dir.File(temp))) << temp;
   }
@@ -251,7 +305,8 @@ TEST(LevelRemoval, RealMaps) {
     const std::string before = test::ReadBytes(source);
     test::WriteBytes(map, before);
     RecordingHost host;
-    ASSERT_TRUE(RemoveLevels(map, host));
+    const FileOutcome o = RemoveLevels(map, {host});
+    ASSERT_EQ(o.result, FileResult::kChanged);
     const std::string after = test::ReadBytes(map);
 
     std::vector<std::vector<std::string>> kept;
@@ -260,6 +315,7 @@ TEST(LevelRemoval, RealMaps) {
     }
     const auto written = Elements(after);
     ASSERT_EQ(written.size(), kept.size());
+    EXPECT_EQ(o.counts.at(0).value, static_cast<long long>(Elements(before).size() - kept.size()));
     for (std::size_t i = 0; i < kept.size(); ++i) {
       EXPECT_EQ(written[i][0], kept[i][0]);  // the same elements, in the same order
       // Its last coordinate line, renumbered down by two.

@@ -26,7 +26,8 @@ namespace pomvelt::test {
 struct HostScript {
   std::vector<std::string> files;
   std::vector<JobFileDialogParams> asked;
-  std::vector<std::string> messages;
+  std::vector<std::string> messages;  // the first line of each message
+  std::vector<std::string> texts;     // each message whole
   bool dialogsOnGuiThread = true;
 
   void Answer(QtJobHost& host) {
@@ -37,7 +38,8 @@ struct HostScript {
     });
     host.SetMessageBox([this](const std::string& text) {
       dialogsOnGuiThread &= QThread::currentThread() == qApp->thread();
-      messages.push_back(text);
+      messages.push_back(text.substr(0, text.find('\n')));
+      texts.push_back(text);
     });
   }
 };

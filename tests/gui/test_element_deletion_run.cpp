@@ -61,6 +61,10 @@ class ElementDeletionRunTest : public QObject {
     QCOMPARE(run.captions, (QStringList{"a.mp [0%]", "a.mp [33%]", "b.mp [33%]", "b.mp [66%]",
                                         "c.mp [66%]", "c.mp [100%]"}));
     QCOMPARE(run.messages, std::vector<std::string>{"Готово"});
+    // The final message says what the batch did.
+    QCOMPARE(run.texts.back(),
+             std::string("Готово\n\n3 файла, изменено 3, без изменений 0, с ошибками 0; удалено "
+                         "элементов: 3"));
     QVERIFY(run.dialogsOnGuiThread);
     for (const std::string& file : run.files) QCOMPARE(ReadBytes(file), kWithout4b);
   }

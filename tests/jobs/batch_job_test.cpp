@@ -9,40 +9,43 @@ namespace {
 using test::RecordingHost;
 using Calls = std::vector<std::string>;
 
-TEST(RunBatchJob, CancelledFileDialogShowsNothing) {
-  RecordingHost host;
-  int steps = 0;
-  const BatchResult r = RunBatchJob(host, MapEditDialogParams(), [&](const std::string&) {
-    ++steps;
-    return true;
-  });
-  EXPECT_FALSE(r.filesChosen);
-  EXPECT_EQ(steps, 0);
-  EXPECT_TRUE(host.calls.empty());
-  EXPECT_TRUE(host.messages.empty());
-  ASSERT_EQ(host.dialogs.size(), 1u);
-  EXPECT_EQ(host.dialogs[0].title, "Выбрать все - Ctr+A");
-  EXPECT_EQ(host.dialogs[0].flags, 0x206u);
-  EXPECT_EQ(host.dialogs[0].defaultExtension, ".mp");
-  EXPECT_FALSE(host.dialogs[0].initialFileName);
-  EXPECT_EQ(host.dialogs[0].filter, "файлы(*.mp)|*.mp|файлы(*.txt)|*.txt|Все файлы (*.*)|*.*|");
+FileOutcome Outcome(FileResult result, long long deleted = 0) {
+  FileOutcome o;
+  o.result = result;
+  o.counts = {{"elementsDeleted", "удалено элементов", deleted}};
+  return o;
 }
 
-TEST(RunBatchJob, ProgressCallsInOrderAndFailuresCounted) {
+TEST(RunBatchJob, ProgressCallsInOrderAndEveryOutcomeInTheReport) {
   RecordingHost host;
-  host.files = {{"/m/a.mp", "C:\\m\\b.mp", "c"}};
+  const std::vector<std::string> files = {"/m/a.mp", "C:\\m\\b.mp", "c"};
   std::vector<std::string> seen;
-  const BatchResult r = RunBatchJob(host, MapEditDialogParams(), [&](const std::string& p) {
+  const BatchReport r = RunBatchJob({host}, files, [&](const std::string& p) {
     seen.push_back(p);
-    return p != "c";
+    if (p == "c") {
+      FileOutcome failed;
+      failed.Fail("Не могу открыть файл для чтения", "No such file or directory");
+      return failed;
+    }
+    return Outcome(p == "/m/a.mp" ? FileResult::kChanged : FileResult::kUnchanged, 2);
   });
-  EXPECT_EQ(seen, *host.files);
+  EXPECT_EQ(seen, files);
   EXPECT_EQ(host.calls, (Calls{"SetRange 0 3 1", "Show", "SetText a.mp", "StepIt", "SetText b.mp",
                                "StepIt", "SetText c", "StepIt", "Hide"}));
-  EXPECT_EQ(host.messages, (Calls{"Готово"}));
-  EXPECT_EQ(r.filesDone, 3);
-  EXPECT_EQ(r.filesFailed, 1);
-  EXPECT_FALSE(r.cancelled);
+  EXPECT_EQ(host.messages, (Calls{"Не могу открыть файл для чтения", "Готово"}));
+  ASSERT_EQ(r.files.size(), 3u);
+  EXPECT_EQ(r.files[2].path, "c");
+  EXPECT_EQ(r.files[2].reason, "No such file or directory");
+  EXPECT_EQ(r.end, BatchEnd::kDone);
+  EXPECT_EQ(r.endMessage, "Готово");
+  EXPECT_LE(r.started, r.finished);
+  const BatchTotals t = r.Totals();
+  EXPECT_EQ(t.files, 3);
+  EXPECT_EQ(t.changed, 1);
+  EXPECT_EQ(t.unchanged, 1);
+  EXPECT_EQ(t.failed, 1);
+  ASSERT_EQ(t.counts.size(), 1u);
+  EXPECT_EQ(t.counts[0].value, 4);
 }
 
 TEST(RunBatchJob, CancelTakesEffectBetweenFiles) {
@@ -53,35 +56,39 @@ TEST(RunBatchJob, CancelTakesEffectBetweenFiles) {
   } cases[] = {{0, 1, "Прервано"}, {1, 2, "Прервано"}, {2, 3, "Готово"}};
   for (const Case& c : cases) {
     RecordingHost host;
-    host.files = {{"a.mp", "b.mp", "c.mp"}};
     host.onFile = [&](int i) {
       if (i == c.cancelDuringFile) host.cancelled = true;
     };
     int done = 0;
-    const BatchResult r = RunBatchJob(host, MapEditDialogParams(), [&](const std::string&) {
+    const BatchReport r = RunBatchJob({host}, {"a.mp", "b.mp", "c.mp"}, [&](const std::string&) {
       ++done;
-      return true;
+      return Outcome(FileResult::kChanged);
     });
     EXPECT_EQ(done, c.expectedDone);
     EXPECT_EQ(host.messages, (Calls{c.message}));
-    EXPECT_EQ(r.cancelled, std::string(c.message) == "Прервано");
+    EXPECT_EQ(r.Cancelled(), std::string(c.message) == "Прервано");
     EXPECT_EQ(host.calls.back(), "Hide");
+    // The files never begun are in the report, not started.
+    ASSERT_EQ(r.files.size(), 3u);
+    EXPECT_EQ(r.Totals().notStarted, 3 - c.expectedDone);
+    EXPECT_EQ(r.files[2].path, "c.mp");
   }
 }
 
 TEST(RunBatchJob, ShowClearsAnEarlierCancel) {
   RecordingHost host;
-  host.files = {{"a.mp"}};
   host.cancelled = true;  // left over from an earlier job
   int done = 0;
-  RunBatchJob(host, MapEditDialogParams(), [&](const std::string&) { return ++done > 0; });
+  RunBatchJob({host}, {"a.mp"}, [&](const std::string&) {
+    ++done;
+    return Outcome(FileResult::kUnchanged);
+  });
   EXPECT_EQ(done, 1);
   EXPECT_EQ(host.messages, (Calls{"Готово"}));
 }
 
 TEST(RunBatchJob, HooksRunAroundTheLoop) {
   RecordingHost host;
-  host.files = {{"/d/a.img", "/d/b.img"}};
   std::vector<std::string> order;
   BatchHooks hooks;
   hooks.stepsPerFile = 3;
@@ -95,17 +102,78 @@ TEST(RunBatchJob, HooksRunAroundTheLoop) {
     return std::nullopt;
   };
   hooks.afterLoop = [&] { order.push_back("after"); };
-  const BatchResult r = RunBatchJob(
-      host, MapEditDialogParams(),
+  const BatchReport r = RunBatchJob(
+      {host}, {"/d/a.img", "/d/b.img"},
       [&](const std::string& p) {
         order.push_back(p);
-        return true;
+        return Outcome(FileResult::kChanged);
       },
       hooks);
   EXPECT_EQ(order, (Calls{"before 2", "loop", "/d/a.img", "after"}));
   EXPECT_EQ(host.calls, (Calls{"SetRange 0 6 1", "Show", "SetText a.img", "Hide"}));
   EXPECT_EQ(host.messages, (Calls{"stop"}));
-  EXPECT_TRUE(r.stopped);
+  EXPECT_TRUE(r.Stopped());
+  EXPECT_EQ(r.endMessage, "stop");
+}
+
+// A step that shows a message itself, before a progress step of its own, has it shown once.
+TEST(RunBatchJob, MessagesShownByTheStepAreNotShownAgain) {
+  RecordingHost host;
+  BatchHooks hooks;
+  hooks.stepAfterEachFile = false;
+  RunBatchJob(
+      {host}, {"a.mp"},
+      [&](const std::string&) {
+        FileOutcome o;
+        o.Fail("first");
+        ShowNewMessages(host, o);
+        host.StepIt();
+        o.Then(Outcome(FileResult::kUnchanged));
+        FileOutcome second;
+        second.Fail("second");
+        o.Then(std::move(second));
+        return o;
+      },
+      hooks);
+  EXPECT_EQ(host.messages, (Calls{"first", "second", "Готово"}));
+}
+
+TEST(FileOutcome, ThenKeepsAFailureAndAChangeAndAddsTheCounts) {
+  struct Case {
+    FileResult first, later, expected;
+  } cases[] = {
+      {FileResult::kNotStarted, FileResult::kUnchanged, FileResult::kUnchanged},
+      {FileResult::kUnchanged, FileResult::kChanged, FileResult::kChanged},
+      {FileResult::kChanged, FileResult::kUnchanged, FileResult::kChanged},
+      {FileResult::kFailed, FileResult::kChanged, FileResult::kFailed},
+      {FileResult::kChanged, FileResult::kFailed, FileResult::kFailed},
+      {FileResult::kUnchanged, FileResult::kNotStarted, FileResult::kUnchanged},
+  };
+  for (const Case& c : cases) {
+    FileOutcome o = Outcome(c.first, 1);
+    o.Then(Outcome(c.later, 2));
+    EXPECT_EQ(o.result, c.expected) << FileResultName(c.first) << " " << FileResultName(c.later);
+    ASSERT_EQ(o.counts.size(), 1u);
+    EXPECT_EQ(o.counts[0].value, 3);
+  }
+}
+
+TEST(BatchReport, TotalsLeaveOutCountsThatDoNotAddUp) {
+  BatchReport r;
+  for (long long level : {2, 3}) {
+    FileOutcome o;
+    o.result = FileResult::kChanged;
+    o.bytesIn = 10;
+    o.bytesOut = 12;
+    o.counts = {{"levelCopiedFrom", "", level, false}, {"elementsFilled", "", 5}};
+    r.files.push_back(o);
+  }
+  const BatchTotals t = r.Totals();
+  ASSERT_EQ(t.counts.size(), 1u);
+  EXPECT_EQ(t.counts[0].key, "elementsFilled");
+  EXPECT_EQ(t.counts[0].value, 10);
+  EXPECT_EQ(t.bytesIn, 20u);
+  EXPECT_EQ(t.bytesOut, 24u);
 }
 
 }  // namespace

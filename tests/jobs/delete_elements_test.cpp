@@ -13,10 +13,18 @@ using test::RecordingHost;
 using test::TempDir;
 using Calls = std::vector<std::string>;
 
+test::Counted DeleteCounted(std::string_view input, ElementKind kind, std::string_view code,
+                            std::size_t block = LineReader::kDefaultBlock) {
+  const DeleteElementsOptions options{kind, std::string(code), true};
+  return test::RunCounted(
+      input,
+      [&](LineReader& in, LineWriter& out) { return ResultOf(DeleteElements(in, out, options)); },
+      block);
+}
+
 std::string Delete(std::string_view input, ElementKind kind, std::string_view code,
                    std::size_t block = LineReader::kDefaultBlock) {
-  return test::RunTransform(
-      input, [&](LineReader& in, LineWriter& out) { DeleteElements(in, out, kind, code); }, block);
+  return DeleteCounted(input, kind, code, block).output;
 }
 
 TEST(DeleteElements, TransformCases) {
@@ -27,78 +35,95 @@ TEST(DeleteElements, TransformCases) {
     const char* code;
     std::vector<std::string_view> in;
     std::vector<std::string_view> out;
+    long long deleted = 0;
   } cases[] = {
       {"a matching polygon vanishes",
        K::kPolygon,
        "0x4b",
        {"[IMG ID]", "[END-IMG ID]", "[POLYGON]", "Type=0x4b", "Label=A", "Data0=(1,2)", "[END]",
         "after"},
-       {"[IMG ID]", "[END-IMG ID]", "after"}},
+       {"[IMG ID]", "[END-IMG ID]", "after"},
+       1},
       {"RGN80 header and own end",
        K::kPolygon,
        "0x4b",
        {"[RGN80]", "Type=0x4b", "[END-RGN80]", "x"},
-       {"x"}},
+       {"x"},
+       1},
       {"type compared exactly",
        K::kPolygon,
        "0x4b",
        {"[POLYGON]", "Type=0x4B", "[END]", "[POLYGON]", "Type=0x4b ", "[END]"},
-       {"[POLYGON]", "Type=0x4B", "[END]", "[POLYGON]", "Type=0x4b ", "[END]"}},
+       {"[POLYGON]", "Type=0x4B", "[END]", "[POLYGON]", "Type=0x4b ", "[END]"},
+       0},
       {"type line not first stays",
        K::kPolygon,
        "0x4b",
        {"[POLYGON]", "Label=A", "Type=0x4b", "[END]"},
-       {"[POLYGON]", "Label=A", "Type=0x4b", "[END]"}},
+       {"[POLYGON]", "Label=A", "Type=0x4b", "[END]"},
+       0},
       {"other kind stays",
        K::kLine,
        "0x4b",
        {"[POLYGON]", "Type=0x4b", "[END]"},
-       {"[POLYGON]", "Type=0x4b", "[END]"}},
+       {"[POLYGON]", "Type=0x4b", "[END]"},
+       0},
       {"line ended by its own marker",
        K::kLine,
        "0x1",
        {"[POLYLINE]", "Type=0x1", "Data0=(1,2)", "[END-RGN40]", "keep"},
-       {"keep"}},
+       {"keep"},
+       1},
       {"a blank before [END] does not end it",
        K::kLine,
        "0x1",
        {"[POLYLINE]", "Type=0x1", " [END]", "gone", "[END]", "keep"},
-       {"keep"}},
+       {"keep"},
+       1},
       {"polygon not ended by the line marker",
        K::kPolygon,
        "0x4b",
        {"[POLYGON]", "Type=0x4b", "[END-RGN40]", "gone", "[END-RGN80]", "keep"},
-       {"keep"}},
+       {"keep"},
+       1},
       {"no end runs to the end of the file",
        K::kPoint,
        "0x2f06",
        {"a", "[POI]", "Type=0x2f06", "Label=x", "Data0=(1,2)"},
-       {"a"}},
+       {"a"},
+       1},
       {"two headers in a row keep the element",
        K::kPolygon,
        "0x4b",
        {"[POLYGON]", "[POLYGON]", "Type=0x4b", "[END]"},
-       {"[POLYGON]", "[POLYGON]", "Type=0x4b", "[END]"}},
+       {"[POLYGON]", "[POLYGON]", "Type=0x4b", "[END]"},
+       0},
       {"empty code matches a bare key only",
        K::kPolygon,
        "",
        {"[POLYGON]", "Type=", "[END]", "[POLYGON]", "Type=0x1", "[END]"},
-       {"[POLYGON]", "Type=0x1", "[END]"}},
+       {"[POLYGON]", "Type=0x1", "[END]"},
+       1},
       {"header on the last line gets an empty line",
        K::kPolygon,
        "0x4b",
        {"a", "[POLYGON]"},
-       {"a", "[POLYGON]", ""}},
+       {"a", "[POLYGON]", ""},
+       0},
       {"point of the code vanishes, line of the code stays",
        K::kPoint,
        "0x1",
        {"[RGN10]", "Type=0x1", "[END-RGN10]", "[RGN40]", "Type=0x1", "[END-RGN40]"},
-       {"[RGN40]", "Type=0x1", "[END-RGN40]"}},
+       {"[RGN40]", "Type=0x1", "[END-RGN40]"},
+       1},
   };
   for (const Case& c : cases) {
     for (std::size_t block : {std::size_t{1}, std::size_t{3}, LineReader::kDefaultBlock}) {
-      EXPECT_EQ(Delete(CrLf(c.in), c.kind, c.code, block), CrLf(c.out))
-          << c.what << " (block " << block << ")";
+      const std::string input = CrLf(c.in);
+      const test::Counted r = DeleteCounted(input, c.kind, c.code, block);
+      EXPECT_EQ(r.output, CrLf(c.out)) << c.what << " (block " << block << ")";
+      EXPECT_EQ(r.Count("elementsDeleted"), c.deleted) << c.what;
+      EXPECT_EQ(r.unchanged, r.output == input) << c.what;
     }
   }
 }
@@ -120,24 +145,32 @@ TEST(DeleteElementsInFile, InPlaceAndAsCopy) {
   test::WriteBytes(a, kMap);
   std::filesystem::permissions(a, std::filesystem::perms(0640));
   RecordingHost host;
-  MainOptions options;
+  DeleteElementsOptions options;
 
-  options.m_bDeleteInPlace = 0;
-  EXPECT_TRUE(DeleteElementsInFile(a, "0x4b", options, host));
+  options.inPlace = false;
+  FileOutcome o = DeleteElementsInFile(a, options, {host});
+  EXPECT_EQ(o.result, FileResult::kChanged);
+  EXPECT_EQ(o.output, dir.File("a_0x4b_deleted.mp"));
+  EXPECT_EQ(o.bytesIn, kMap.size());
+  EXPECT_EQ(o.bytesOut, kFiltered.size());
   EXPECT_EQ(test::ReadBytes(a), kMap);
   EXPECT_EQ(test::ReadBytes(dir.File("a_0x4b_deleted.mp")), kFiltered);
   // A second run overwrites the first output.
   test::WriteBytes(dir.File("a_0x4b_deleted.mp"), "old junk");
-  EXPECT_TRUE(DeleteElementsInFile(a, "0x4b", options, host));
+  EXPECT_FALSE(DeleteElementsInFile(a, options, {host}).Failed());
   EXPECT_EQ(test::ReadBytes(dir.File("a_0x4b_deleted.mp")), kFiltered);
   std::filesystem::remove(dir.File("a_0x4b_deleted.mp"));
 
-  options.m_bDeleteInPlace = 1;
-  EXPECT_TRUE(DeleteElementsInFile(a, "0x4b", options, host));
+  options.inPlace = true;
+  o = DeleteElementsInFile(a, options, {host});
+  EXPECT_EQ(o.result, FileResult::kChanged);
+  EXPECT_EQ(o.output, a);
   EXPECT_EQ(test::ReadBytes(a), kFiltered);
   EXPECT_FALSE(test::Exists(dir.File("a_0x4b_deleted.mp")));
   EXPECT_EQ(std::filesystem::status(a).permissions(), std::filesystem::perms(0640));
   EXPECT_TRUE(host.messages.empty());
+  // Nothing left to delete: the map is the same, byte for byte.
+  EXPECT_EQ(DeleteElementsInFile(a, options, {host}).result, FileResult::kUnchanged);
 }
 
 TEST(DeleteElementsInFile, FileNameWithoutDotStaysInItsFolder) {
@@ -146,9 +179,9 @@ TEST(DeleteElementsInFile, FileNameWithoutDotStaysInItsFolder) {
   const std::string town = (dir.path() / "maps.v1" / "town").string();
   test::WriteBytes(town, kMap);
   RecordingHost host;
-  MainOptions options;
-  options.m_bDeleteInPlace = 0;
-  EXPECT_TRUE(DeleteElementsInFile(town, "0x4b", options, host));
+  DeleteElementsOptions options;
+  options.inPlace = false;
+  EXPECT_FALSE(DeleteElementsInFile(town, options, {host}).Failed());
   EXPECT_EQ(test::ReadBytes(town + "_0x4b_deleted.mp"), kFiltered);
 }
 
@@ -156,15 +189,19 @@ TEST(DeleteElementsInFile, FailuresLeaveTheInputAndNoOutput) {
   TempDir dir;
   const std::string a = dir.File("a.mp");
   const std::string out = dir.File("a_0x4b_deleted.mp");
-  MainOptions options;
+  RecordingHost host;
+  const DeleteElementsOptions options;
+  const auto failure = [&](const std::string& path) {
+    const FileOutcome o = DeleteElementsInFile(path, options, {host});
+    EXPECT_EQ(o.result, FileResult::kFailed);
+    EXPECT_TRUE(o.output.empty());
+    return o.messages;
+  };
 
-  {  // missing input, and a folder given as the input
-    RecordingHost host;
-    EXPECT_FALSE(DeleteElementsInFile(dir.File("none.mp"), "0x4b", options, host));
-    EXPECT_FALSE(DeleteElementsInFile(dir.path().string(), "0x4b", options, host));
-    EXPECT_EQ(host.messages,
-              (Calls{"Не могу открыть файл для чтения", "Не могу открыть файл для чтения"}));
-  }
+  // A missing input (with the system's reason), and a folder given as the input.
+  EXPECT_EQ(failure(dir.File("none.mp")), (Calls{"Не могу открыть файл для чтения"}));
+  EXPECT_FALSE(DeleteElementsInFile(dir.File("none.mp"), options, {host}).reason.empty());
+  EXPECT_EQ(failure(dir.path().string()), (Calls{"Не могу открыть файл для чтения"}));
   test::WriteBytes(a, kMap);
   // A copy cannot be made where a folder stands under its name, nor through a link planted
   // there (to a full disk, here); in place, neither is touched.
@@ -174,19 +211,20 @@ TEST(DeleteElementsInFile, FailuresLeaveTheInputAndNoOutput) {
     } else {
       std::filesystem::create_directory(out);
     }
-    RecordingHost host;
-    options.m_bDeleteInPlace = 0;
-    EXPECT_FALSE(DeleteElementsInFile(a, "0x4b", options, host));
-    EXPECT_EQ(host.messages, (Calls{"Не могу открыть файл для вывода"}));
+    DeleteElementsOptions copy = options;
+    copy.inPlace = false;
+    const FileOutcome o = DeleteElementsInFile(a, copy, {host});
+    EXPECT_EQ(o.messages, (Calls{"Не могу открыть файл для вывода"}));
     EXPECT_EQ(test::ReadBytes(a), kMap);
-    options.m_bDeleteInPlace = 1;
-    EXPECT_TRUE(DeleteElementsInFile(a, "0x4b", options, host));
+    EXPECT_FALSE(DeleteElementsInFile(a, options, {host}).Failed());
     EXPECT_EQ(test::ReadBytes(a), kFiltered);
     EXPECT_EQ(std::filesystem::is_symlink(out), isLink);
     EXPECT_EQ(std::filesystem::is_directory(out), !isLink);
     std::filesystem::remove(out);
     test::WriteBytes(a, kMap);
   }
+  // The steps only return their failures; the runner shows them.
+  EXPECT_TRUE(host.messages.empty());
 }
 
 TEST(DeleteElementsJob, RunsEveryChosenFileAndGoesOnAfterAFailure) {
@@ -195,12 +233,64 @@ TEST(DeleteElementsJob, RunsEveryChosenFileAndGoesOnAfterAFailure) {
   test::WriteBytes(a, kMap);
   test::WriteBytes(b, kMap);
   RecordingHost host;
-  host.files = {{a, dir.File("missing.mp"), b}};
-  const BatchResult r = DeleteElementsJob(MainOptions{}, host);
+  const BatchReport r =
+      DeleteElementsJob(DeleteElementsOptions{}, {a, dir.File("missing.mp"), b}, {host});
   EXPECT_EQ(test::ReadBytes(a), kFiltered);
   EXPECT_EQ(test::ReadBytes(b), kFiltered);
   EXPECT_EQ(host.messages, (Calls{"Не могу открыть файл для чтения", "Готово"}));
-  EXPECT_EQ(r.filesFailed, 1);
+  EXPECT_EQ(r.Totals().failed, 1);
+  EXPECT_EQ(r.Totals().changed, 2);
+  ASSERT_EQ(r.Totals().counts.size(), 1u);
+  EXPECT_EQ(r.Totals().counts[0].value, 2);
+}
+
+// A dry run counts what the real run then does, and touches nothing.
+TEST(DeleteElementsInFile, DryRunCountsWithoutWriting) {
+  TempDir dir;
+  const std::string a = dir.File("a.mp");
+  test::WriteBytes(a, kMap);
+  const auto before = std::filesystem::last_write_time(a);
+  RecordingHost host;
+  for (const bool inPlace : {true, false}) {
+    const FileOutcome dry =
+        DeleteElementsInFile(a, {ElementKind::kPolygon, "0x4b", inPlace}, BatchContext{host, true});
+    EXPECT_EQ(dry.result, FileResult::kChanged);
+    EXPECT_EQ(dry.counts[0].value, 1);
+    EXPECT_EQ(dry.bytesOut, kFiltered.size());
+    EXPECT_TRUE(dry.output.empty());
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+    EXPECT_EQ(std::filesystem::last_write_time(a), before);
+  }
+  EXPECT_EQ(DeleteElementsInFile(dir.File("none.mp"), {}, BatchContext{host, true}).result,
+            FileResult::kFailed);
+}
+
+// The count is the number of sections that vanished, found here by counting headers.
+TEST(DeleteElementsInFile, RealMapCountsTheSectionsThatVanished) {
+  const std::string source = test::DataMap("gpsve_ViaTipo0x0.mp");
+  if (source.empty()) GTEST_SKIP() << "shared data folder absent";
+  const std::string original = test::ReadBytes(source);
+  const auto occurrences = [](const std::string& text, const std::string& key) {
+    long long n = 0;
+    for (std::size_t p = text.find(key); p != std::string::npos; p = text.find(key, p + 1)) ++n;
+    return n;
+  };
+  for (const char* code : {"0x0", "0x25", "0x28", "0xa", "0x4B"}) {
+    TempDir dir;
+    const std::string map = dir.File("via.mp");
+    test::WriteBytes(map, original);
+    RecordingHost host;
+    const FileOutcome o = DeleteElementsInFile(map, {ElementKind::kLine, code, true}, {host});
+    const std::string after = test::ReadBytes(map);
+    const std::string section = std::string("[POLYLINE]\r\nType=") + code + "\r\n";
+    ASSERT_EQ(o.counts.size(), 1u);
+    EXPECT_EQ(o.counts[0].value, occurrences(original, section)) << code;
+    EXPECT_EQ(occurrences(after, "[POLYLINE]"),
+              occurrences(original, "[POLYLINE]") - o.counts[0].value)
+        << code;
+    EXPECT_EQ(occurrences(after, section), 0) << code;
+    EXPECT_EQ(o.result, o.counts[0].value > 0 ? FileResult::kChanged : FileResult::kUnchanged);
+  }
 }
 
 TEST(DeleteElementsInFile, RealMapKeepsEveryOtherLine) {
@@ -216,14 +306,23 @@ TEST(DeleteElementsInFile, RealMapKeepsEveryOtherLine) {
   const std::size_t codeAt = at + 16;
   const std::string code = original.substr(codeAt, original.find("\r\n", codeAt) - codeAt);
   RecordingHost host;
-  MainOptions options;
-  options.m_bDeleteInPlace = 0;
-  ASSERT_TRUE(DeleteElementsInFile(map, code, options, host));
+  DeleteElementsOptions options{ElementKind::kPolygon, code, false};
+  const FileOutcome o = DeleteElementsInFile(map, options, {host});
+  ASSERT_FALSE(o.Failed());
   const std::string result = test::ReadBytes(dir.File("bkg_" + code + "_deleted.mp"));
   EXPECT_LT(result.size(), original.size());
   EXPECT_EQ(result.find("[POLYGON]\r\nType=" + code + "\r\n"), std::string::npos);
+  // Every element of the code is counted, whichever way its header is spelt.
+  long long headers = 0;
+  for (std::string_view h : {"[POLYGON]\r\nType=", "[RGN80]\r\nType="}) {
+    const std::string key = std::string(h) + code + "\r\n";
+    for (std::size_t p = original.find(key); p != std::string::npos; p = original.find(key, p + 1))
+      ++headers;
+  }
+  EXPECT_EQ(o.counts[0].value, headers);
   // Deleting a code no element has copies the map (it is CR LF throughout).
-  ASSERT_TRUE(DeleteElementsInFile(map, "0xnone", options, host));
+  options.typeCode = "0xnone";
+  EXPECT_EQ(DeleteElementsInFile(map, options, {host}).result, FileResult::kUnchanged);
   EXPECT_EQ(test::ReadBytes(dir.File("bkg_0xnone_deleted.mp")), original);
 }
 
@@ -250,7 +349,7 @@ TEST(DeleteElementsInFile, MapFarLargerThanTheBufferWithAHugeLine) {
   }
   test::WriteBytes(map, input);
   RecordingHost host;
-  ASSERT_TRUE(DeleteElementsInFile(map, "0x4b", MainOptions{}, host));
+  ASSERT_FALSE(DeleteElementsInFile(map, DeleteElementsOptions{}, {host}).Failed());
   EXPECT_TRUE(test::ReadBytes(map) == expected);
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 
 #include "jobs/polish_format.h"
@@ -18,17 +19,24 @@ struct LayerCase {
   LayerKeys keys;
   std::string input;
   std::string expected;
+  // elements deleted, kept elements written otherwise than they came, lines those left out
+  std::array<long long, 3> counts;
 };
 
 void ExpectCases(const std::vector<LayerCase>& cases) {
   for (const LayerCase& c : cases) {
     for (std::size_t block : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{4},
                               LineReader::kDefaultBlock}) {
-      EXPECT_EQ(RunTransform(
-                    c.input, [&](LineReader& in, LineWriter& out) { DeleteLayer(in, out, c.keys); },
-                    block),
-                c.expected)
+      const test::Counted r = test::RunCounted(
+          c.input,
+          [&](LineReader& in, LineWriter& out) { return ResultOf(DeleteLayer(in, out, c.keys)); },
+          block);
+      EXPECT_EQ(r.output, c.expected) << c.name << ", block " << block;
+      EXPECT_EQ((std::array<long long, 3>{r.Count("elementsDeleted"), r.Count("elementsReduced"),
+                                          r.Count("linesDropped")}),
+                c.counts)
           << c.name << ", block " << block;
+      EXPECT_EQ(r.unchanged, r.output == c.input) << c.name;
     }
   }
 }
@@ -41,51 +49,78 @@ TEST(DeleteLayer, LayerElementsInMemory) {
   const std::string onBoth =
       CrLf({"[POLYLINE]", "Type=0x1", "Data0=(1,2)", "Data1=(3,4)", "[END-RGN40]"});
   ExpectCases({
-      {"level 0 vanishes", layer0, "a\r\n" + onLevel0 + "b\r\n", CrLf({"a", "b"})},
-      {"level 1 kept unchanged", layer0, onLevel1, onLevel1},
-      {"levels 0 and 1, layer 0", layer0, onBoth, ""},
-      {"levels 0 and 1, layer 1", layer1, onBoth, ""},
-      {"reduced form: last coordinates, city before direction, the rest dropped", layer0,
+      {"level 0 vanishes", layer0, "a\r\n" + onLevel0 + "b\r\n", CrLf({"a", "b"}), {1, 0, 0}},
+      {"level 1 kept unchanged", layer0, onLevel1, onLevel1, {0, 0, 0}},
+      {"levels 0 and 1, layer 0", layer0, onBoth, "", {1, 0, 0}},
+      {"levels 0 and 1, layer 1", layer1, onBoth, "", {1, 0, 0}},
+      {"reduced form: last coordinates, city before direction, the rest dropped",
+       layer0,
        CrLf({"[RGN40]", "Type=0x1", "Label=A", "Data1=(1,2)", "DirIndicator=1", "RoadID=7",
              "City=Y", "Data2=(3,4)", "Label=B", "[END-RGN40]"}),
        CrLf({"[RGN40]", "Type=0x1", "Label=B", "City=Y", "DirIndicator=1", "Data2=(3,4)",
-             "[END-RGN40]"})},
-      {"one line fills several slots", layer1,
+             "[END-RGN40]"}),
+       {0, 1, 3}},
+      {"one line fills several slots",
+       layer1,
        CrLf({"[POI]", "Type=0x1", "Label=City=DirIndicator Data0=", "[END]"}),
        CrLf({"[POI]", "Type=0x1",
              "Label=City=DirIndicator Data0=", "Label=City=DirIndicator Data0=",
-             "Label=City=DirIndicator Data0=", "Label=City=DirIndicator Data0=", "[END]"})},
-      {"a line filling a slot and the layer", layer0,
-       CrLf({"[POI]", "Type=0x1", "Label=Data0=", "[END]"}), ""},
-      {"origin lines are not coordinates here", layer0,
+             "Label=City=DirIndicator Data0=", "Label=City=DirIndicator Data0=", "[END]"}),
+       {0, 1, 0}},
+      {"a line filling a slot and the layer",
+       layer0,
+       CrLf({"[POI]", "Type=0x1", "Label=Data0=", "[END]"}),
+       "",
+       {1, 0, 0}},
+      {"origin lines are not coordinates here",
+       layer0,
        CrLf({"[POI]", "Type=0x2f06", "Label=P", "Origin0=(1,2)", "[END]"}),
-       CrLf({"[POI]", "Type=0x2f06", "Label=P", "[END]"})},
-      {"layer 1 is not level 10 or 11", layer1,
+       CrLf({"[POI]", "Type=0x2f06", "Label=P", "[END]"}),
+       {0, 1, 1}},
+      {"layer 1 is not level 10 or 11",
+       layer1,
        CrLf({"[POLYGON]", "Type=0x4", "Data10=(1,2)", "Data11=(1,2)", "[END]"}),
-       CrLf({"[POLYGON]", "Type=0x4", "Data11=(1,2)", "[END]"})},
-      {"empty layer deletes nothing but reduces", DataLayerKeys(""),
+       CrLf({"[POLYGON]", "Type=0x4", "Data11=(1,2)", "[END]"}),
+       {0, 1, 1}},
+      {"empty layer deletes nothing but reduces",
+       DataLayerKeys(""),
        CrLf({"[POLYGON]", "Type=0x4", "EndLevel=2", "Data0=(1,2)", "[END]"}),
-       CrLf({"[POLYGON]", "Type=0x4", "Data0=(1,2)", "[END]"})},
-      {"lines outside elements stay", layer0,
+       CrLf({"[POLYGON]", "Type=0x4", "Data0=(1,2)", "[END]"}),
+       {0, 1, 1}},
+      {"lines outside elements stay",
+       layer0,
        CrLf({"[IMG ID]", "Data0=header", "[END-IMG ID]", "[Restrict]", "Data0=(1,2)",
              "[END-Restrict]"}),
        CrLf({"[IMG ID]", "Data0=header", "[END-IMG ID]", "[Restrict]", "Data0=(1,2)",
-             "[END-Restrict]"})},
-      {"the line after the header is never tested", layer0, CrLf({"[POI]", "Data0=(1,2)", "[END]"}),
-       CrLf({"[POI]", "Data0=(1,2)", "[END]"})},
-      {"any end marker anywhere in the line ends the element", layer1,
+             "[END-Restrict]"}),
+       {0, 0, 0}},
+      {"the line after the header is never tested",
+       layer0,
+       CrLf({"[POI]", "Data0=(1,2)", "[END]"}),
+       CrLf({"[POI]", "Data0=(1,2)", "[END]"}),
+       {0, 0, 0}},
+      {"any end marker anywhere in the line ends the element",
+       layer1,
        CrLf({"[RGN80]", "Type=0x4", "Data0=(1,2)", " [END-RGN80]", "after"}),
-       CrLf({"[RGN80]", "Type=0x4", "Data0=(1,2)", " [END-RGN80]", "after"})},
-      {"cut off by the end of the input", layer0,
+       CrLf({"[RGN80]", "Type=0x4", "Data0=(1,2)", " [END-RGN80]", "after"}),
+       {0, 0, 0}},
+      {"cut off by the end of the input",
+       layer0,
        "[POLYGON]\r\nType=0x4\r\nLabel=A\r\nExtra=1\r\nData1=(1,2)",
-       CrLf({"[POLYGON]", "Type=0x4", "Label=A", "Data1=(1,2)"})},
-      {"cut off and on the layer", layer0, CrLf({"x", "[POLYGON]", "Type=0x4", "Data0=(1,2)"}),
-       CrLf({"x"})},
-      {"header on the last line", layer0, "x\r\n[POI]", CrLf({"x", "[POI]"})},
-      {"header directly followed by its end", layer0,
+       CrLf({"[POLYGON]", "Type=0x4", "Label=A", "Data1=(1,2)"}),
+       {0, 1, 1}},
+      {"cut off and on the layer",
+       layer0,
+       CrLf({"x", "[POLYGON]", "Type=0x4", "Data0=(1,2)"}),
+       CrLf({"x"}),
+       {1, 0, 0}},
+      {"header on the last line", layer0, "x\r\n[POI]", CrLf({"x", "[POI]"}), {0, 0, 0}},
+      {"header directly followed by its end",
+       layer0,
        CrLf({"[POI]", "[END]", "[POI]", "Type=0x1", "Data0=(1,2)", "[END]", "z"}),
-       CrLf({"[POI]", "[END]", "z"})},
-      {"empty input", layer0, "", ""},
+       CrLf({"[POI]", "[END]", "z"}),
+       {1, 0, 0}},
+      {"empty input", layer0, "", "", {0, 0, 0}},
   });
 }
 
@@ -94,17 +129,28 @@ TEST(DeleteLayer, DataOrOriginLevelsInMemory) {
   const LayerKeys level1 = DataOrOriginLevelKeys(1);
   const std::string level2Only = CrLf({"[POI]", "Type=0x1", "Origin2=(1,2)", "[END]"});
   ExpectCases({
-      {"levels 0 and 2, level 0", level0,
-       CrLf({"[POLYGON]", "Type=0x4", "Data0=(1,2)", "Data2=(1,2)", "[END]"}), ""},
-      {"origin of level 0", level0, CrLf({"[POI]", "Type=0x1", "Origin0=(1,2)", "[END]"}), ""},
-      {"origin of level 2 survives level 0", level0, level2Only, level2Only},
-      {"origin of level 2 survives level 1", level1, level2Only, level2Only},
-      {"the last of data and origin lines is kept", level0,
+      {"levels 0 and 2, level 0",
+       level0,
+       CrLf({"[POLYGON]", "Type=0x4", "Data0=(1,2)", "Data2=(1,2)", "[END]"}),
+       "",
+       {1, 0, 0}},
+      {"origin of level 0",
+       level0,
+       CrLf({"[POI]", "Type=0x1", "Origin0=(1,2)", "[END]"}),
+       "",
+       {1, 0, 0}},
+      {"origin of level 2 survives level 0", level0, level2Only, level2Only, {0, 0, 0}},
+      {"origin of level 2 survives level 1", level1, level2Only, level2Only, {0, 0, 0}},
+      {"the last of data and origin lines is kept",
+       level0,
        CrLf({"[POI]", "Type=0x1", "Data2=(1,2)", "Origin3=(1,2)", "Label=A", "[END]"}),
-       CrLf({"[POI]", "Type=0x1", "Label=A", "Origin3=(1,2)", "[END]"})},
-      {"first line after the header is never tested", level0,
+       CrLf({"[POI]", "Type=0x1", "Label=A", "Origin3=(1,2)", "[END]"}),
+       {0, 1, 1}},
+      {"first line after the header is never tested",
+       level0,
        CrLf({"[POI]", "Origin0=(1,2)", "Data3=(1,2)", "[END]"}),
-       CrLf({"[POI]", "Origin0=(1,2)", "Data3=(1,2)", "[END]"})},
+       CrLf({"[POI]", "Origin0=(1,2)", "Data3=(1,2)", "[END]"}),
+       {0, 0, 0}},
   });
 }
 
@@ -121,20 +167,17 @@ TEST(DeleteLayer, JobInPlaceAndAsCopy) {
   test::WriteBytes(a, kMap);
   test::WriteBytes(b, kMap);
 
-  MainOptions options;
+  DeleteLayerOptions options;
   test::RecordingHost host;
-  host.files = std::vector<std::string>{a};
-  DeleteLayerJob(options, host);
+  const BatchReport r = DeleteLayerJob(options, {a}, {host});
   EXPECT_EQ(test::ReadBytes(a), kLayer0Deleted);
   EXPECT_FALSE(test::Exists(dir.File("a_0_layer_deleted.mp")));
-  ASSERT_EQ(host.dialogs.size(), 1u);
-  EXPECT_EQ(host.dialogs[0].flags, 0x206u);
   EXPECT_EQ(host.messages, std::vector<std::string>{kDoneMessage});
+  EXPECT_EQ(r.Totals().changed, 1);
 
-  options.m_bDeleteInPlace = 0;
+  options.inPlace = false;
   test::RecordingHost copyHost;
-  copyHost.files = std::vector<std::string>{b};
-  DeleteLayerJob(options, copyHost);
+  DeleteLayerJob(options, {b}, {copyHost});
   EXPECT_EQ(test::ReadBytes(b), kMap);
   EXPECT_EQ(test::ReadBytes(dir.File("town_0_layer_deleted.mp")), kLayer0Deleted);
 }
@@ -191,11 +234,11 @@ TEST(DeleteLayer, RealMapKeepsOnlyElementsOffTheLayerInReducedForm) {
   const std::string original = test::ReadBytes(source);
   test::WriteBytes(path, original);
 
-  MainOptions options;
-  options.m_strLayer = "1";
+  DeleteLayerOptions options;
+  options.layer = "1";
   test::RecordingHost host;
-  ASSERT_TRUE(DeleteLayerInFile(path, options, host));
-  EXPECT_TRUE(host.messages.empty());
+  const FileOutcome outcome = DeleteLayerInFile(path, options, {host});
+  ASSERT_EQ(outcome.result, FileResult::kChanged);
 
   const MapParts before = SplitMap(SplitCrLf(original));
   const MapParts after = SplitMap(SplitCrLf(test::ReadBytes(path)));
@@ -206,6 +249,17 @@ TEST(DeleteLayer, RealMapKeepsOnlyElementsOffTheLayerInReducedForm) {
   ASSERT_GT(kept.size(), 0u);
   ASSERT_LT(kept.size(), before.elements.size());
   ASSERT_EQ(after.elements.size(), kept.size());
+  // The counts tell exactly what vanished and what was rewritten.
+  long long reduced = 0;
+  long long dropped = 0;
+  for (std::size_t i = 0; i < kept.size(); ++i) {
+    if (after.elements[i] != kept[i]) ++reduced;
+    dropped += static_cast<long long>(kept[i].size() - after.elements[i].size());
+  }
+  ASSERT_EQ(outcome.counts.size(), 3u);
+  EXPECT_EQ(outcome.counts[0].value, static_cast<long long>(before.elements.size() - kept.size()));
+  EXPECT_EQ(outcome.counts[1].value, reduced);
+  EXPECT_EQ(outcome.counts[2].value, dropped);
   EXPECT_EQ(after.outside, before.outside);
   for (std::size_t i = 0; i < kept.size(); ++i) {
     const auto& element = after.elements[i];

@@ -18,10 +18,10 @@ using test::TempDir;
 using Calls = std::vector<std::string>;
 
 // Copies the map unchanged: these tests are about where the result goes.
-std::optional<std::string> Copy(LineReader& in, LineWriter& out) {
+TransformResult Copy(LineReader& in, LineWriter& out) {
   std::string_view line;
   while (in.ReadLine(line)) out.WriteLine(line);
-  return std::nullopt;
+  return {};
 }
 
 RewriteRequest InPlace(const std::string& input, const std::string& output) {
@@ -52,13 +52,12 @@ TEST(RewriteFile, AMapChangedOrDeletedMeanwhileIsNotOverwritten) {
     TempDir dir;
     const std::string map = dir.File("m.mp"), out = dir.File("m_out.mp");
     test::WriteBytes(map, "a\nb\n");
-    RecordingHost host;
-    const bool ok = RewriteFile(InPlace(map, out), host, [&](LineReader& in, LineWriter& w) {
+    const FileOutcome o = RewriteFile(InPlace(map, out), [&](LineReader& in, LineWriter& w) {
       c.meddle(map);
       return Copy(in, w);
     });
-    EXPECT_FALSE(ok) << c.what;
-    EXPECT_EQ(host.messages,
+    EXPECT_TRUE(o.Failed()) << c.what;
+    EXPECT_EQ(o.messages,
               (Calls{"Не могу заменить файл " + map + ": он изменился во время обработки"}))
         << c.what;
     EXPECT_EQ(test::Exists(map), c.left.has_value()) << c.what;
@@ -76,8 +75,9 @@ TEST(RewriteFile, ThroughASymbolicLinkTheMapItNamesIsReplaced) {
   const std::string link = dir.File("link.mp");
   test::WriteBytes(real, "x\ny\n");
   std::filesystem::create_symlink(real, link);
-  RecordingHost host;
-  EXPECT_TRUE(RewriteFile(InPlace(link, dir.File("link_out.mp")), host, Copy));
+  const FileOutcome o = RewriteFile(InPlace(link, dir.File("link_out.mp")), Copy);
+  EXPECT_EQ(o.result, FileResult::kChanged);  // the bare line ends got their CR
+  EXPECT_EQ(o.output, link);
   EXPECT_TRUE(std::filesystem::is_symlink(link));
   EXPECT_EQ(test::ReadBytes(real), "x\r\ny\r\n");
   EXPECT_FALSE(test::Exists(dir.File("link_out.mp")));
@@ -85,8 +85,8 @@ TEST(RewriteFile, ThroughASymbolicLinkTheMapItNamesIsReplaced) {
   // A link to nothing is not a map.
   const std::string dangling = dir.File("dangling.mp");
   std::filesystem::create_symlink(dir.File("nowhere.mp"), dangling);
-  EXPECT_FALSE(RewriteFile(InPlace(dangling, dir.File("d_out.mp")), host, Copy));
-  EXPECT_EQ(host.messages, (Calls{"Не могу открыть файл для чтения"}));
+  EXPECT_EQ(RewriteFile(InPlace(dangling, dir.File("d_out.mp")), Copy).messages,
+            (Calls{"Не могу открыть файл для чтения"}));
   EXPECT_TRUE(std::filesystem::is_symlink(dangling));
   EXPECT_FALSE(test::Exists(dir.File("d_out.mp")));
 }
@@ -95,34 +95,61 @@ TEST(RewriteFile, ARefusingTransformLeavesTheMap) {
   TempDir dir;
   const std::string map = dir.File("m.mp"), out = dir.File("m_out.mp");
   test::WriteBytes(map, "keep\n");
-  RecordingHost host;
-  EXPECT_FALSE(RewriteFile(InPlace(map, out), host, [](LineReader& in, LineWriter& w) {
-    Copy(in, w);
-    return std::optional<std::string>("refused");
-  }));
-  EXPECT_EQ(host.messages, (Calls{"refused"}));
+  for (const bool dryRun : {false, true}) {
+    RewriteRequest request = InPlace(map, out);
+    request.dryRun = dryRun;
+    const FileOutcome o = RewriteFile(request, [](LineReader& in, LineWriter& w) {
+      TransformResult r = Copy(in, w);
+      r.refused = "refused";
+      return r;
+    });
+    EXPECT_EQ(o.messages, (Calls{"refused"}));
+    EXPECT_TRUE(o.Failed());
+  }
   EXPECT_EQ(test::ReadBytes(map), "keep\n");
   EXPECT_FALSE(test::Exists(out));
 }
 
-}  // namespace
-}  // namespace pomvelt
+// Unchanged means byte for byte: the line ends a copy repairs count as a change.
+TEST(RewriteFile, UnchangedOnlyWhenTheResultIsTheInputByteForByte) {
+  struct Case {
+    const char* input;
+    FileResult result;
+  } cases[] = {
+      {"a\r\nb\r\n", FileResult::kUnchanged}, {"", FileResult::kUnchanged},
+      {"a\nb\r\n", FileResult::kChanged},     {"a\r\nb", FileResult::kChanged},
+      {"a\r\nb\r", FileResult::kChanged},
+  };
+  for (const Case& c : cases) {
+    for (const bool dryRun : {false, true}) {
+      TempDir dir;
+      const std::string map = dir.File("m.mp");
+      test::WriteBytes(map, c.input);
+      RewriteRequest request = InPlace(map, dir.File("m_out.mp"));
+      request.dryRun = dryRun;
+      const FileOutcome o = RewriteFile(request, Copy);
+      EXPECT_EQ(o.result, c.result) << c.input;
+      EXPECT_EQ(o.bytesIn, std::string_view(c.input).size());
+      EXPECT_EQ(test::ReadBytes(map) == c.input, dryRun || c.result == FileResult::kUnchanged);
+    }
+  }
+}
 
-namespace pomvelt {
-namespace {
-
-using test::RecordingHost;
-using test::TempDir;
-using Calls = std::vector<std::string>;
-
-std::optional<std::string> Upper(LineReader& in, LineWriter& out) {
+TransformResult Upper(LineReader& in, LineWriter& out) {
   std::string_view line;
   while (in.ReadLine(line)) {
     std::string up(line);
     for (char& c : up) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
     out.WriteLine(up);
   }
-  return std::nullopt;
+  TransformResult r;
+  r.linesChanged = true;
+  return r;
+}
+
+FileOutcome RunWith(RewriteRequest request, RecordingHost& host, const LineTransform& transform) {
+  request.host = &host;
+  return RewriteFile(request, transform);
 }
 
 RewriteRequest InPlaceOf(const std::string& map) {
@@ -145,14 +172,16 @@ TEST(RewriteFile, ALockedMapIsRefusedOrWaitedFor) {
   {
     RecordingHost host;
     host.waitsForBusyFiles = false;
-    EXPECT_FALSE(RewriteFile(InPlaceOf(map), host, Upper));
-    EXPECT_EQ(host.messages, (Calls{"Файл " + map + " занят другим запуском Pomvelt"}));
+    const FileOutcome o = RunWith(InPlaceOf(map), host, Upper);
+    EXPECT_TRUE(o.Failed());
+    EXPECT_EQ(o.messages, (Calls{"Файл " + map + " занят другим запуском Pomvelt"}));
   }
   {
     RecordingHost host;
     host.cancelled = true;
-    EXPECT_FALSE(RewriteFile(InPlaceOf(map), host, Upper));
-    EXPECT_EQ(host.messages, Calls{});
+    const FileOutcome o = RunWith(InPlaceOf(map), host, Upper);
+    EXPECT_EQ(o.result, FileResult::kNotStarted);
+    EXPECT_EQ(o.messages, Calls{});
   }
   EXPECT_EQ(test::ReadBytes(map), "old\n");
   // The other run replaces the map, then lets go: the waiting run edits the new version.
@@ -163,7 +192,7 @@ TEST(RewriteFile, ALockedMapIsRefusedOrWaitedFor) {
     other.reset();
   });
   RecordingHost host;
-  EXPECT_TRUE(RewriteFile(InPlaceOf(map), host, Upper));
+  EXPECT_EQ(RunWith(InPlaceOf(map), host, Upper).result, FileResult::kChanged);
   release.join();
   EXPECT_EQ(test::ReadBytes(map), "NEW\r\n");
   EXPECT_EQ(test::FileNames(dir), (std::set<std::string>{"m.mp"}));
@@ -171,10 +200,11 @@ TEST(RewriteFile, ALockedMapIsRefusedOrWaitedFor) {
 
 TEST(RewriteFile, PassesSurveysAndFailuresLeaveNoTemporary) {
   const auto refuse = [](LineReader& in, LineWriter& out) {
-    Upper(in, out);
-    return std::optional<std::string>("refused");
+    TransformResult r = Upper(in, out);
+    r.refused = "refused";
+    return r;
   };
-  const auto outOfMemory = [](LineReader&, LineWriter&) -> std::optional<std::string> {
+  const auto outOfMemory = [](LineReader&, LineWriter&) -> TransformResult {
     throw std::bad_alloc();
   };
   const auto readAllThen = [](bool go) {
@@ -219,13 +249,15 @@ TEST(RewriteFile, PassesSurveysAndFailuresLeaveNoTemporary) {
     RecordingHost host;
     RewriteRequest request = InPlaceOf(map);
     request.survey = c.survey;
-    EXPECT_EQ(RewriteFileInPasses(request, host, c.passes), c.ok);
+    request.host = &host;
+    const FileOutcome o = RewriteFileInPasses(request, c.passes);
+    EXPECT_EQ(!o.Failed(), c.ok);
     EXPECT_EQ(test::ReadBytes(map), c.left);
     Calls expected = c.messages;
     for (std::string& m : expected) {
       if (m.back() == '%') m = m.substr(0, m.size() - 1) + map;
     }
-    EXPECT_EQ(host.messages, expected);
+    EXPECT_EQ(o.messages, expected);
     EXPECT_EQ(test::FileNames(dir), (std::set<std::string>{"m.mp"}));
   }
 }
@@ -241,13 +273,14 @@ TEST(RewriteFile, ACopyReplacesAFileButNeverALink) {
   request.inPlace = false;
   request.outputPath = copy;
   RecordingHost host;
-  EXPECT_TRUE(RewriteFile(request, host, Upper));
+  EXPECT_EQ(RunWith(request, host, Upper).result, FileResult::kChanged);
   EXPECT_EQ(test::ReadBytes(copy), "AB\r\n");
   std::filesystem::remove(copy);
   test::WriteBytes(dir.File("victim"), "victim");
   std::filesystem::create_symlink(dir.File("victim"), copy);
-  EXPECT_FALSE(RewriteFile(request, host, Upper));
-  EXPECT_EQ(host.messages, (Calls{"Не могу открыть файл для вывода"}));
+  const FileOutcome refused = RunWith(request, host, Upper);
+  EXPECT_TRUE(refused.Failed());
+  EXPECT_EQ(refused.messages, (Calls{"Не могу открыть файл для вывода"}));
   EXPECT_TRUE(std::filesystem::is_symlink(copy));
   EXPECT_EQ(test::ReadBytes(dir.File("victim")), "victim");
   EXPECT_EQ(test::ReadBytes(map), "ab\n");

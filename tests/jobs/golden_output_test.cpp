@@ -198,8 +198,9 @@ struct Command {
 std::vector<Command> Commands() {
   std::vector<Command> commands;
   auto deleteElements = [&](ElementKind kind, std::string code, const char* name) {
-    commands.push_back(
-        {name, [=](LineReader& in, LineWriter& out) { DeleteElements(in, out, kind, code); }});
+    commands.push_back({name, [=](LineReader& in, LineWriter& out) {
+                          DeleteElements(in, out, {kind, code});
+                        }});
   };
   deleteElements(ElementKind::kPolygon, "0x4b", "delete-elements polygon 0x4b");
   deleteElements(ElementKind::kPolygon, "0x1", "delete-elements polygon 0x1");
@@ -208,8 +209,9 @@ std::vector<Command> Commands() {
   deleteElements(ElementKind::kPolygon, "", "delete-elements polygon empty code");
 
   auto replaceType = [&](ElementKind kind, std::string from, std::string to, const char* name) {
-    commands.push_back(
-        {name, [=](LineReader& in, LineWriter& out) { ReplaceType(in, out, kind, from, to); }});
+    commands.push_back({name, [=](LineReader& in, LineWriter& out) {
+                          ReplaceType(in, out, {kind, from, to});
+                        }});
   };
   replaceType(ElementKind::kPolygon, "0x1", "0xd", "replace-type polygon 0x1 0xd");
   replaceType(ElementKind::kLine, "0x4b", "0x1", "replace-type line 0x4b 0x1");
@@ -227,8 +229,9 @@ std::vector<Command> Commands() {
   deleteLayer(DataOrOriginLevelKeys(2), "remove level 2");
 
   auto searchReplace = [&](std::string find, std::string replace, const char* name) {
-    commands.push_back(
-        {name, [=](LineReader& in, LineWriter& out) { SearchReplace(in, out, find, replace); }});
+    commands.push_back({name, [=](LineReader& in, LineWriter& out) {
+                          SearchReplace(in, out, {find, replace});
+                        }});
   };
   searchReplace("~[0x4]", "~[0x3]", "search-replace default");
   searchReplace("~[0x2a]", "~[0x3]", "search-replace shield");

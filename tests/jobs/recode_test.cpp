@@ -213,12 +213,12 @@ TEST(Recode, FileStepNamesTheMapAndKeepsIt) {
   test::WriteBytes(good, goodBytes);
   test::WriteBytes(bad, badBytes);
   test::RecordingHost host;
-  host.files = std::vector<std::string>{bad, good};
   RecodeOptions options;
   options.to = CodePage(1251);
   options.inPlace = false;
-  const BatchResult result = RecodeJob(options, host);
-  EXPECT_EQ(result.filesFailed, 1);
+  const BatchReport result = RecodeJob(options, {bad, good}, {host});
+  EXPECT_EQ(result.Totals().failed, 1);
+  EXPECT_EQ(result.files[1].result, FileResult::kChanged);
   ASSERT_EQ(host.messages.size(), 2u);
   EXPECT_EQ(host.messages[0], "Файл " + bad +
                                   " не перекодирован: строка 4: символа «Ł» (U+0141) нет в "

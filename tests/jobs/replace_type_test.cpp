@@ -17,6 +17,7 @@ struct ReplaceCase {
   std::string_view from, to;
   std::string input;
   std::string expected;
+  long long replaced;
 };
 
 TEST(ReplaceType, LinesInMemory) {
@@ -25,43 +26,46 @@ TEST(ReplaceType, LinesInMemory) {
        CrLf({"[POLYGON]", "Type=0x1", "Label=A", "Data0=(1,2)", "[END]", "[RGN80]", "Type=0x1",
              "[END-RGN80]"}),
        CrLf({"[POLYGON]", "Type=0xd", "Label=A", "Data0=(1,2)", "[END]", "[RGN80]", "Type=0xd",
-             "[END-RGN80]"})},
+             "[END-RGN80]"}),
+       2},
       {"other spellings of the code stay", ElementKind::kPolygon, "0x1", "0xd",
        CrLf({"[POLYGON]", "Type=0x01", "[END]", "[POLYGON]", "Type=0X1", "[END]", "[POLYGON]",
              "Type=0x1 ", "[END]"}),
        CrLf({"[POLYGON]", "Type=0x01", "[END]", "[POLYGON]", "Type=0X1", "[END]", "[POLYGON]",
-             "Type=0x1 ", "[END]"})},
+             "Type=0x1 ", "[END]"}),
+       0},
       {"polygon mode leaves lines", ElementKind::kPolygon, "0x1", "0xd",
-       CrLf({"[POLYLINE]", "Type=0x1", "[END]"}), CrLf({"[POLYLINE]", "Type=0x1", "[END]"})},
+       CrLf({"[POLYLINE]", "Type=0x1", "[END]"}), CrLf({"[POLYLINE]", "Type=0x1", "[END]"}), 0},
       {"line mode leaves polygons", ElementKind::kLine, "0x1", "0xd",
        CrLf({"[POLYGON]", "Type=0x1", "[END]", "[RGN40]", "Type=0x1", "[END-RGN40]"}),
-       CrLf({"[POLYGON]", "Type=0x1", "[END]", "[RGN40]", "Type=0xd", "[END-RGN40]"})},
+       CrLf({"[POLYGON]", "Type=0x1", "[END]", "[RGN40]", "Type=0xd", "[END-RGN40]"}), 1},
       {"type line not first after the header", ElementKind::kPolygon, "0x1", "0xd",
        CrLf({"[POLYGON]", "Label=A", "Type=0x1", "[END]"}),
-       CrLf({"[POLYGON]", "Label=A", "Type=0x1", "[END]"})},
+       CrLf({"[POLYGON]", "Label=A", "Type=0x1", "[END]"}), 0},
       {"two headers in a row", ElementKind::kPolygon, "0x1", "0xd",
        CrLf({"[POLYGON]", "[POLYGON]", "Type=0x1", "[END]"}),
-       CrLf({"[POLYGON]", "[POLYGON]", "Type=0x1", "[END]"})},
+       CrLf({"[POLYGON]", "[POLYGON]", "Type=0x1", "[END]"}), 0},
       {"same old and new code", ElementKind::kPolygon, "0x1", "0x1",
-       CrLf({"[POLYGON]", "Type=0x1", "[END]"}), CrLf({"[POLYGON]", "Type=0x1", "[END]"})},
+       CrLf({"[POLYGON]", "Type=0x1", "[END]"}), CrLf({"[POLYGON]", "Type=0x1", "[END]"}), 1},
       {"header on the last line", ElementKind::kPolygon, "0x1", "0xd", "x\n[POLYGON]",
-       CrLf({"x", "[POLYGON]", ""})},
+       CrLf({"x", "[POLYGON]", ""}), 0},
       {"lone LF ends and no final end", ElementKind::kPolygon, "0x1", "0xd",
-       "[POLYGON]\nType=0x1\n[END]", CrLf({"[POLYGON]", "Type=0xd", "[END]"})},
+       "[POLYGON]\nType=0x1\n[END]", CrLf({"[POLYGON]", "Type=0xd", "[END]"}), 1},
       {"empty new code", ElementKind::kPolygon, "0x1", "", CrLf({"[RGN80]", "Type=0x1"}),
-       CrLf({"[RGN80]", "Type="})},
-      {"empty input", ElementKind::kPolygon, "0x1", "0xd", "", ""},
+       CrLf({"[RGN80]", "Type="}), 1},
+      {"empty input", ElementKind::kPolygon, "0x1", "0xd", "", "", 0},
   };
   for (const ReplaceCase& c : cases) {
     for (std::size_t block : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{4},
                               LineReader::kDefaultBlock}) {
-      EXPECT_EQ(
-          RunTransform(
-              c.input,
-              [&](LineReader& in, LineWriter& out) { ReplaceType(in, out, c.kind, c.from, c.to); },
-              block),
-          c.expected)
-          << c.name << ", block " << block;
+      const ReplaceTypeOptions options{c.kind, std::string(c.from), std::string(c.to), true};
+      const test::Counted r = test::RunCounted(
+          c.input,
+          [&](LineReader& in, LineWriter& out) { return ResultOf(ReplaceType(in, out, options)); },
+          block);
+      EXPECT_EQ(r.output, c.expected) << c.name << ", block " << block;
+      EXPECT_EQ(r.Count("typeLinesReplaced"), c.replaced) << c.name;
+      EXPECT_EQ(r.unchanged, r.output == c.input) << c.name;
     }
   }
 }
@@ -78,21 +82,17 @@ TEST(ReplaceType, JobInPlaceAndAsCopy) {
   test::WriteBytes(a, kMap);
   test::WriteBytes(b, kMap);
 
-  MainOptions options;
+  ReplaceTypeOptions options;
   test::RecordingHost host;
-  host.files = std::vector<std::string>{a};
-  ReplaceTypeJob(options, host);
+  const BatchReport r = ReplaceTypeJob(options, {a}, {host});
   EXPECT_EQ(test::ReadBytes(a), kReplaced);
   EXPECT_FALSE(test::Exists(dir.File("a_0x1_replaced.mp")));
-  ASSERT_EQ(host.dialogs.size(), 1u);
-  EXPECT_EQ(host.dialogs[0].defaultExtension, ".mp");
-  EXPECT_EQ(host.dialogs[0].flags, 0x206u);
   EXPECT_EQ(host.messages, std::vector<std::string>{kDoneMessage});
+  EXPECT_EQ(r.files.at(0).result, FileResult::kChanged);
 
-  options.m_bReplaceInPlace = 0;
+  options.inPlace = false;
   test::RecordingHost copyHost;
-  copyHost.files = std::vector<std::string>{b};
-  ReplaceTypeJob(options, copyHost);
+  ReplaceTypeJob(options, {b}, {copyHost});
   EXPECT_EQ(test::ReadBytes(b), kMap);
   EXPECT_EQ(test::ReadBytes(dir.File("town_0x1_replaced.mp")), kReplaced);
 }
@@ -102,9 +102,9 @@ TEST(ReplaceType, UnreadableFileIsReportedAndTheJobGoesOn) {
   const std::string good = dir.File("good.mp");
   test::WriteBytes(good, kMap);
   test::RecordingHost host;
-  host.files = std::vector<std::string>{dir.File("missing.mp"), good};
-  const BatchResult result = ReplaceTypeJob(MainOptions{}, host);
-  EXPECT_EQ(result.filesFailed, 1);
+  const BatchReport r =
+      ReplaceTypeJob(ReplaceTypeOptions{}, {dir.File("missing.mp"), good}, {host});
+  EXPECT_EQ(r.Totals().failed, 1);
   EXPECT_EQ(host.messages, (std::vector<std::string>{kCannotOpenForReading, kDoneMessage}));
   EXPECT_EQ(test::ReadBytes(good), kReplaced);
 }

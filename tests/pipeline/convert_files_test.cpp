@@ -68,9 +68,9 @@ std::vector<std::string> Progress(const std::string& range, const std::vector<st
 }
 
 TEST(ConvertFiles, AsksForCompiledMapsOnlyWhenDecompiling) {
-  MainOptions options;
+  ConvertOptions options;
   for (int decompile : {0, 1}) {
-    options.m_bDecompile = decompile;
+    options.decompile = decompile != 0;
     const JobFileDialogParams p = ConvertDialogParams(options);
     EXPECT_FALSE(p.defaultExtension);
     EXPECT_EQ(p.flags, 0x300u);
@@ -88,22 +88,21 @@ TEST(ConvertFiles, DecompileTranslateCompileWithBlanksInThePath) {
   std::filesystem::create_directories(folder);
   test::WriteBytes(folder + "a b.img", "compiled");
   RecordingHost host;
-  host.files = {{folder + "a b.img"}};
-  MainOptions options;
-  options.m_bDecompile = 1;
-  options.m_nTranslit = 0;
-  options.m_bCompile = 1;
-  options.m_bConvertInPlace = 0;
+  ConvertOptions options;
+  options.decompile = true;
+  options.translation = Translation::kToRussian;
+  options.compile = true;
+  options.inPlace = false;
   ConversionState state;
 
-  const BatchResult result = ConvertFiles(options, state, host);
+  const BatchReport result = ConvertFiles(options, {folder + "a b.img"}, state, {host});
   EXPECT_EQ(programs.Runs(), "1|" + folder + "a b.img|\n1|" + folder + "a b_rus.mp|\n");
   EXPECT_TRUE(Exists(folder + "a b_rus.img"));
   EXPECT_EQ(test::ReadBytes(folder + "a b.mp"), kMap);  // the decompiled map stays as it was
   EXPECT_NE(test::ReadBytes(folder + "a b_rus.mp").find("Label="), std::string::npos);
   EXPECT_EQ(host.calls, Progress("0 3 1", {"a b.img"}, 3));
   EXPECT_EQ(host.messages, std::vector<std::string>{"Готово"});
-  EXPECT_EQ(result.filesFailed, 0);
+  EXPECT_EQ(result.Totals().failed, 0);
   EXPECT_FALSE(Exists(folder + "names.txt"));
 }
 
@@ -113,13 +112,12 @@ TEST(ConvertFiles, CompileOnlyRunsOnEachFileAsChosen) {
   test::WriteBytes(dir.File("a.mp"), kMap);
   test::WriteBytes(dir.File("b.txt"), kMap);
   RecordingHost host;
-  host.files = {{dir.File("a.mp"), dir.File("b.txt")}};
-  MainOptions options;
-  options.m_bCompile = 1;
-  options.m_bLowerCase = 1;  // acts only through a translation
+  ConvertOptions options;
+  options.compile = true;
+  options.lowerCase = true;  // acts only through a translation
   ConversionState state;
 
-  ConvertFiles(options, state, host);
+  ConvertFiles(options, {dir.File("a.mp"), dir.File("b.txt")}, state, {host});
   EXPECT_EQ(programs.Runs(), "1|" + dir.File("a.mp") + "|\n1|" + dir.File("b.txt") + "|\n");
   EXPECT_EQ(test::ReadBytes(dir.File("a.mp")), kMap);
   EXPECT_EQ(host.calls, Progress("0 2 1", {"a.mp", "b.txt"}, 1));
@@ -131,15 +129,14 @@ TEST(ConvertFiles, TheFolderScriptRunsOnceBeforeTheFiles) {
   TempDir dir;
   for (const char* name : {"a.img", "b.img"}) test::WriteBytes(dir.File(name), "compiled");
   RecordingHost host;
-  host.files = {{dir.File("a.img"), dir.File("b.img")}};
-  MainOptions options;
-  options.m_bDecompile = 1;
-  options.m_nDecompiler = 1;
-  options.m_nTranslit = 1;
-  options.m_bConvertInPlace = 0;
+  ConvertOptions options;
+  options.decompile = true;
+  options.decompiler = Decompiler::kGpsMapEdit;
+  options.translation = Translation::kToTranslit;
+  options.inPlace = false;
   ConversionState state;
 
-  ConvertFiles(options, state, host);
+  ConvertFiles(options, {dir.File("a.img"), dir.File("b.img")}, state, {host});
   EXPECT_EQ(programs.Runs(), "1|" + dir.File("ConvertToMp.vbs") + "|\n");
   EXPECT_EQ(programs.SeenScript(), ConvertScriptText());
   EXPECT_FALSE(Exists(dir.File("ConvertToMp.vbs")));
@@ -155,10 +152,10 @@ TEST(ConvertFiles, AMissingCompilerStopsTheJobBeforeTheNextFile) {
   ScopedEnv path("PATH", bin.path().string());
   ScopedEnv env(kCompilerEnvironmentVariable, std::nullopt);
   for (const char* name : {"a.mp", "b.mp"}) test::WriteBytes(dir.File(name), kMap);
-  MainOptions options;
-  options.m_nTranslit = 0;
-  options.m_bCompile = 1;
-  options.m_bConvertInPlace = 0;
+  ConvertOptions options;
+  options.translation = Translation::kToRussian;
+  options.compile = true;
+  options.inPlace = false;
 
   struct Case {
     std::vector<std::string> files;
@@ -169,14 +166,13 @@ TEST(ConvertFiles, AMissingCompilerStopsTheJobBeforeTheNextFile) {
            {{dir.File("b.mp")}, "Готово"},  // no next file to stop before
        }) {
     RecordingHost host;
-    host.files = c.files;
     ConversionState state;
-    state.m_bCompilerMissing = 1;  // left over from an earlier job: cleared at the start
-    const BatchResult result = ConvertFiles(options, state, host);
+    state.compilerMissing = true;  // left over from an earlier job: cleared at the start
+    const BatchReport result = ConvertFiles(options, c.files, state, {host});
     EXPECT_EQ(host.messages, std::vector<std::string>{c.message});
-    EXPECT_EQ(result.filesDone, 1);
-    EXPECT_EQ(result.filesFailed, 1);
-    EXPECT_EQ(result.stopped, c.files.size() == 2);
+    EXPECT_EQ((result.Totals().files - result.Totals().notStarted), 1);
+    EXPECT_EQ(result.Totals().failed, 1);
+    EXPECT_EQ(result.Stopped(), c.files.size() == 2);
   }
   EXPECT_TRUE(Exists(dir.File("a_rus.mp")));
   EXPECT_TRUE(Exists(dir.File("b_rus.mp")));
@@ -187,23 +183,23 @@ TEST(ConvertFiles, CancelFinishesTheFileAndStillWritesTheNamesList) {
   TempDir dir;
   for (const char* name : {"a.mp", "b.mp", "c.mp"}) test::WriteBytes(dir.File(name), kMap);
   RecordingHost host;
-  host.files = {{dir.File("a.mp"), dir.File("b.mp"), dir.File("c.mp")}};
   host.onFile = [&](int) { host.cancelled = true; };
-  MainOptions options;
-  options.m_nTranslit = 0;
-  options.m_bCompile = 1;
-  options.m_bMakeFileList = 1;
-  options.m_bConvertInPlace = 0;
+  ConvertOptions options;
+  options.translation = Translation::kToRussian;
+  options.compile = true;
+  options.namesList = true;
+  options.inPlace = false;
   ConversionState state;
 
-  const BatchResult result = ConvertFiles(options, state, host);
-  EXPECT_TRUE(result.cancelled);
+  const BatchReport result =
+      ConvertFiles(options, {dir.File("a.mp"), dir.File("b.mp"), dir.File("c.mp")}, state, {host});
+  EXPECT_TRUE(result.Cancelled());
   EXPECT_EQ(host.messages, std::vector<std::string>{"Прервано"});
   EXPECT_EQ(programs.Runs(), "1|" + dir.File("a_rus.mp") + "|\n");
   EXPECT_FALSE(Exists(dir.File("b_rus.mp")));
   EXPECT_EQ(test::ReadBytes(dir.File("names.txt")),
             CrLf({"Имя карты:  Имя файла:"_cp, "", "  Moskva  a.mp"}));
-  EXPECT_FALSE(state.m_listFile.IsOpen());
+  EXPECT_FALSE(state.namesList.IsOpen());
 }
 
 // Cancels once a file appears: the fake script host makes it while it runs.
@@ -219,15 +215,14 @@ TEST(ConvertFiles, CancelDuringTheFolderScriptStopsBeforeTheFirstFile) {
   test::WriteBytes(dir.File("a.img"), "compiled");
   CancelOnMarker host;
   host.marker = dir.File("a.mp");
-  host.files = {{dir.File("a.img")}};
-  MainOptions options;
-  options.m_bDecompile = 1;
-  options.m_nDecompiler = 1;
-  options.m_nTranslit = 0;
-  options.m_bCompile = 1;
+  ConvertOptions options;
+  options.decompile = true;
+  options.decompiler = Decompiler::kGpsMapEdit;
+  options.translation = Translation::kToRussian;
+  options.compile = true;
   ConversionState state;
 
-  ConvertFiles(options, state, host);
+  ConvertFiles(options, {dir.File("a.img")}, state, {host});
   EXPECT_EQ(host.messages, std::vector<std::string>{"Прервано"});
   EXPECT_EQ(programs.Runs(), "1|" + dir.File("ConvertToMp.vbs") + "|\n");
   EXPECT_EQ(test::ReadBytes(dir.File("a.mp")), kMap);  // not translated in place
@@ -240,21 +235,21 @@ TEST(ConvertFiles, AFailedDecompileLeavesTheTranslationToReportIt) {
   TempDir dir;
   for (const char* name : {"a.img", "b.img"}) test::WriteBytes(dir.File(name), "compiled");
   RecordingHost host;
-  host.files = {{dir.File("a.img"), dir.File("b.img")}};
-  MainOptions options;
-  options.m_bDecompile = 1;
-  options.m_nTranslit = 0;
-  options.m_bCompile = 1;
+  ConvertOptions options;
+  options.decompile = true;
+  options.translation = Translation::kToRussian;
+  options.compile = true;
   ConversionState state;
 
-  const BatchResult result = ConvertFiles(options, state, host);
+  const BatchReport result =
+      ConvertFiles(options, {dir.File("a.img"), dir.File("b.img")}, state, {host});
   // No compile of a map that was never made; one step each, for the decompile run.
   EXPECT_EQ(programs.Runs(), "1|" + dir.File("a.img") + "|\n1|" + dir.File("b.img") + "|\n");
   EXPECT_EQ(host.messages,
             (std::vector<std::string>{CannotOpenNamedForReading(dir.File("a.mp")),
                                       CannotOpenNamedForReading(dir.File("b.mp")), "Готово"}));
   EXPECT_EQ(host.calls, Progress("0 6 1", {"a.img", "b.img"}, 1));
-  EXPECT_EQ(result.filesFailed, 2);
+  EXPECT_EQ(result.Totals().failed, 2);
 }
 
 TEST(ConvertFiles, InPlaceCompileDeletesTheSourceOnlyWhenTheCompileSucceeded) {
@@ -264,35 +259,94 @@ TEST(ConvertFiles, InPlaceCompileDeletesTheSourceOnlyWhenTheCompileSucceeded) {
     TempDir dir;
     test::WriteBytes(dir.File("a.mp"), kMap);
     RecordingHost host;
-    host.files = {{dir.File("a.mp")}};
-    MainOptions options;
-    options.m_nTranslit = 0;
-    options.m_bCompile = 1;
-    options.m_bDeleteMpAfterCompile = 1;
+    ConvertOptions options;
+    options.translation = Translation::kToRussian;
+    options.compile = true;
+    options.deleteMpAfterCompile = true;
     ConversionState state;
 
-    const BatchResult result = ConvertFiles(options, state, host);
+    const BatchReport result = ConvertFiles(options, {dir.File("a.mp")}, state, {host});
     EXPECT_EQ(programs.Runs(), "1|" + dir.File("a.mp") + "|\n");
     EXPECT_EQ(Exists(dir.File("a.mp")), status != 0);
     EXPECT_EQ(Exists(dir.File("a.img")), status == 0);
-    EXPECT_EQ(result.filesFailed, status != 0 ? 1 : 0);
+    EXPECT_EQ(result.Totals().failed, status != 0 ? 1 : 0);
     EXPECT_EQ(host.messages, std::vector<std::string>{"Готово"});
   }
 }
 
 TEST(ConvertFiles, EveryStageOffOnlyWalksTheFiles) {
   RecordingHost host;
-  host.files = {{"/nowhere/a.mp"}};
   ConversionState state;
-  const BatchResult result = ConvertFiles(MainOptions{}, state, host);
+  const BatchReport result = ConvertFiles(ConvertOptions{}, {"/nowhere/a.mp"}, state, {host});
   EXPECT_EQ(host.calls, Progress("0 0 1", {"a.mp"}, 0));
   EXPECT_EQ(host.messages, std::vector<std::string>{"Готово"});
-  EXPECT_EQ(result.filesFailed, 0);
+  EXPECT_EQ(result.Totals().failed, 0);
+}
 
-  RecordingHost cancelled;  // the file dialog left without OK: nothing at all
-  ConvertFiles(MainOptions{}, state, cancelled);
-  EXPECT_TRUE(cancelled.calls.empty());
-  EXPECT_TRUE(cancelled.messages.empty());
+// The counts of one file for each way of running the chain; a dry run counts the same runs
+// and runs nothing.
+TEST(ConvertFiles, CountsPerStage) {
+  struct Case {
+    const char* what;
+    bool decompile, translate, compile, dryRun;
+    int compilerStatus;
+    // labels changed, header lines rewritten, decompiled, translated, compiled, failures
+    std::vector<long long> counts;
+    FileResult result;
+    const char* runs;  // the file names the compiler was run on
+  } cases[] = {
+      {"translation", false, true, false, false, 0, {1, 1, 0, 1, 0, 0}, FileResult::kChanged, ""},
+      {"compile", false, false, true, false, 0, {0, 0, 1, 0}, FileResult::kChanged, "a.mp|"},
+      {"compile fails", false, false, true, false, 1, {0, 0, 0, 1}, FileResult::kFailed, "a.mp|"},
+      {"all three",
+       true,
+       true,
+       true,
+       false,
+       0,
+       {1, 1, 1, 1, 1, 0},
+       FileResult::kChanged,
+       "a.img|a_rus.mp|"},
+      {"dry translation and compile",
+       false,
+       true,
+       true,
+       true,
+       0,
+       {1, 1, 0, 1, 1, 0},
+       FileResult::kChanged,
+       ""},
+      {"dry, all three", true, true, true, true, 0, {1, 1, 1, 0}, FileResult::kChanged, ""},
+  };
+  for (const Case& c : cases) {
+    FakePrograms programs;
+    if (c.compilerStatus != 0) programs.CompilerExitsWith(c.compilerStatus);
+    TempDir dir;
+    test::WriteBytes(dir.File("a.mp"), kMap);
+    test::WriteBytes(dir.File("a.img"), "compiled");
+    ConvertOptions options;
+    options.decompile = c.decompile;
+    if (c.translate) options.translation = Translation::kToRussian;
+    options.compile = c.compile;
+    options.inPlace = false;
+    RecordingHost host;
+    ConversionState state;
+    const BatchReport r = ConvertFiles(options, {dir.File(c.decompile ? "a.img" : "a.mp")}, state,
+                                       BatchContext{host, c.dryRun});
+    ASSERT_EQ(r.files.size(), 1u) << c.what;
+    const FileOutcome& f = r.files[0];
+    std::vector<long long> counts;
+    for (const Count& k : f.counts) counts.push_back(k.value);
+    EXPECT_EQ(counts, c.counts) << c.what;
+    EXPECT_EQ(f.result, c.result) << c.what;
+    std::string runs = programs.Runs();
+    for (std::size_t at; (at = runs.find(dir.File(""))) != std::string::npos;) {
+      runs.erase(at, dir.File("").size());
+    }
+    for (std::size_t at; (at = runs.find("1|")) != std::string::npos;) runs.erase(at, 2);
+    for (std::size_t at; (at = runs.find('\n')) != std::string::npos;) runs.erase(at, 1);
+    EXPECT_EQ(runs, c.runs) << c.what;
+  }
 }
 
 // The names list as the list format has it, from the maps' own "Name=" lines.
@@ -336,13 +390,12 @@ TEST(ConvertFiles, NamesListOfRealMaps) {
   }
   for (int direction : {0, 1}) {
     RecordingHost host;
-    host.files = maps;
-    MainOptions options;
-    options.m_nTranslit = direction;
-    options.m_bMakeFileList = 1;
-    options.m_bConvertInPlace = 0;
+    ConvertOptions options;
+    options.translation = static_cast<Translation>(direction);
+    options.namesList = true;
+    options.inPlace = false;
     ConversionState state;
-    ConvertFiles(options, state, host);
+    ConvertFiles(options, maps, state, {host});
     EXPECT_EQ(host.messages, std::vector<std::string>{"Готово"});
     EXPECT_EQ(test::ReadBytes(dir.File("names.txt")), ExpectedNamesList(maps)) << direction;
   }

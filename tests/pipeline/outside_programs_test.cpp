@@ -60,13 +60,11 @@ TEST(RunCgpsmapper, DeletesOnlyAnMpSourceAfterASuccessfulRun) {
     const std::string path = dir.File(c.file);
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     test::WriteBytes(path, "map");
-    MainOptions options;
-    options.m_bDeleteMpAfterCompile = c.deleteOption;
     ConversionState state;
 
-    const ProcessOutcome outcome = RunCgpsmapper(path, options, state);
+    const ProcessOutcome outcome = RunCgpsmapper(path, "", c.deleteOption != 0, state);
     EXPECT_TRUE(outcome.started) << c.file;
-    EXPECT_EQ(state.m_bCompilerMissing, 0) << c.file;
+    EXPECT_FALSE(state.compilerMissing) << c.file;
     EXPECT_EQ(compiler.Runs(), "1|" + path + "|\n") << c.file;
     EXPECT_EQ(Exists(path), !c.deleted) << c.file;
   }
@@ -77,14 +75,10 @@ TEST(RunCgpsmapper, AMissingCompilerIsFlaggedAndNothingIsDeleted) {
   ScopedEnv path("PATH", dir.path().string());
   const std::string map = dir.File("a_rus.mp");
   test::WriteBytes(map, "map");
-  MainOptions options;
-  options.m_bDeleteMpAfterCompile = 1;
-
   for (const std::string& compiler : {std::string(), std::string("mkgmap")}) {
     ConversionState state;
-    state.compiler = compiler;
-    EXPECT_FALSE(RunCgpsmapper(map, options, state).started);
-    EXPECT_EQ(state.m_bCompilerMissing, 1);
+    EXPECT_FALSE(RunCgpsmapper(map, compiler, true, state).started);
+    EXPECT_TRUE(state.compilerMissing);
     EXPECT_TRUE(Exists(map));
   }
 }
@@ -95,14 +89,12 @@ TEST(RunCgpsmapper, RunsTheChosenCompiler) {
   WriteShellProgram(dir.File("other"), "echo \"$1\" > '" + dir.File("other.log") + "'\n");
   PathPrefix path(dir.path().string());
   ConversionState state;
-  state.compiler = "other";
-  RunCgpsmapper(dir.File("a.mp"), MainOptions{}, state);
+  RunCgpsmapper(dir.File("a.mp"), "other", false, state);
   EXPECT_EQ(test::ReadBytes(dir.File("other.log")), dir.File("a.mp") + "\n");
   EXPECT_EQ(cgpsmapper.Runs(), "");
 
   ScopedEnv env(kCompilerEnvironmentVariable, std::string("other"));
-  state.compiler.clear();
-  RunCgpsmapper(dir.File("b.mp"), MainOptions{}, state);
+  RunCgpsmapper(dir.File("b.mp"), "", false, state);
   EXPECT_EQ(test::ReadBytes(dir.File("other.log")), dir.File("b.mp") + "\n");
 }
 

@@ -109,6 +109,23 @@ std::string RunTransform(std::string_view input,
   return sink.bytes;
 }
 
+Counted RunCounted(std::string_view input,
+                   const std::function<TransformResult(LineReader&, LineWriter&)>& transform,
+                   std::size_t blockSize) {
+  Counted c;
+  c.output = RunTransform(
+      input, [&](LineReader& in, LineWriter& out) { c.result = transform(in, out); }, blockSize);
+  c.unchanged = ResultOf(c.result, input.size(), c.output.size()) == FileResult::kUnchanged;
+  return c;
+}
+
+long long Counted::Count(std::string_view key) const {
+  for (const pomvelt::Count& k : result.counts) {
+    if (k.key == key) return k.value;
+  }
+  return -1;
+}
+
 std::string DataMap(const std::string& name) {
   const char* env = std::getenv("POMVELT_DATA_DIR");
   const std::filesystem::path dir = env != nullptr ? env : POMVELT_DATA_DIR;

@@ -10,29 +10,23 @@
 #include <string_view>
 #include <vector>
 
+#include "jobs/file_rewrite.h"
 #include "jobs/job_host.h"
 #include "text/line_io.h"
 
 namespace pomvelt::test {
 
-// Records every call a job makes; answers the file dialog from a script.
+// Records every call a job makes.
 class RecordingHost : public JobHost, public Progress {
  public:
-  // nullopt: the file dialog is cancelled.
-  std::optional<std::vector<std::string>> files;
   // Called after each SetText, with the index of the file (0-based): lets a test press Cancel.
   std::function<void(int)> onFile;
 
-  std::vector<JobFileDialogParams> dialogs;
   std::vector<std::string> messages;
   std::vector<std::string> calls;  // progress calls in order: "SetRange 0 3 1", "Show", ...
   bool cancelled = false;
   bool waitsForBusyFiles = true;
 
-  std::optional<std::vector<std::string>> ChooseFiles(const JobFileDialogParams& p) override {
-    dialogs.push_back(p);
-    return files;
-  }
   void MessageBox(const std::string& text) override { messages.push_back(text); }
   Progress& progress() override { return *this; }
   bool WaitsForBusyFiles() const override { return waitsForBusyFiles; }
@@ -78,6 +72,18 @@ std::string CrLf(const std::vector<std::string_view>& lines);
 std::string RunTransform(std::string_view input,
                          const std::function<void(LineReader&, LineWriter&)>& transform,
                          std::size_t blockSize = LineReader::kDefaultBlock);
+
+// A counting transform's output and its word on what it did.
+struct Counted {
+  std::string output;
+  TransformResult result;
+  // The transform's own verdict, which must be "the output is the input" exactly.
+  bool unchanged = false;
+  long long Count(std::string_view key) const;  // -1 when the transform has no such count
+};
+Counted RunCounted(std::string_view input,
+                   const std::function<TransformResult(LineReader&, LineWriter&)>& transform,
+                   std::size_t blockSize = LineReader::kDefaultBlock);
 
 // The path of a real map in the shared data folder, or "" when that folder is absent.
 std::string DataMap(const std::string& name);

@@ -19,14 +19,10 @@ using test::ReadBytes;
 using test::RecordingHost;
 using test::TempDir;
 
-using FileConversion = std::optional<std::string> (*)(const std::string&, const MainOptions&,
-                                                      CMapListFile*, JobHost&);
+using FileConversion = FileOutcome (*)(const std::string&, const TranslationOptions&, CMapListFile*,
+                                       const BatchContext&);
 
-MainOptions Copying() {
-  MainOptions options;
-  options.m_bConvertInPlace = 0;
-  return options;
-}
+constexpr TranslationOptions kCopying{false, false};
 
 TEST(LabelFiles, CopyBesideTheInput) {
   TempDir dir;
@@ -34,14 +30,20 @@ TEST(LabelFiles, CopyBesideTheInput) {
   const std::string source = CrLf({"Preprocess=F", "Label=HOVGOROD"});
   test::WriteBytes(map, source);
   RecordingHost host;
-  MainOptions options = Copying();
-  options.m_bLowerCase = 1;
+  TranslationOptions options = kCopying;
+  options.lowerCase = true;
 
-  EXPECT_EQ(TranslitToRussianFile(map, options, nullptr, host), dir.File("city.v1_rus.mp"));
+  const FileOutcome rus = TranslitToRussianFile(map, options, nullptr, {host});
+  EXPECT_EQ(rus.output, dir.File("city.v1_rus.mp"));
+  EXPECT_EQ(rus.result, FileResult::kChanged);
+  EXPECT_EQ(rus.counts.at(0).value, 1);  // labels changed
+  EXPECT_EQ(rus.counts.at(1).value, 1);  // header lines rewritten
   EXPECT_EQ(ReadBytes(dir.File("city.v1_rus.mp")),
             CrLf({"Preprocess=Y", "CodePage=1251", "LblCoding=9", "Label=Новгород"_cp}));
-  EXPECT_EQ(RussianToTranslitFile(dir.File("city.v1_rus.mp"), options, nullptr, host),
-            dir.File("city.v1_rus_translit.mp"));
+  const FileOutcome back =
+      RussianToTranslitFile(dir.File("city.v1_rus.mp"), options, nullptr, {host});
+  EXPECT_EQ(back.output, dir.File("city.v1_rus_translit.mp"));
+  EXPECT_EQ(back.counts.at(1).value, 2);
   EXPECT_EQ(ReadBytes(dir.File("city.v1_rus_translit.mp")),
             CrLf({"Preprocess=Y", "Label=Novgorod"}));
   EXPECT_EQ(ReadBytes(map), source);
@@ -62,7 +64,7 @@ TEST(LabelFiles, InPlace) {
     const std::string map = dir.File("a.mp");
     test::WriteBytes(map, CrLf({d.in}));
     RecordingHost host;
-    EXPECT_EQ(d.convert(map, MainOptions(), nullptr, host), map);  // in place by default
+    EXPECT_EQ(d.convert(map, TranslationOptions(), nullptr, {host}).output, map);  // by default
     EXPECT_EQ(ReadBytes(map), CrLf({d.out}));
     EXPECT_FALSE(test::Exists(dir.File(std::string("a") + d.suffix)));
     EXPECT_TRUE(host.messages.empty());
@@ -75,12 +77,11 @@ TEST(LabelFiles, EachDirectionHasItsOwnReadFailure) {
   RecordingHost host;
   CMapListFile list;
   ASSERT_TRUE(list.OpenNamesList(dir.File("names.txt"), host));
-  MainOptions options;
-  options.m_bMakeFileList = 1;
-  EXPECT_EQ(TranslitToRussianFile(missing, options, &list, host), std::nullopt);
-  EXPECT_EQ(RussianToTranslitFile(missing, options, &list, host), std::nullopt);
-  EXPECT_EQ(host.messages,
-            (std::vector<std::string>{CannotOpenNamedForReading(missing), kCannotOpenForReading}));
+  const TranslationOptions options;
+  EXPECT_EQ(TranslitToRussianFile(missing, options, &list, {host}).messages,
+            std::vector<std::string>{CannotOpenNamedForReading(missing)});
+  EXPECT_EQ(RussianToTranslitFile(missing, options, &list, {host}).messages,
+            std::vector<std::string>{kCannotOpenForReading});
   EXPECT_FALSE(test::Exists(dir.File("missing_rus.mp")));
   EXPECT_EQ(list.Text(), "Имя карты:  Имя файла:\r\n\r\n"_cp);
 }
@@ -95,17 +96,16 @@ TEST(LabelFiles, NamesListEntries) {
   RecordingHost host;
   CMapListFile list;
   ASSERT_TRUE(list.OpenNamesList(dir.File("names.txt"), host));
-  MainOptions options = Copying();
+  const TranslationOptions options = kCopying;
 
-  // With the option off nothing is added, list or no list.
-  ASSERT_TRUE(TranslitToRussianFile(map, options, &list, host));
-  options.m_bMakeFileList = 1;
-  ASSERT_TRUE(RussianToTranslitFile(map, options, nullptr, host));
+  // A dry run adds nothing.
+  ASSERT_FALSE(TranslitToRussianFile(map, options, &list, BatchContext{host, true}).Failed());
   EXPECT_EQ(list.Text(), "Имя карты:  Имя файла:\r\n\r\n"_cp);
+  EXPECT_FALSE(test::Exists(MakeOutputPath(map, "_rus.mp")));
 
   // Every line holding "Name=" adds an entry; the line itself is converted as any other.
-  ASSERT_TRUE(TranslitToRussianFile(map, options, &list, host));
-  ASSERT_TRUE(RussianToTranslitFile(map, options, &list, host));
+  ASSERT_FALSE(TranslitToRussianFile(map, options, &list, {host}).Failed());
+  ASSERT_FALSE(RussianToTranslitFile(map, options, &list, {host}).Failed());
   const std::string entries =
       CrLf({"  BigRiver  река.mp"_cp, "  Волга  река.mp"_cp, "  X  река.mp"_cp});
   EXPECT_EQ(list.Text(), std::string("Имя карты:  Имя файла:\r\n\r\n"_cp) + entries + entries);

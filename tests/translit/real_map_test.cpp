@@ -50,14 +50,13 @@ std::string ConvertedCopy(const std::string& map, const test::TempDir& dir, cons
                           bool toRussian) {
   const std::string copy = dir.File(name);
   test::WriteBytes(copy, test::ReadBytes(map));
-  MainOptions options;
-  options.m_bConvertInPlace = 0;
+  TranslationOptions options;
+  options.inPlace = false;
   test::RecordingHost host;
-  const std::optional<std::string> out = toRussian
-                                             ? TranslitToRussianFile(copy, options, nullptr, host)
-                                             : RussianToTranslitFile(copy, options, nullptr, host);
-  EXPECT_TRUE(host.messages.empty());
-  return out.value_or("");
+  const FileOutcome out = toRussian ? TranslitToRussianFile(copy, options, nullptr, {host})
+                                    : RussianToTranslitFile(copy, options, nullptr, {host});
+  EXPECT_TRUE(out.messages.empty());
+  return out.output;
 }
 
 TEST(RealMaps, TranslitToRussianAndBack) {

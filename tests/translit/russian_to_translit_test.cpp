@@ -54,10 +54,13 @@ TEST(RussianToTranslitLines, LabelAndHeaderLines) {
       CrLf({"[IMG ID]", "CodePage=1251", "LblCoding=9", "CodePage=1252", "LblCoding=6",
             "Preprocess=Y", "[END-IMG ID]", "Label=Новгород"_cp, " Label=x=Щукино"_cp,
             "Label=~[0x01]М-4"_cp, "Label3=Новгород"_cp, "Label=", ""});
-  EXPECT_EQ(test::RunLabelTransform(in, false, RussianToTranslitLines),
+  TranslationCounts counts;
+  EXPECT_EQ(test::RunLabelTransform(in, false, RussianToTranslitLines, &counts),
             CrLf({"[IMG ID]", "CodePage=1252", "LblCoding=6", "Preprocess=Y", "[END-IMG ID]",
                   "Label=NOVGOROD", "Label=SH'UKINO", "Label=~[0x2a]М-4"_cp, "Label3=Новгород"_cp,
                   "Label=", ""}));
+  EXPECT_EQ(counts.labelsChanged, 3);
+  EXPECT_EQ(counts.headerLinesRewritten, 2);
   EXPECT_EQ(test::RunLabelTransform(in, true, RussianToTranslitLines),
             CrLf({"[IMG ID]", "CodePage=1252", "LblCoding=6", "Preprocess=Y", "[END-IMG ID]",
                   "Label=Novgorod", "Label=Sh'ukino", "Label=~[0x2a]М-4"_cp, "Label3=Новгород"_cp,

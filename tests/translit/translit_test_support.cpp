@@ -5,12 +5,24 @@
 namespace pomvelt::test {
 
 std::string RunLabelTransform(std::string_view input, bool lowerCase,
-                              void (*transform)(LineReader&, LineWriter&, bool,
-                                                const NameLineSink&)) {
-  auto run = [&](LineReader& in, LineWriter& out) { transform(in, out, lowerCase, {}); };
-  const std::string whole = RunTransform(input, run);
-  for (std::size_t block : {1u, 3u}) EXPECT_EQ(RunTransform(input, run, block), whole) << block;
-  return whole;
+                              TranslationCounts (*transform)(LineReader&, LineWriter&, bool,
+                                                             const NameLineSink&),
+                              TranslationCounts* counts) {
+  auto run = [&](LineReader& in, LineWriter& out) {
+    return ResultOf(transform(in, out, lowerCase, {}));
+  };
+  const Counted whole = RunCounted(input, run);
+  EXPECT_EQ(whole.unchanged, whole.output == input);
+  for (std::size_t block : {1u, 3u}) {
+    const Counted part = RunCounted(input, run, block);
+    EXPECT_EQ(part.output, whole.output) << block;
+    EXPECT_EQ(part.Count("labelsChanged"), whole.Count("labelsChanged")) << block;
+    EXPECT_EQ(part.Count("headerLinesRewritten"), whole.Count("headerLinesRewritten")) << block;
+  }
+  if (counts != nullptr) {
+    *counts = {whole.Count("labelsChanged"), whole.Count("headerLinesRewritten")};
+  }
+  return whole.output;
 }
 
 std::vector<std::string> CrLfLines(const std::string& bytes) {

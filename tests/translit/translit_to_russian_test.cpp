@@ -114,9 +114,13 @@ TEST(TranslitToRussianLines, LabelLines) {
   const std::string in =
       CrLf({"Label=HOVGOROD", "  Label=ELISTA", "Label=A=B", "Label=", "Label2=ELISTA",
             "Label=~[0x2a]m-4 Don", "Label=~[0x1d]ABC", ""});
-  EXPECT_EQ(test::RunLabelTransform(in, false, TranslitToRussianLines),
+  TranslationCounts counts;
+  EXPECT_EQ(test::RunLabelTransform(in, false, TranslitToRussianLines, &counts),
             CrLf({"Label=НОВГОРОД"_cp, "Label=ЭЛИСТА"_cp, "Label=Б"_cp, "Label=", "Label2=ELISTA",
                   "Label=~[0x01]M-4 Don", "Label=~[0x1d]ABC", ""}));
+  // An empty label and a shield without a code to turn are written as they were.
+  EXPECT_EQ(counts.labelsChanged, 4);
+  EXPECT_EQ(counts.headerLinesRewritten, 0);
   // Case normalisation touches label texts only, never a shield line.
   EXPECT_EQ(test::RunLabelTransform(in, true, TranslitToRussianLines),
             CrLf({"Label=Новгород"_cp, "Label=Элиста"_cp, "Label=Б"_cp, "Label=", "Label2=ELISTA",
@@ -127,22 +131,33 @@ TEST(TranslitToRussianLines, HeaderLines) {
   struct HeaderCase {
     const char* what;
     std::vector<std::string_view> in, out;
+    long long headerLines;
   } cases[] = {
       {"Preprocess gives the three lines, CodePage goes, LblCoding stays",
        {"[IMG ID]", "CodePage=1252", "LblCoding=9", "Name=X", "Preprocess=F", "[END-IMG ID]"},
        {"[IMG ID]", "LblCoding=9", "Name=X", "Preprocess=Y", "CodePage=1251", "LblCoding=9",
-        "[END-IMG ID]"}},
-      {"the other spelling", {"PreProcess=N"}, {"Preprocess=Y", "CodePage=1251", "LblCoding=9"}},
+        "[END-IMG ID]"},
+       2},
+      {"the other spelling", {"PreProcess=N"}, {"Preprocess=Y", "CodePage=1251", "LblCoding=9"}, 1},
+      {"the header as it ends up still gets the three lines",
+       {"Preprocess=Y", "CodePage=1251", "LblCoding=9"},
+       {"Preprocess=Y", "CodePage=1251", "LblCoding=9", "LblCoding=9"},
+       2},
       {"no Preprocess line: nothing added",
        {"[IMG ID]", "CodePage=1251", "[END-IMG ID]"},
-       {"[IMG ID]", "[END-IMG ID]"}},
+       {"[IMG ID]", "[END-IMG ID]"},
+       1},
       {"other keys copied",
        {"Codepage=1251", "preprocess=F", "Type=0x1", ""},
-       {"Codepage=1251", "preprocess=F", "Type=0x1", ""}},
+       {"Codepage=1251", "preprocess=F", "Type=0x1", ""},
+       0},
   };
   for (const HeaderCase& c : cases) {
-    EXPECT_EQ(test::RunLabelTransform(CrLf(c.in), false, TranslitToRussianLines), CrLf(c.out))
+    TranslationCounts counts;
+    EXPECT_EQ(test::RunLabelTransform(CrLf(c.in), false, TranslitToRussianLines, &counts),
+              CrLf(c.out))
         << c.what;
+    EXPECT_EQ(counts.headerLinesRewritten, c.headerLines) << c.what;
   }
   // Lines ended by LF alone come out with CR LF; a last line without an end gets one.
   EXPECT_EQ(test::RunLabelTransform("a\nLabel=I\nb", false, TranslitToRussianLines),

@@ -1,4 +1,4 @@
-#include "eurasia/map_list_file.h"
+#include "jobs/map_list_file.h"
 
 #include <filesystem>
 #include <system_error>

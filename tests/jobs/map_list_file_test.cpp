@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <string>
 
-#include "eurasia/map_list_file.h"
 #include "jobs/file_rewrite.h"
+#include "jobs/map_list_file.h"
 #include "support/test_support.h"
 #include "text/cp1251.h"
 

@@ -1,0 +1,36 @@
+// The report of a batch in the program's own words: the summary line, the warning when nothing
+// changed, the failed files, one line per file. Both front ends show these texts.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "jobs/batch_report.h"
+
+namespace pomvelt {
+
+// "1 файл", "3 файла", "12 файлов".
+std::string FilesPhrase(int count);
+
+// "12 файлов, изменено 10, без изменений 2, с ошибками 0; удалено элементов: 345" (with "не
+// начато N" after a cancel, and the dry run's note: nothing was written).
+std::string SummaryLine(const BatchReport& report);
+
+// "Внимание: ни один файл не изменён" when files ran and none of them changed; "" otherwise.
+std::string NothingChangedWarning(const BatchReport& report);
+
+// The failed files, "path: message (reason)", the first `limit` of them, then how many more.
+std::vector<std::string> FailureLines(const BatchReport& report, std::size_t limit);
+
+// Where the batch's originals are kept and what they hold; "" when undo did not run.
+std::string UndoLine(const BatchReport& report);
+
+// One file as it finished: "path: изменён; удалено элементов: 3; байт: 120 -> 98".
+std::string FileLine(const FileOutcome& file);
+
+// The desktop program's final message: the end message, the summary, the failed files (the
+// first ten), the warning and where the originals are kept, each part after an empty line.
+std::string FinalMessageText(const BatchReport& report);
+
+}  // namespace pomvelt
