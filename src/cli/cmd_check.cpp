@@ -2,7 +2,7 @@
 
 #include "cli/cli.h"
 #include "cli/json_file.h"
-#include "inspect/map_check.h"
+#include "examine/map_check.h"
 
 namespace pomvelt {
 namespace {

@@ -4,7 +4,7 @@
 #include "cli/cli.h"
 #include "cli/json_file.h"
 #include "cli/table_output.h"
-#include "inspect/map_stats.h"
+#include "examine/map_stats.h"
 #include "text/strings.h"
 
 namespace pomvelt {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <ostream>
 
-#include "inspect/code_page.h"
+#include "examine/code_page.h"
 #include "text/cp1251.h"
 
 namespace pomvelt {

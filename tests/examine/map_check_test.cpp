@@ -6,7 +6,7 @@
 #include <set>
 
 #include "bench/map_generator.h"
-#include "inspect/map_check.h"
+#include "examine/map_check.h"
 #include "support/test_support.h"
 
 namespace pomvelt {

@@ -32,7 +32,7 @@ const std::string kMap =
           "Label=a",     "Data0=(1,2)", "[END]",         "[POI]",         "Type=0x2f06",
           "Data0=(1,2)", "[END]",       "[POI]",         "Type=0x2f06",   "[END]"});
 
-TEST(InspectCli, StatsTablesCsvAndReport) {
+TEST(ExamineCli, StatsTablesCsvAndReport) {
   TempDir dir;
   const std::string a = dir.File("a.mp"), b = dir.File("b.mp");
   test::WriteBytes(a, kMap);
@@ -59,7 +59,7 @@ TEST(InspectCli, StatsTablesCsvAndReport) {
   EXPECT_EQ(Cli({"stats", "--by", "colour", a}).status, 2);
 }
 
-TEST(InspectCli, CheckPrintsFileLineMessageAndFailsOnProblems) {
+TEST(ExamineCli, CheckPrintsFileLineMessageAndFailsOnProblems) {
   TempDir dir;
   const std::string clean = dir.File("clean.mp"), bad = dir.File("bad.mp");
   test::WriteBytes(clean, kMap);
@@ -84,7 +84,7 @@ TEST(InspectCli, CheckPrintsFileLineMessageAndFailsOnProblems) {
   EXPECT_NE(missing.err.find("Не могу открыть файл"), std::string::npos);
 }
 
-TEST(InspectCli, TableAndCsvForms) {
+TEST(ExamineCli, TableAndCsvForms) {
   AlignedTable t({"a", "bb", "n"}, {false, false, true});
   t.AddRow({"Жж", "x", "10"});
   t.AddRow({"y", "", "7"});

@@ -1,11 +1,11 @@
-#include "inspect/map_check.h"
+#include "examine/map_check.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
 
-#include "inspect/code_page.h"
-#include "inspect/map_scan.h"
+#include "examine/code_page.h"
+#include "examine/map_scan.h"
 #include "jobs/file_rewrite.h"
 #include "text/byte_scan.h"
 #include "text/file_io.h"

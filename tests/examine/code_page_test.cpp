@@ -4,7 +4,7 @@
 
 #include <iconv.h>
 
-#include "inspect/code_page.h"
+#include "examine/code_page.h"
 
 namespace pomvelt {
 namespace {

@@ -1,4 +1,4 @@
-#include "inspect/map_scan.h"
+#include "examine/map_scan.h"
 
 #include "text/strings.h"
 

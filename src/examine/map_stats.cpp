@@ -1,10 +1,10 @@
-#include "inspect/map_stats.h"
+#include "examine/map_stats.h"
 
 #include <algorithm>
 #include <bit>
 
-#include "inspect/code_page.h"
-#include "inspect/map_scan.h"
+#include "examine/code_page.h"
+#include "examine/map_scan.h"
 #include "jobs/file_rewrite.h"
 #include "text/file_io.h"
 #include "text/strings.h"

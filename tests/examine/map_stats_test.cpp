@@ -9,7 +9,7 @@
 #include <sstream>
 
 #include "bench/map_generator.h"
-#include "inspect/map_stats.h"
+#include "examine/map_stats.h"
 #include "support/test_support.h"
 
 namespace pomvelt {

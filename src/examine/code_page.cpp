@@ -1,4 +1,4 @@
-#include "inspect/code_page.h"
+#include "examine/code_page.h"
 
 #include <algorithm>
 #include <bit>
