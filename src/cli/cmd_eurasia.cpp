@@ -19,6 +19,12 @@ const bool kRegistered = RegisterCliCommand({
     .options =
         {
             {"--remove-levels", 0, "", {}, "", "remove levels 0 and 1 and renumber the rest"},
+            {"--keep-whole",
+             0,
+             "",
+             {},
+             "",
+             "with --remove-levels: keep the other elements whole instead of reducing them"},
             {"--fill-levels", 0, "", {}, "", "fill levels 0 and 1 from the nearest level"},
             {"--tdb-list",
              0,
@@ -44,14 +50,19 @@ const bool kRegistered = RegisterCliCommand({
               !args.Has("--tdb-list")) {
             throw CliUsageError{"nothing to do: give --remove-levels, --fill-levels or --tdb-list"};
           }
+          if (args.Has("--keep-whole") && !args.Has("--remove-levels")) {
+            throw CliUsageError{"--keep-whole goes with --remove-levels"};
+          }
           EurasiaOptions options;
           if (args.Has("--remove-levels")) options.action = EurasiaAction::kRemoveLevels;
           if (args.Has("--fill-levels")) options.action = EurasiaAction::kFillLevels;
           options.makeTdbList = args.Has("--tdb-list");
+          if (args.Has("--keep-whole")) options.kept = KeptForm::kWhole;
           CMapListFile list;
           BatchReport report = EurasiaJob(options, args.files, list, batch);
           report.options = {{"action", kEurasiaActions[static_cast<int>(options.action)]},
-                            {"tdbList", CliFlag(options.makeTdbList)}};
+                            {"tdbList", CliFlag(options.makeTdbList)},
+                            {"keepWhole", CliFlag(options.kept == KeptForm::kWhole)}};
           return report;
         },
 });

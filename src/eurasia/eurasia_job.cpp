@@ -61,8 +61,9 @@ BatchReport EurasiaJob(const EurasiaOptions& options, const std::vector<std::str
         FileOutcome outcome;
         outcome.path = path;
         if (options.action != EurasiaAction::kNone) {
-          outcome = options.action == EurasiaAction::kRemoveLevels ? RemoveLevels(path, batch)
-                                                                   : FillEmptyLevels(path, batch);
+          outcome = options.action == EurasiaAction::kRemoveLevels
+                        ? RemoveLevels(path, batch, options.kept)
+                        : FillEmptyLevels(path, batch);
           // The remedy's message comes before the bar moves, the list entry's after it.
           ShowNewMessages(batch.host, outcome);
           batch.host.progress().StepIt();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "jobs/batch_job.h"
+#include "jobs/delete_layer.h"
 #include "jobs/job_host.h"
 #include "jobs/map_list_file.h"
 
@@ -16,7 +17,8 @@ enum class EurasiaAction { kNone, kRemoveLevels, kFillLevels };
 
 struct EurasiaOptions {
   EurasiaAction action = EurasiaAction::kNone;
-  bool makeTdbList = false;  // "eurasia_pdb.txt" beside the chosen files
+  bool makeTdbList = false;            // "eurasia_pdb.txt" beside the chosen files
+  KeptForm kept = KeptForm::kReduced;  // of the elements level removal leaves
 };
 
 JobFileDialogParams EurasiaDialogParams();

@@ -47,9 +47,9 @@ std::string LevelDeletedPath(const std::string& path, int level) {
   return MakeOutputPath(path, "_" + std::to_string(level) + "_layer_deleted.mp");
 }
 
-LineTransform DeleteLevel(int level) {
-  return [keys = DataOrOriginLevelKeys(level)](LineReader& in, LineWriter& out) {
-    return ResultOf(DeleteLayer(in, out, keys));
+LineTransform DeleteLevel(int level, KeptForm form = KeptForm::kReduced) {
+  return [keys = DataOrOriginLevelKeys(level), form](LineReader& in, LineWriter& out) {
+    return ResultOf(DeleteLayer(in, out, keys, form));
   };
 }
 
@@ -146,11 +146,12 @@ FileOutcome DeleteLevelElements(const std::string& path, int level, const BatchC
                      DeleteLevel(level));
 }
 
-FileOutcome RemoveLevels(const std::string& path, const BatchContext& batch) {
-  if (batch.dryRun) return DryRunChain(path, {DeleteLevel(0), DeleteLevel(1), Shift(path)});
+FileOutcome RemoveLevels(const std::string& path, const BatchContext& batch, KeptForm form) {
+  std::vector<LineTransform> passes = {DeleteLevel(0, form), DeleteLevel(1, form), Shift(path)};
+  if (batch.dryRun) return DryRunChain(path, passes);
   // The passes meet in hidden temporaries; only the last result replaces the map.
   return RewriteFileInPasses(BatchRequest(batch, path, MakeOutputPath(path, "_shifted.mp"), true),
-                             {DeleteLevel(0), DeleteLevel(1), Shift(path)});
+                             passes);
 }
 
 TransformResult ResultOf(const ShiftCounts& counts, const std::string& path) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "jobs/batch_job.h"
+#include "jobs/delete_layer.h"
 #include "jobs/file_rewrite.h"
 #include "text/line_io.h"
 
@@ -23,8 +24,10 @@ FileOutcome DeleteLevelElements(const std::string& path, int level, const BatchC
 // only the finished result replaces the map, so the map is never seen half-processed. A pass
 // that fails stops the chain with its message and leaves the map as it was. Counts: elements
 // deleted by both passes, lines renumbered. A dry run streams the passes through unnamed
-// temporary files the system removes, and touches nothing of the map's folder.
-FileOutcome RemoveLevels(const std::string& path, const BatchContext& batch);
+// temporary files the system removes, and touches nothing of the map's folder. The elements
+// that stay are reduced as in layer deletion, or kept whole.
+FileOutcome RemoveLevels(const std::string& path, const BatchContext& batch,
+                         KeptForm form = KeptForm::kReduced);
 
 struct ShiftCounts {
   bool headerEndFound = true;  // false: nothing useful was written

@@ -14,8 +14,8 @@ namespace pomvelt {
 // One of a command's counts: a name for machines, a Russian label for people, the value.
 // A count that is not `summed` (the level a fill copied from) has no total.
 struct Count {
-  std::string_view key;    // "elementsDeleted"
-  std::string_view label;  // "удалено элементов"
+  std::string key;    // "elementsDeleted"
+  std::string label;  // "удалено элементов"
   long long value = 0;
   bool summed = true;
 };

@@ -56,10 +56,12 @@ unsigned KeysOf(std::string_view line, const LayerKeys& keys) {
 // so after the first few elements nothing allocates.
 class LayerFilter {
  public:
-  explicit LayerFilter(LineWriter& out) : out_(out) {}
+  LayerFilter(LineWriter& out, KeptForm form) : out_(out), whole_(form == KeptForm::kWhole) {}
 
   bool Outside() const { return state_ == State::kOutside; }
   bool AfterHeader() const { return state_ == State::kAfterHeader; }
+  // Kept whole, an element needs every line of it, not only those with keys.
+  bool TakesEveryLine() const { return whole_ && !Outside() && !onLayer_; }
 
   // The keys that matter to the next line.
   unsigned Wanted() const {
@@ -84,10 +86,15 @@ class LayerFilter {
         onLayer_ = false;
         filled_ = 0;
         linesIn_ = 0;
+        if (whole_) {
+          element_.clear();
+          Copy(line);
+        }
         Fill(kHasHeader, line);
         state_ = State::kAfterHeader;
         return false;
       case State::kAfterHeader:
+        if (whole_) Copy(line);
         // Taking an end line for the type line would swallow the next element into this one.
         if ((keys & kHasEnd) != 0) {
           Fill(kHasEnd, line);
@@ -98,6 +105,7 @@ class LayerFilter {
         }
         return false;
       case State::kInside:
+        if (whole_ && !onLayer_) Copy(line);
         // The last line holding a key fills its place; a line may fill several.
         for (unsigned k = keys & kInsideSlots; k != 0; k &= k - 1)
           Fill(1u << std::countr_zero(k), line);
@@ -114,9 +122,9 @@ class LayerFilter {
   // A line of the element that holds no key: it is not written.
   void Drop() { ++linesIn_; }
 
-  // Before the lines the element keeps go away.
+  // Before the lines the element keeps go away (kept whole, they have been copied already).
   void Keep() {
-    if (Outside()) return;
+    if (Outside() || whole_) return;
     for (unsigned f = filled_; f != 0; f &= f - 1) {
       const int i = std::countr_zero(f);
       if (lines_[i].data() != own_[i].data()) {
@@ -145,12 +153,20 @@ class LayerFilter {
     filled_ |= slot;
   }
 
+  // Kept whole, every line of an element that may stay is copied as it comes.
+  void Copy(std::string_view line) {
+    element_.append(line);
+    element_.append("\r\n");
+  }
+
   // City before direction, although they are tested the other way round: the order the
   // written form has always had. The element is written as it came when every line of it
   // filled one place, in the order of the places.
   void Finish() {
     if (onLayer_) {
       ++counts_.elementsDeleted;
+    } else if (whole_) {
+      out_.Write(element_);
     } else {
       unsigned next = 0;  // the line the next place comes from when the element stays as it came
       bool asItCame = true;
@@ -190,6 +206,8 @@ class LayerFilter {
   unsigned from_[kSlotCount] = {};  // the line of the element each place was filled from
   unsigned linesIn_ = 0;            // the element's lines so far
   bool onLayer_ = false;
+  bool whole_;
+  std::string element_;  // kept whole: the element's lines so far, each with CR LF
   LayerCounts counts_;
 };
 
@@ -255,7 +273,7 @@ class KeyScanner {
           }
           // A line without keys passes through outside an element and is dropped inside one;
           // only a type line is taken whatever it holds.
-          if (found == 0 && !filter.AfterHeader()) {
+          if (found == 0 && !filter.AfterHeader() && !filter.TakesEveryLine()) {
             if (!filter.Outside()) filter.Drop();
             lineStart = at + 1;
             continue;
@@ -348,8 +366,8 @@ TransformResult ResultOf(const LayerCounts& counts) {
           std::nullopt};
 }
 
-LayerCounts DeleteLayer(LineReader& in, LineWriter& out, const LayerKeys& keys) {
-  LayerFilter filter(out);
+LayerCounts DeleteLayer(LineReader& in, LineWriter& out, const LayerKeys& keys, KeptForm form) {
+  LayerFilter filter(out, form);
   KeyScanner scanner;
   if (scanner.Prepare(keys)) {
     for (std::string_view lines; !(lines = in.PeekLines()).empty(); in.Skip(lines.size())) {
@@ -374,7 +392,7 @@ FileOutcome DeleteLayerInFile(const std::string& path, const DeleteLayerOptions&
                    options.inPlace);
   const LayerKeys keys = DataLayerKeys(options.layer);
   return RewriteFile(request, [&](LineReader& in, LineWriter& out) {
-    return ResultOf(DeleteLayer(in, out, keys));
+    return ResultOf(DeleteLayer(in, out, keys, options.kept));
   });
 }
 

@@ -13,9 +13,13 @@
 
 namespace pomvelt {
 
+// What becomes of the elements that stay: the reduced form below, or every line as it was.
+enum class KeptForm { kReduced, kWhole };
+
 struct DeleteLayerOptions {
   std::string layer = "0";  // decimal digits, as typed; also part of the output's name
   bool inPlace = true;      // false: the suffixed copy
+  KeptForm kept = KeptForm::kReduced;
 };
 
 struct LayerCounts {
@@ -48,7 +52,11 @@ LayerKeys DataOrOriginLevelKeys(int level);
 // label, city, direction, coordinates, end - each only when the element had one. So an
 // element cut off by the end of the input is written without the lines the input never gave
 // it, and a header directly followed by its end line is a complete, empty element.
-LayerCounts DeleteLayer(LineReader& in, LineWriter& out, const LayerKeys& keys);
+//
+// Kept whole, an element that stays is written with every line it had, each as it was (ended
+// by CR LF), whatever keys they hold; which elements are dropped is decided as above.
+LayerCounts DeleteLayer(LineReader& in, LineWriter& out, const LayerKeys& keys,
+                        KeptForm form = KeptForm::kReduced);
 
 // Output: the input's stem + "_" + layer + "_layer_deleted.mp", or the input itself in place.
 FileOutcome DeleteLayerInFile(const std::string& path, const DeleteLayerOptions& options,

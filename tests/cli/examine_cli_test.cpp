@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "cli/cli.h"
+#include "cli/cli_run.h"
 #include "cli/table_output.h"
 #include "support/test_support.h"
 #include "text/cp1251.h"
@@ -15,15 +16,10 @@ namespace {
 using test::CrLf;
 using test::TempDir;
 
-struct CliRun {
-  int status;
-  std::string out, err;
-};
+using test::CliRun;
 
 CliRun Cli(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  const int status = RunCli(args, out, err);
-  return {status, out.str(), err.str()};
+  return test::RunCliCaptured(args);
 }
 
 const std::string kMap =

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "cli/cli.h"
+#include "cli/cli_run.h"
 #include "support/test_support.h"
 
 namespace pomvelt {
@@ -17,15 +18,10 @@ using nlohmann::json;
 using test::CrLf;
 using test::TempDir;
 
-struct CliRun {
-  int status;
-  std::string out, err;
-};
+using test::CliRun;
 
 CliRun Cli(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  const int status = RunCli(args, out, err);
-  return {status, out.str(), err.str()};
+  return test::RunCliCaptured(args);
 }
 
 const std::string kMap =
@@ -131,10 +127,15 @@ TEST(CliReport, DryRunOverRealMapsTouchesNothingAndForetellsTheRealRun) {
     files.push_back((maps / name).string());
     std::filesystem::copy_file(source, files.back());
   }
+  const std::string rules = reports.File("a.rules");
+  test::WriteBytes(rules, "[POLYGON]\n0x3b=0x3c\n[POLYLINE]\n0x25=0x26\n[DELETE-POI]\n0x2f06\n");
   const std::vector<std::vector<std::string>> commands = {
+      {"apply-rules", rules},
+      {"delete-layer", "--layer", "1", "--keep-whole"},
       {"delete-layer", "--layer", "1"},
       {"delete-elements", "--kind", "line", "--type", "0x0"},
       {"search-replace", "--find", "Label=", "--replace", "Label=X"},
+      {"eurasia", "--remove-levels", "--keep-whole"},
       {"eurasia", "--remove-levels", "--tdb-list"},
       {"convert", "--translit", "to-russian", "--names-list"},
   };
