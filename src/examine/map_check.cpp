@@ -342,8 +342,9 @@ class Checker {
 }  // namespace
 
 std::vector<Diagnostic> CheckMap(LineReader& in) {
+  // The first line alone, which the reader delivers whole whatever its block size.
   const std::string_view head = in.PeekLines();
-  if (LooksLikeUtf16(head)) {
+  if (LooksLikeUtf16(head.substr(0, head.find('\n') + 1))) {
     return {{1, MapProblem::kUtf16,
              "файл в кодировке UTF-16: программы карт читают однобайтный текст или UTF-8"}};
   }

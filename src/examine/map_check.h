@@ -43,8 +43,10 @@ struct Diagnostic {
 inline constexpr std::size_t kMaxListedPerProblem = 100;
 inline constexpr std::size_t kMaxLabelCharacters = 80;
 
-// Every problem found, in the order of their lines. The declared code page is taken from the
-// map header within the first block the reader delivers (the header always stands at the top).
+// Every problem found, in the order of their lines. The declared code page is the first
+// "CodePage=" of the map header, which stands at the top: bytes are checked against it once the
+// header has been read (or a MiB of the file, whichever comes first). UTF-16 is recognised by
+// its first line.
 std::vector<Diagnostic> CheckMap(LineReader& in);
 
 // CheckMap over a file; nullopt when it could not be read (the failure has been shown on the
