@@ -2,9 +2,11 @@
 
 #include <QCheckBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QVBoxLayout>
 
 #include "app/settings.h"
 
@@ -25,6 +27,7 @@ CEurasiaDialog::CEurasiaDialog(QWidget* parent) : JobDialog(parent, QStringLiter
   m_fillLevels = new QRadioButton(
       tr("Заполнить слои 0 и 1 копированием\nобъектов ближайшего непустого\nслоя (увеличится "
          "размер)"));
+  m_keepWhole = new QCheckBox(tr("сохранять остальные элементы целиком"));
   actionGroup_.Add(m_removeLevels);
   actionGroup_.Add(m_fillLevels);
   m_makeTdbList = new QCheckBox(tr("Сделать список для tdb"));
@@ -35,15 +38,27 @@ CEurasiaDialog::CEurasiaDialog(QWidget* parent) : JobDialog(parent, QStringLiter
   auto* grid = new QGridLayout(this);
   grid->addWidget(about, 0, 0);
   grid->addWidget(offer, 1, 0, 2, 1, Qt::AlignTop);
-  grid->addWidget(m_removeLevels, 0, 1);
+  // Under the removal it belongs to, indented as a choice that depends on it.
+  auto* keepWhole = new QHBoxLayout;
+  keepWhole->addSpacing(m_keepWhole->fontMetrics().averageCharWidth() * 3);
+  keepWhole->addWidget(m_keepWhole);
+  auto* removal = new QVBoxLayout;
+  removal->setSpacing(2);
+  removal->addWidget(m_removeLevels);
+  removal->addLayout(keepWhole);
+  grid->addLayout(removal, 0, 1);
   grid->addWidget(m_fillLevels, 1, 1);
   grid->addWidget(m_makeTdbList, 2, 1);
   grid->addWidget(m_chooseAndConvert, 3, 0, 1, 2);
   grid->addWidget(m_close, 4, 1, Qt::AlignRight);
   grid->setSizeConstraint(QLayout::SetFixedSize);
-  SetTabOrder({m_close, m_removeLevels, m_fillLevels, m_makeTdbList, m_chooseAndConvert});
+  SetTabOrder(
+      {m_close, m_removeLevels, m_keepWhole, m_fillLevels, m_makeTdbList, m_chooseAndConvert});
 
   LoadSettings();
+  // Only level removal keeps or reduces elements.
+  m_keepWhole->setEnabled(m_removeLevels->isChecked());
+  connect(m_removeLevels, &QRadioButton::toggled, m_keepWhole, &QWidget::setEnabled);
   connect(m_chooseAndConvert, &QPushButton::clicked, this, &CEurasiaDialog::OnChooseAndConvert);
   connect(m_close, &QPushButton::clicked, this, &QDialog::accept);
   m_close->setFocus();
@@ -55,16 +70,19 @@ CEurasiaDialog::~CEurasiaDialog() {
 
 std::vector<OptionKey> CEurasiaDialog::SettingKeys() {
   return {{"action", &m_options.m_nAction, nullptr},
-          {"makeTdbList", &m_options.m_bMakeTdbList, nullptr}};
+          {"makeTdbList", &m_options.m_bMakeTdbList, nullptr},
+          {"keepWhole", &m_options.m_bKeepWhole, nullptr}};
 }
 
 void CEurasiaDialog::DoDataExchange(bool save) {
   if (save) {
     m_options.m_nAction = actionGroup_.Selected();
     m_options.m_bMakeTdbList = m_makeTdbList->isChecked() ? 1 : 0;
+    m_options.m_bKeepWhole = m_keepWhole->isChecked() ? 1 : 0;
   } else {
     actionGroup_.Select(m_options.m_nAction);
     m_makeTdbList->setChecked(m_options.m_bMakeTdbList != 0);
+    m_keepWhole->setChecked(m_options.m_bKeepWhole != 0);
   }
 }
 
@@ -74,6 +92,7 @@ pomvelt::EurasiaOptions EurasiaOptionsOf(const EurasiaDialogOptions& o) {
                    : o.m_nAction == 1 ? pomvelt::EurasiaAction::kFillLevels
                                       : pomvelt::EurasiaAction::kNone;
   options.makeTdbList = o.m_bMakeTdbList != 0;
+  if (o.m_bKeepWhole != 0) options.kept = pomvelt::KeptForm::kWhole;
   return options;
 }
 

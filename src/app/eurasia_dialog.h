@@ -16,6 +16,7 @@ class QRadioButton;
 struct EurasiaDialogOptions {
   int m_nAction = -1;
   int m_bMakeTdbList = 0;
+  int m_bKeepWhole = 0;  // level removal keeps the other elements whole
 };
 
 pomvelt::EurasiaOptions EurasiaOptionsOf(const EurasiaDialogOptions& o);
@@ -30,6 +31,7 @@ class CEurasiaDialog : public JobDialog {
   EurasiaDialogOptions& options() { return m_options; }
 
   QRadioButton* m_removeLevels;
+  QCheckBox* m_keepWhole;
   QRadioButton* m_fillLevels;
   QCheckBox* m_makeTdbList;
   QPushButton* m_chooseAndConvert;

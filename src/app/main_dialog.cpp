@@ -24,6 +24,7 @@
 #include "jobs/delete_elements.h"
 #include "jobs/delete_layer.h"
 #include "jobs/replace_type.h"
+#include "jobs/type_rules.h"
 #include "pipeline/convert_files.h"
 #include "pipeline/process_runner.h"
 #include "pomvelt_version.h"
@@ -103,12 +104,16 @@ CMainDialog::CMainDialog(QWidget* parent) : JobDialog(parent, QStringLiteral("ma
                c_.settings,
                c_.deleteLayer,
                c_.layer,
+               c_.keepWhole,
                c_.deleteMpAfterCompile,
                c_.makeFileList,
                c_.cgpsmapper,
                c_.gpsMapEdit,
                c_.searchReplace,
-               c_.eurasia});
+               c_.eurasia,
+               c_.stats,
+               c_.check,
+               c_.rules});
   ConnectControls();
 
   aboutAction_ = new QAction(QStringLiteral("&About Pomvelt..."), this);
@@ -233,12 +238,14 @@ QWidget* CMainDialog::BuildDeleteElements() {
 QWidget* CMainDialog::BuildDeleteLayer() {
   c_.layer = NewEdit(true);
   FitCode(c_.layer);
+  c_.keepWhole = new QCheckBox(tr("сохранять остальные элементы целиком"));
   c_.deleteLayer = new QPushButton(tr("Выбрать файл(ы) и удалить элементы"));
   auto* box = new QGroupBox(tr("Удаление слоев"));
   auto* grid = Tight(new QGridLayout(box));
   grid->addWidget(NewLabel(tr("Удалять все элементы слоя:"), Qt::AlignRight), 0, 0);
   grid->addWidget(c_.layer, 0, 1);
-  grid->addWidget(c_.deleteLayer, 1, 0, 1, 2);
+  grid->addWidget(c_.keepWhole, 1, 0, 1, 2);
+  grid->addWidget(c_.deleteLayer, 2, 0, 1, 2);
   return box;
 }
 
@@ -255,6 +262,15 @@ QLayout* CMainDialog::BuildOthers() {
   searchLayout->addWidget(text);
   searchLayout->addWidget(c_.searchReplace);
 
+  c_.stats = new QPushButton(tr("Статистика..."));
+  c_.check = new QPushButton(tr("Проверка..."));
+  c_.rules = new QPushButton(tr("Правила..."));
+  auto* maps = new QGroupBox(tr("Анализ и правила"));
+  auto* mapsLayout = Tight(new QGridLayout(maps));
+  mapsLayout->addWidget(c_.stats, 0, 0);
+  mapsLayout->addWidget(c_.check, 0, 1);
+  mapsLayout->addWidget(c_.rules, 1, 0, 1, 2);
+
   c_.dropped = NewLabel(QString());
   c_.dropped->setObjectName(QStringLiteral("dropped"));
   c_.dropped->setWordWrap(true);
@@ -265,6 +281,7 @@ QLayout* CMainDialog::BuildOthers() {
   auto* layout = new QVBoxLayout;
   layout->addWidget(eurasia);
   layout->addWidget(searchReplace);
+  layout->addWidget(maps);
   layout->addStretch();
   for (QWidget* widget :
        std::initializer_list<QWidget*>{c_.dropped, c_.settings, c_.about, c_.exit}) {
@@ -288,6 +305,7 @@ std::vector<OptionKey> CMainDialog::SettingKeys() {
           {"decompile", &o.m_bDecompile, nullptr},
           {"translit", &o.m_nTranslit, nullptr},
           {"layer", nullptr, &o.m_strLayer},
+          {"keepWhole", &o.m_bKeepWhole, nullptr},
           {"deleteMpAfterCompile", &o.m_bDeleteMpAfterCompile, nullptr},
           {"makeFileList", &o.m_bMakeFileList, nullptr},
           {"decompiler", &o.m_nDecompiler, nullptr}};
@@ -308,11 +326,15 @@ void CMainDialog::ConnectControls() {
   onClick(c_.deleteLayer, &CMainDialog::OnDeleteLayer);
   onClick(c_.searchReplace, &CMainDialog::OnSearchReplace);
   onClick(c_.eurasia, &CMainDialog::OnEurasia);
+  onClick(c_.stats, &CMainDialog::OnStats);
+  onClick(c_.check, &CMainDialog::OnCheck);
+  onClick(c_.rules, &CMainDialog::OnRules);
   onClick(c_.settings, &CMainDialog::OnSettings);
   onClick(c_.about, &CMainDialog::OnAbout);
   connect(c_.exit, &QPushButton::clicked, this, &QDialog::reject);
   // The dropped maps went to the command's file dialog.
   connect(&jobs(), &DialogJobRunner::jobFinished, c_.dropped, &QWidget::hide);
+  connect(&jobs(), &DialogJobRunner::jobFinished, this, &CMainDialog::ShowFindings);
 }
 
 void CMainDialog::DoDataExchange(bool save) {
@@ -344,6 +366,7 @@ void CMainDialog::DoDataExchange(bool save) {
   check(c_.decompile, o.m_bDecompile);
   radio(translitGroup_, o.m_nTranslit);
   Text(save, c_.layer, o.m_strLayer);
+  check(c_.keepWhole, o.m_bKeepWhole);
   check(c_.deleteMpAfterCompile, o.m_bDeleteMpAfterCompile);
   check(c_.makeFileList, o.m_bMakeFileList);
   radio(decompilerGroup_, o.m_nDecompiler);
@@ -417,6 +440,65 @@ void CMainDialog::OnDeleteLayer() {
     const pomvelt::DeleteLayerOptions options = pomvelt::DeleteLayerOptionsOf(m_options);
     if (const auto files = host.ChooseFiles(pomvelt::MapEditDialogParams())) {
       pomvelt::DeleteLayerJob(options, *files, {host});
+    }
+  });
+}
+
+void CMainDialog::OnStats() {
+  StartThreadedJob([this](QtJobHost& host) {
+    if (const auto files = host.ChooseFiles(pomvelt::MapEditDialogParams())) {
+      std::vector<MapStatsOfFile> found;
+      ReadEachFile(host, *files, [&](const std::string& path) {
+        std::optional<pomvelt::MapStats> stats = pomvelt::StatsOfFile(path, host);
+        if (stats) found.push_back({path, std::move(*stats)});
+        return stats.has_value();
+      });
+      m_foundStats = std::move(found);
+    }
+  });
+}
+
+void CMainDialog::OnCheck() {
+  StartThreadedJob([this](QtJobHost& host) {
+    if (const auto files = host.ChooseFiles(pomvelt::MapEditDialogParams())) {
+      std::vector<DiagnosticsOfFile> found;
+      ReadEachFile(host, *files, [&](const std::string& path) {
+        auto diagnostics = pomvelt::CheckFile(path, host);
+        if (diagnostics) found.push_back({path, std::move(*diagnostics)});
+        return diagnostics.has_value();
+      });
+      m_foundProblems = std::move(found);
+    }
+  });
+}
+
+void CMainDialog::ShowFindings() {
+  if (m_foundStats) {
+    (new CStatsWindow(this, *m_foundStats))->show();
+    m_foundStats.reset();
+  }
+  if (m_foundProblems) {
+    (new CCheckWindow(this, *m_foundProblems))->show();
+    m_foundProblems.reset();
+  }
+}
+
+void CMainDialog::OnRules() {
+  // The rules file first: with an error in it no map is even asked for.
+  StartThreadedJob([](QtJobHost& host) {
+    const auto rulesFile = host.ChooseFiles(pomvelt::RulesFileDialogParams());
+    if (!rulesFile || rulesFile->empty()) return;
+    auto read = pomvelt::ReadTypeRules(rulesFile->front());
+    if (const auto* errors = std::get_if<std::vector<std::string>>(&read)) {
+      std::string text;
+      for (const std::string& e : *errors) text += (text.empty() ? "" : "\n") + e;
+      host.MessageBox(text);
+      return;
+    }
+    pomvelt::TypeRulesOptions options;
+    options.rules = std::move(std::get<std::vector<pomvelt::TypeRule>>(read));
+    if (const auto files = host.ChooseFiles(pomvelt::MapEditDialogParams())) {
+      pomvelt::ApplyTypeRulesJob(options, *files, {host});
     }
   });
 }

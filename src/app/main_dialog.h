@@ -3,11 +3,13 @@
 // are offered selected in the next command's file dialog.
 #pragma once
 
+#include <optional>
 #include <vector>
 
+#include "app/examine_windows.h"
 #include "app/job_dialog.h"
-#include "app/settings.h"
 #include "app/main_options.h"
+#include "app/settings.h"
 #include "pipeline/conversion_state.h"
 #include "widgets/radio_group.h"
 
@@ -38,7 +40,9 @@ class CMainDialog : public JobDialog {
     QCheckBox* deleteInPlace;
     QPushButton* deleteElements;
     QLineEdit* layer;
+    QCheckBox* keepWhole;
     QPushButton* deleteLayer;
+    QPushButton *stats, *check, *rules;
     QPushButton *eurasia, *searchReplace, *settings, *about, *exit;
     QLabel* dropped;
   };
@@ -83,12 +87,20 @@ class CMainDialog : public JobDialog {
   void OnDeleteLayer();
   void OnSearchReplace();
   void OnEurasia();
+  void OnStats();
+  void OnCheck();
+  void OnRules();
+  // After a job: the window with what a statistics or check run found.
+  void ShowFindings();
   void OnSettings();
   void OnAbout();
 
   // The conversion's names list and its compiler-missing flag, reused by every run.
   pomvelt::ConversionState m_conversion;
   pomvelt::MainOptions m_options;
+  // Filled on the job thread, shown once the job has returned.
+  std::optional<std::vector<MapStatsOfFile>> m_foundStats;
+  std::optional<std::vector<DiagnosticsOfFile>> m_foundProblems;
   Controls c_{};
   RadioGroup decompilerGroup_, translitGroup_, replaceKindGroup_, deleteKindGroup_;
   QAction* aboutAction_ = nullptr;

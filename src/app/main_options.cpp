@@ -23,7 +23,8 @@ ReplaceTypeOptions ReplaceTypeOptionsOf(const MainOptions& o) {
 }
 
 DeleteLayerOptions DeleteLayerOptionsOf(const MainOptions& o) {
-  return {o.m_strLayer, o.m_bDeleteInPlace != 0};
+  return {o.m_strLayer, o.m_bDeleteInPlace != 0,
+          o.m_bKeepWhole != 0 ? KeptForm::kWhole : KeptForm::kReduced};
 }
 
 ConvertOptions ConvertOptionsOf(const MainOptions& o) {

@@ -27,6 +27,7 @@ struct MainOptions {
   // 0 translit to Russian, 1 Russian to translit, 2 none
   int m_nTranslit = static_cast<int>(ConvertOptions{}.translation);
   std::string m_strLayer = DeleteLayerOptions{}.layer;
+  int m_bKeepWhole = DeleteLayerOptions{}.kept == KeptForm::kWhole ? 1 : 0;
   int m_bDeleteMpAfterCompile = ConvertOptions{}.deleteMpAfterCompile ? 1 : 0;
   int m_bMakeFileList = ConvertOptions{}.namesList ? 1 : 0;
   int m_nDecompiler = static_cast<int>(ConvertOptions{}.decompiler);  // 0 cgpsmapper, 1 editor

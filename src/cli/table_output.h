@@ -1,11 +1,13 @@
 // Output helpers of the commands that print what they found: aligned tables for a terminal,
-// CSV for spreadsheets, and map text shown as UTF-8.
+// CSV for spreadsheets. Map text is shown as UTF-8 by MapTextToUtf8 (examine/code_page.h).
 #pragma once
 
 #include <iosfwd>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "examine/code_page.h"
 
 namespace pomvelt {
 
@@ -25,10 +27,5 @@ class AlignedTable {
 // One CSV record (RFC 4180: fields with a comma, quote or line end quoted, quotes doubled),
 // ended by CR LF.
 std::string CsvRecord(const std::vector<std::string>& fields);
-
-// Bytes of a map as UTF-8, by the value of its "CodePage=" line: code page 1251 when absent
-// or 1251, UTF-8 for 65001 (invalid sequences become U+FFFD), and for other pages every byte
-// past ASCII shown as "?".
-std::string MapTextToUtf8(std::string_view bytes, std::string_view codePageValue);
 
 }  // namespace pomvelt

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "text/byte_scan.h"
+#include "text/cp1251.h"
 
 namespace pomvelt {
 
@@ -149,6 +150,28 @@ std::size_t CharacterCount(std::string_view text, int codePage) {
   return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
     return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
   }));
+}
+
+std::string MapTextToUtf8(std::string_view bytes, std::string_view codePageValue) {
+  const int page =
+      codePageValue.empty() ? kDefaultCodePage : CodePageNumber(codePageValue).value_or(-1);
+  if (page == kDefaultCodePage) return Cp1251ToUtf8(bytes);
+  std::string out;
+  if (page == kUtf8CodePage) {
+    const CodePageBytes utf8(kUtf8CodePage);
+    const char* p = bytes.data();
+    const char* const end = p + bytes.size();
+    while (p < end) {
+      const char* bad = utf8.FindInvalid(p, end);
+      out.append(p, bad);
+      if (bad == end) break;
+      out += "\xEF\xBF\xBD";
+      p = bad + 1;
+    }
+    return out;
+  }
+  for (char c : bytes) out += static_cast<unsigned char>(c) < 0x80 ? c : '?';
+  return out;
 }
 
 }  // namespace pomvelt

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace pomvelt {
@@ -41,6 +42,11 @@ class CodePageBytes {
   std::array<bool, 256> undefined_{};
   std::string_view undefinedList_;  // for the vector scan when there are few of them
 };
+
+// Bytes of a map as UTF-8, by the value of its "CodePage=" line: code page 1251 when absent
+// or 1251, UTF-8 for 65001 (invalid sequences become U+FFFD), and for other pages every byte
+// past ASCII shown as "?".
+std::string MapTextToUtf8(std::string_view bytes, std::string_view codePageValue);
 
 // Characters in a text of the page: bytes, or for UTF-8 the code points.
 std::size_t CharacterCount(std::string_view text, int codePage);

@@ -367,6 +367,13 @@ BatchReport ApplyTypeRulesJob(const TypeRulesOptions& options,
   });
 }
 
+JobFileDialogParams RulesFileDialogParams() {
+  JobFileDialogParams p;
+  p.filter = "файлы(*.txt)|*.txt|Все файлы (*.*)|*.*|";
+  p.title = "Выбрать файл правил";
+  return p;
+}
+
 std::string DescribeRule(const TypeRule& rule) {
   for (const SectionName& s : kSections) {
     if (s.action != rule.action || s.kind != rule.kind) continue;

@@ -70,6 +70,9 @@ FileOutcome ApplyTypeRulesInFile(const std::string& path, const TypeRulesOptions
 BatchReport ApplyTypeRulesJob(const TypeRulesOptions& options,
                               const std::vector<std::string>& files, const BatchContext& batch);
 
+// What the desktop program's file dialog offers for a rules file: text files first.
+JobFileDialogParams RulesFileDialogParams();
+
 // "[POLYGON] 0x4b=0x1", "[DELETE-POI] 0x2f06": a rule as its file has it.
 std::string DescribeRule(const TypeRule& rule);
 

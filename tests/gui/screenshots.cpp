@@ -1,7 +1,7 @@
 // Saves pictures of the desktop program for the documentation: the main dialog, the progress
-// window during an element deletion, the search-and-replace, Eurasia and settings dialogs, and
-// the About box. Run under a display (make screenshots starts it under Xvfb); takes the folder
-// to write into.
+// window during an element deletion, the search-and-replace, Eurasia and settings dialogs, the
+// statistics and check windows, and the About box. Run under a display (make screenshots starts it
+// under Xvfb); takes the folder to write into.
 #include <sys/stat.h>
 #include <QAbstractButton>
 #include <QApplication>
@@ -23,9 +23,11 @@
 #include "app/about_dialog.h"
 #include "app/app_icon.h"
 #include "app/eurasia_dialog.h"
+#include "app/examine_windows.h"
 #include "app/main_dialog.h"
 #include "app/search_replace_dialog.h"
 #include "app/settings_dialog.h"
+#include "text/cp1251.h"
 #include "widgets/progress_wnd.h"
 
 namespace {
@@ -60,6 +62,35 @@ void Wait(int ms) {
 
 void WriteMap(const std::string& path) {
   std::ofstream(path, std::ios::binary) << "[IMG ID]\r\nName=Demo\r\n[END-IMG ID]\r\n";
+}
+
+// Lines given with "|" between them, each written with CR LF.
+void WriteLines(const std::string& path, std::string_view lines) {
+  std::ofstream file(path, std::ios::binary);
+  std::size_t at = 0;
+  for (std::size_t bar; (bar = lines.find('|', at)) != std::string_view::npos; at = bar + 1) {
+    file << lines.substr(at, bar - at) << "\r\n";
+  }
+  file << lines.substr(at) << "\r\n";
+}
+
+// Two small maps for the statistics and check windows; the second has the usual faults.
+void WriteDemoMaps(const std::string& moscow, const std::string& tver) {
+  using pomvelt::operator""_cp;
+  WriteLines(moscow,
+             "[IMG ID]|ID=45000001|Name=Москва|CodePage=1251|Levels=3|Level0=24|Level1=22|"
+             "Level2=20|[END-IMG ID]|[POLYGON]|Type=0x4e|Label=Парк Горького|"
+             "Data0=(55.72,37.60),(55.73,37.61)|Data1=(55.72,37.60),(55.73,37.61)|[END]|"
+             "[POLYLINE]|Type=0x1|Label=МКАД|Data0=(55.70,37.40),(55.91,37.54)|[END]|[POLYLINE]|"
+             "Type=0x6|Label=Тверская улица|Data0=(55.76,37.60),(55.77,37.59)|[END]|[POI]|"
+             "Type=0x2f06|Label=Банк|Data0=(55.75,37.61)|[END]|[POI]|Type=0x2f06|"
+             "Data0=(55.74,37.62)|[END]"_cp);
+  WriteLines(
+      tver,
+      std::string("[IMG ID]|ID=45-0002|Name=Тверь|CodePage=1251|Levels=2|Level0=22|Level1=22|"
+                  "[END-IMG ID]|[POLYGON]|Type=0x4e|Data0=(56.85,35.90),(56.86,35.91)|[POLYLINE]|"
+                  "Type=0x6|Data1=(56.86,35.88),(56.87,35.89)|[END]|[POI]|Label="_cp) +
+          std::string(90, 'x') + "|Type=0x2f06|Data0=(56.85,35.89)|[END]");
 }
 
 }  // namespace
@@ -121,6 +152,27 @@ int main(int argc, char** argv) {
   shoot(search, "search_replace_dialog.png");
   CEurasiaDialog eurasia(&dialog);
   shoot(eurasia, "eurasia_dialog.png");
+
+  // The statistics and check windows over two maps, as the buttons open them.
+  const std::string moscow = (folder / "Moscow.mp").string();
+  const std::string tver = (folder / "Tver.mp").string();
+  WriteDemoMaps(moscow, tver);
+  dialog.jobs().host().SetFileChooser([&](const pomvelt::JobFileDialogParams&) {
+    return std::vector<std::string>{moscow, tver};
+  });
+  dialog.jobs().host().SetMessageBox([](const std::string&) {});
+  const auto findings = [&](QPushButton* button, auto* kind, const char* name) {
+    button->click();
+    for (int i = 0; i < 250 && dialog.jobs().IsRunning(); ++i) Wait(20);
+    Wait(300);
+    if (auto* window = dialog.findChild<std::remove_pointer_t<decltype(kind)>*>()) {
+      Framed(window).save(out + QLatin1Char('/') + QLatin1String(name));
+      window->close();
+      Wait(50);
+    }
+  };
+  findings(dialog.controls().stats, static_cast<CStatsWindow*>(nullptr), "stats_window.png");
+  findings(dialog.controls().check, static_cast<CCheckWindow*>(nullptr), "check_window.png");
 
   CSettingsDialog settingsDialog(&dialog);
   shoot(settingsDialog, "settings_dialog.png");

@@ -108,6 +108,11 @@ class MainDialogTest : public QObject {
          false},
         {c.eurasia, "Утилиты для \"Евразии\"...", QStringLiteral("Евразия"), false},
         {c.searchReplace, "Поиск и замена...", QStringLiteral("Поиск и замена"), false},
+        {c.keepWhole, "сохранять остальные элементы целиком", QStringLiteral("Удаление слоев"),
+         false},
+        {c.stats, "Статистика...", QStringLiteral("Анализ и правила"), false},
+        {c.check, "Проверка...", QStringLiteral("Анализ и правила"), false},
+        {c.rules, "Правила...", QStringLiteral("Анализ и правила"), false},
         {c.about, "О программе", QString(), false},
         {c.exit, "Выход", QString(), false},
     };
@@ -154,31 +159,21 @@ class MainDialogTest : public QObject {
     D dialog;
     const D::Controls& c = dialog.controls();
     c.russianToTranslit->click();
-    const QList<QWidget*> expected = {c.decompile,
-                                      c.russianToTranslit,
-                                      c.lowerCase,
-                                      c.convertInPlace,
-                                      c.compile,
-                                      c.replaceInPolygons,
-                                      c.replaceInPlace,
-                                      c.replaceFrom,
-                                      c.replaceTo,
-                                      c.replaceTypes,
-                                      c.deletePolygons,
-                                      c.deleteType,
-                                      c.deleteInPlace,
-                                      c.deleteElements,
-                                      c.exit,
-                                      c.convert,
-                                      c.about,
-                                      c.settings,
-                                      c.deleteLayer,
-                                      c.layer,
-                                      c.deleteMpAfterCompile,
-                                      c.makeFileList,
-                                      c.cgpsmapper,
-                                      c.searchReplace,
-                                      c.eurasia};
+    const QList<QWidget*> expected = {c.decompile,      c.russianToTranslit,
+                                      c.lowerCase,      c.convertInPlace,
+                                      c.compile,        c.replaceInPolygons,
+                                      c.replaceInPlace, c.replaceFrom,
+                                      c.replaceTo,      c.replaceTypes,
+                                      c.deletePolygons, c.deleteType,
+                                      c.deleteInPlace,  c.deleteElements,
+                                      c.exit,           c.convert,
+                                      c.about,          c.settings,
+                                      c.deleteLayer,    c.layer,
+                                      c.keepWhole,      c.deleteMpAfterCompile,
+                                      c.makeFileList,   c.cgpsmapper,
+                                      c.searchReplace,  c.eurasia,
+                                      c.stats,          c.check,
+                                      c.rules};
     QList<QWidget*> chain;
     QWidget* w = c.decompile;
     do {

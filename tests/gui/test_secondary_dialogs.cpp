@@ -98,8 +98,8 @@ class SecondaryDialogsTest : public QObject {
     QCOMPARE(d.m_chooseAndConvert->text(), QStringLiteral("Выбрать файлы и сконвертировать"));
     QVERIFY(d.m_close->isDefault());
     QCOMPARE(d.focusWidget(), d.m_close);
-    QCOMPARE(TabChain(d.m_close),
-             (QList<QWidget*>{d.m_close, d.m_removeLevels, d.m_makeTdbList, d.m_chooseAndConvert}));
+    QCOMPARE(TabChain(d.m_close), (QList<QWidget*>{d.m_close, d.m_removeLevels, d.m_keepWhole,
+                                                   d.m_makeTdbList, d.m_chooseAndConvert}));
     QVERIFY(!d.m_removeLevels->isChecked() && !d.m_fillLevels->isChecked());
     QVERIFY(d.UpdateData(true));
     QCOMPARE(d.options().m_nAction, -1);

@@ -17,6 +17,116 @@
     </message>
 </context>
 <context>
+    <name>CCheckWindow</name>
+    <message>
+        <source>Проверка</source>
+        <translation>Check</translation>
+    </message>
+    <message>
+        <source>Проверено файлов: %1, с проблемами: %2, проблем: %3</source>
+        <translation>Files checked: %1, with problems: %2, problems: %3</translation>
+    </message>
+    <message>
+        <source>Двойной щелчок копирует &quot;файл:строка&quot; в буфер обмена</source>
+        <translation>A double click copies &quot;file:line&quot; to the clipboard</translation>
+    </message>
+</context>
+<context>
+    <name>CStatsWindow</name>
+    <message>
+        <source>Статистика</source>
+        <translation>Statistics</translation>
+    </message>
+    <message>
+        <source>Файл</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>ID</source>
+        <translation>ID</translation>
+    </message>
+    <message>
+        <source>Название</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Кодовая страница</source>
+        <translation>Code page</translation>
+    </message>
+    <message>
+        <source>Уровни</source>
+        <translation>Levels</translation>
+    </message>
+    <message>
+        <source>Полигоны</source>
+        <translation>Polygons</translation>
+    </message>
+    <message>
+        <source>Линии</source>
+        <translation>Polylines</translation>
+    </message>
+    <message>
+        <source>Точки</source>
+        <translation>Points</translation>
+    </message>
+    <message>
+        <source>Подписи</source>
+        <translation>Labels</translation>
+    </message>
+    <message>
+        <source>Строки</source>
+        <translation>Text lines</translation>
+    </message>
+    <message>
+        <source>Байты</source>
+        <translation>Bytes</translation>
+    </message>
+    <message>
+        <source>Вид</source>
+        <translation>Kind</translation>
+    </message>
+    <message>
+        <source>Тип</source>
+        <translation>Type</translation>
+    </message>
+    <message>
+        <source>Элементы</source>
+        <translation>Elements</translation>
+    </message>
+    <message>
+        <source>Уровень</source>
+        <translation>Level</translation>
+    </message>
+    <message>
+        <source>полигон</source>
+        <translation>polygon</translation>
+    </message>
+    <message>
+        <source>линия</source>
+        <translation>line</translation>
+    </message>
+    <message>
+        <source>точка</source>
+        <translation>point</translation>
+    </message>
+    <message>
+        <source>Всего</source>
+        <translation>Total</translation>
+    </message>
+    <message>
+        <source>По типам</source>
+        <translation>By type</translation>
+    </message>
+    <message>
+        <source>По уровням</source>
+        <translation>By level</translation>
+    </message>
+    <message>
+        <source>Закрыть</source>
+        <translation>Close</translation>
+    </message>
+</context>
+<context>
     <name>CEurasiaDialog</name>
     <message>
         <source>Набор карт &quot;Евразия&quot;</source>
@@ -55,6 +165,10 @@ level (the maps grow)</translation>
     <message>
         <source>Закрыть</source>
         <translation>Close</translation>
+    </message>
+    <message>
+        <source>сохранять остальные элементы целиком</source>
+        <translation>keep the other elements whole</translation>
     </message>
 </context>
 <context>
@@ -235,6 +349,26 @@ after compiling</translation>
         <source>Карт для следующей команды: %1</source>
         <translation>Maps for the next command: %1</translation>
     </message>
+    <message>
+        <source>сохранять остальные элементы целиком</source>
+        <translation>keep the other elements whole</translation>
+    </message>
+    <message>
+        <source>Статистика...</source>
+        <translation>Statistics...</translation>
+    </message>
+    <message>
+        <source>Проверка...</source>
+        <translation>Check...</translation>
+    </message>
+    <message>
+        <source>Правила...</source>
+        <translation>Rules...</translation>
+    </message>
+    <message>
+        <source>Анализ и правила</source>
+        <translation>Analysis and rules</translation>
+    </message>
 </context>
 <context>
     <name>CSearchReplaceDialog</name>
@@ -315,6 +449,10 @@ after compiling</translation>
     <message>
         <source>Все файлы (*.*)</source>
         <translation>All files (*.*)</translation>
+    </message>
+    <message>
+        <source>Выбрать файл правил</source>
+        <translation>Choose the rules file</translation>
     </message>
 </context>
 <context>

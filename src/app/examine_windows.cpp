@@ -1,0 +1,193 @@
+#include "app/examine_windows.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <functional>
+
+#include "examine/code_page.h"
+#include "jobs/batch_job.h"
+#include "jobs/batch_report.h"
+
+namespace {
+
+QString FromUtf8(const std::string& text) {
+  return QString::fromStdString(text);
+}
+
+// A header value of the map in UTF-8, by the map's own code page.
+QString MapText(const std::optional<std::string>& value, const pomvelt::MapStats& s) {
+  return value ? FromUtf8(pomvelt::MapTextToUtf8(*value, s.codePage.value_or(""))) : QString();
+}
+
+QTableWidget* NewTable(const QStringList& header) {
+  auto* table = new QTableWidget(0, static_cast<int>(header.size()));
+  table->setHorizontalHeaderLabels(header);
+  table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table->setSelectionBehavior(QAbstractItemView::SelectRows);
+  table->verticalHeader()->hide();
+  table->setWordWrap(false);
+  return table;
+}
+
+// Counts aligned to the right, as numbers are.
+void AddRow(QTableWidget* table, const QStringList& texts, int firstNumber) {
+  const int row = table->rowCount();
+  table->insertRow(row);
+  for (int column = 0; column < texts.size(); ++column) {
+    auto* item = new QTableWidgetItem(texts[column]);
+    if (column >= firstNumber) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    table->setItem(row, column, item);
+  }
+}
+
+QString N(std::uint64_t n) {
+  return QString::number(n);
+}
+
+QDialogButtonBox* CloseButton(QDialog* window) {
+  auto* buttons = new QDialogButtonBox;
+  QPushButton* close =
+      buttons->addButton(CStatsWindow::tr("Закрыть"), QDialogButtonBox::RejectRole);
+  close->setObjectName(QStringLiteral("close"));
+  QObject::connect(buttons, &QDialogButtonBox::rejected, window, &QDialog::reject);
+  return buttons;
+}
+
+// The host of a read-only batch: the window that follows is its result, so no final message.
+class QuietEnd : public pomvelt::JobHost {
+ public:
+  explicit QuietEnd(pomvelt::JobHost& host) : host_(host) {}
+  void MessageBox(const std::string& text) override { host_.MessageBox(text); }
+  pomvelt::Progress& progress() override { return host_.progress(); }
+  bool WaitsForBusyFiles() const override { return host_.WaitsForBusyFiles(); }
+  void BatchEnded(const pomvelt::BatchReport&) override {}
+
+ private:
+  pomvelt::JobHost& host_;
+};
+
+void Fit(QTableWidget* table) {
+  table->resizeColumnsToContents();
+  table->horizontalHeader()->setStretchLastSection(true);
+}
+
+}  // namespace
+
+void ReadEachFile(pomvelt::JobHost& host, const std::vector<std::string>& files,
+                  const std::function<bool(const std::string& path)>& read) {
+  QuietEnd quiet(host);
+  pomvelt::RunBatchJob({quiet}, files, [&](const std::string& path) {
+    pomvelt::FileOutcome outcome;
+    outcome.path = path;
+    outcome.result = read(path) ? pomvelt::FileResult::kUnchanged : pomvelt::FileResult::kFailed;
+    return outcome;
+  });
+}
+
+CStatsWindow::CStatsWindow(QWidget* parent, const std::vector<MapStatsOfFile>& files)
+    : QDialog(parent) {
+  setWindowTitle(tr("Статистика"));
+  setAttribute(Qt::WA_DeleteOnClose);
+  m_summary = NewTable({tr("Файл"), tr("ID"), tr("Название"), tr("Кодовая страница"), tr("Уровни"),
+                        tr("Полигоны"), tr("Линии"), tr("Точки"), tr("Подписи"), tr("Строки"),
+                        tr("Байты")});
+  m_byType = NewTable({tr("Файл"), tr("Вид"), tr("Тип"), tr("Элементы")});
+  m_byLevel = NewTable({tr("Файл"), tr("Уровень"), tr("Элементы")});
+  m_summary->setObjectName(QStringLiteral("summary"));
+  m_byType->setObjectName(QStringLiteral("byType"));
+  m_byLevel->setObjectName(QStringLiteral("byLevel"));
+
+  const QString kinds[] = {tr("полигон"), tr("линия"), tr("точка")};
+  pomvelt::MapStats total;
+  const auto addBreakdowns = [&](const QString& name, const pomvelt::MapStats& s) {
+    for (const pomvelt::TypeCount& t : s.types) {
+      AddRow(m_byType,
+             {name, kinds[static_cast<std::size_t>(t.kind)], MapText(t.type, s), N(t.count)}, 3);
+    }
+    for (const auto& [level, count] : s.levels) {
+      AddRow(m_byLevel, {name, QString::number(level), N(count)}, 1);
+    }
+  };
+  const auto counts = [](const pomvelt::MapStats& s) {
+    return QStringList{N(s.elements[0]), N(s.elements[1]), N(s.elements[2]),
+                       N(s.labels),      N(s.lines),       N(s.bytes)};
+  };
+  for (const MapStatsOfFile& f : files) {
+    const pomvelt::MapStats& s = f.stats;
+    const QString name = QFileInfo(FromUtf8(f.path)).fileName();
+    AddRow(m_summary,
+           QStringList{name, MapText(s.id, s), MapText(s.name, s), MapText(s.codePage, s),
+                       MapText(s.levelCount, s)} +
+               counts(s),
+           5);
+    m_summary->item(m_summary->rowCount() - 1, 0)->setToolTip(FromUtf8(f.path));
+    addBreakdowns(name, s);
+    total.Add(s);
+  }
+  AddRow(m_summary, QStringList{tr("Всего"), {}, {}, {}, {}} + counts(total), 5);
+  addBreakdowns(tr("Всего"), total);
+  for (QTableWidget* table : {m_summary, m_byType, m_byLevel}) Fit(table);
+
+  m_breakdowns = new QTabWidget;
+  m_breakdowns->addTab(m_byType, tr("По типам"));
+  m_breakdowns->addTab(m_byLevel, tr("По уровням"));
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(m_summary, 2);
+  layout->addWidget(m_breakdowns, 3);
+  layout->addWidget(CloseButton(this));
+  int width = 0;
+  for (int c = 0; c < m_summary->columnCount(); ++c) width += m_summary->columnWidth(c);
+  resize(std::min(width + 40, 1000), 520);
+}
+
+CCheckWindow::CCheckWindow(QWidget* parent, const std::vector<DiagnosticsOfFile>& files)
+    : QDialog(parent) {
+  setWindowTitle(tr("Проверка"));
+  setAttribute(Qt::WA_DeleteOnClose);
+  m_list = new QListWidget;
+  m_list->setObjectName(QStringLiteral("diagnostics"));
+  int problems = 0;
+  int withProblems = 0;
+  for (const DiagnosticsOfFile& f : files) {
+    if (!f.diagnostics.empty()) ++withProblems;
+    for (const pomvelt::Diagnostic& d : f.diagnostics) {
+      ++problems;
+      auto* item = new QListWidgetItem(FromUtf8(pomvelt::FormatDiagnostic(f.path, d)), m_list);
+      item->setData(Qt::UserRole, FromUtf8(f.path + ":" + std::to_string(d.line)));
+      item->setToolTip(item->text());  // a long message runs past the window's edge
+    }
+  }
+  m_summary = new QLabel(tr("Проверено файлов: %1, с проблемами: %2, проблем: %3")
+                             .arg(files.size())
+                             .arg(withProblems)
+                             .arg(problems));
+  m_summary->setObjectName(QStringLiteral("summary"));
+  auto* hint = new QLabel(tr("Двойной щелчок копирует \"файл:строка\" в буфер обмена"));
+  hint->setEnabled(false);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(m_summary);
+  layout->addWidget(m_list);
+  layout->addWidget(hint);
+  layout->addWidget(CloseButton(this));
+  connect(m_list, &QListWidget::itemDoubleClicked, this, &CCheckWindow::OnDoubleClicked);
+  resize(900, 420);
+}
+
+QString CCheckWindow::Location(const QListWidgetItem* item) {
+  return item == nullptr ? QString() : item->data(Qt::UserRole).toString();
+}
+
+void CCheckWindow::OnDoubleClicked(QListWidgetItem* item) {
+  const QString location = Location(item);
+  if (!location.isEmpty()) QApplication::clipboard()->setText(location);
+}

@@ -1,0 +1,219 @@
+// The statistics, check and rules commands of the main dialog, and the "keep whole" boxes: run
+// through their buttons with a scripted chooser; the windows show what was found and a
+// diagnostic's double click copies its place.
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTest>
+#include <deque>
+
+#include "app/eurasia_dialog.h"
+#include "app/examine_windows.h"
+#include "app/main_dialog.h"
+#include "gui/dialog_run.h"
+#include "gui/gui_test.h"
+#include "support/test_support.h"
+#include "text/cp1251.h"
+
+using D = CMainDialog;
+using pomvelt::operator""_cp;
+using pomvelt::test::CrLf;
+using pomvelt::test::ReadBytes;
+using pomvelt::test::TempDir;
+using pomvelt::test::WriteBytes;
+
+namespace {
+
+using Run = pomvelt::test::DialogRun<D>;
+
+const std::string kTown =
+    CrLf({"[IMG ID]",    "ID=7",         "Name=Город"_cp, "Levels=2",    "Level0=24",
+          "Level1=22",   "[END-IMG ID]", "[POLYGON]",     "Type=0x4b",   "Label=Парк"_cp,
+          "Data0=(1,2)", "[END]",        "[POI]",         "Type=0x2f06", "Data0=(1,2)",
+          "[END]",       "[POI]",        "Type=0x2f06",   "Data0=(3,4)", "[END]"});
+
+// A map with two problems: an ID that is no number (line 2) and an element that never ends
+// before the next one (line 4).
+const std::string kBroken = CrLf({"[IMG ID]", "ID=x1", "[END-IMG ID]", "[POLYGON]", "Type=0x1",
+                                  "[POLYLINE]", "Type=0x2", "[END]"});
+
+QStringList Row(const QTableWidget* table, int row) {
+  QStringList cells;
+  for (int c = 0; c < table->columnCount(); ++c) {
+    cells << (table->item(row, c) ? table->item(row, c)->text() : QString());
+  }
+  return cells;
+}
+
+// Answers the chooser's questions in turn: each call gets the next list (none left: cancel).
+void AnswerInTurn(D& dialog, std::deque<std::vector<std::string>>& answers, int& asked) {
+  dialog.jobs().host().SetFileChooser([&](const pomvelt::JobFileDialogParams&) {
+    ++asked;
+    std::optional<std::vector<std::string>> next;
+    if (!answers.empty()) {
+      next = answers.front();
+      answers.pop_front();
+    }
+    return next;
+  });
+}
+
+}  // namespace
+
+class ExamineWindowsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() { PomveltSettings().clear(); }
+
+  void statisticsWindowShowsEveryMapAndTheTotal() {
+    TempDir dir;
+    Run run;
+    run.dialog.show();
+    WriteBytes(dir.File("town.mp"), kTown);
+    WriteBytes(dir.File("broken.mp"), kBroken);
+    run.files = {dir.File("town.mp"), dir.File("missing.mp"), dir.File("broken.mp")};
+    QCOMPARE(run.dialog.controls().stats->text(), QStringLiteral("Статистика..."));
+    run.Press(run.dialog.controls().stats);
+    QVERIFY(run.finished.wait(10000));
+    // The unreadable map is named; there is no final message: the window is the result.
+    QCOMPARE(run.messages.size(), std::size_t{1});
+    QVERIFY(QString::fromStdString(run.texts[0]).contains(QStringLiteral("missing.mp")));
+    auto* window = run.dialog.findChild<CStatsWindow*>();
+    QVERIFY(window && window->isVisible());
+    QCOMPARE(window->windowTitle(), QStringLiteral("Статистика"));
+    const QTableWidget* summary = window->m_summary;
+    QCOMPARE(summary->rowCount(), 3);
+    QCOMPARE(Row(summary, 0), (QStringList{"town.mp", "7", "Город", "", "2", "1", "0", "2", "1",
+                                           QString::number(20), QString::number(kTown.size())}));
+    QCOMPARE(Row(summary, 1).mid(0, 8),
+             (QStringList{"broken.mp", "x1", "", "", "", "1", "1", "0"}));
+    QCOMPARE(Row(summary, 2).mid(0, 9), (QStringList{"Всего", "", "", "", "", "2", "1", "2", "1"}));
+    QCOMPARE(summary->item(0, 0)->toolTip(), QString::fromStdString(dir.File("town.mp")));
+    QCOMPARE(window->m_breakdowns->count(), 2);
+    // Each map's types, then the total's.
+    QCOMPARE(Row(window->m_byType, 0), (QStringList{"town.mp", "полигон", "0x4b", "1"}));
+    QCOMPARE(Row(window->m_byType, 1), (QStringList{"town.mp", "точка", "0x2f06", "2"}));
+    QCOMPARE(window->m_byType->rowCount(), 2 + 2 + 4);
+    QCOMPARE(Row(window->m_byLevel, 0), (QStringList{"town.mp", "0", "3"}));
+    window->findChild<QPushButton*>(QStringLiteral("close"))->click();
+    QTRY_VERIFY(run.dialog.findChild<CStatsWindow*>() == nullptr);  // deleted on close
+  }
+
+  void checkWindowListsTheProblemsAndCopiesTheirPlace() {
+    TempDir dir;
+    Run run;
+    run.dialog.show();
+    WriteBytes(dir.File("town.mp"), kTown);
+    WriteBytes(dir.File("broken.mp"), kBroken);
+    run.files = {dir.File("town.mp"), dir.File("broken.mp")};
+    QCOMPARE(run.dialog.controls().check->text(), QStringLiteral("Проверка..."));
+    run.Press(run.dialog.controls().check);
+    QVERIFY(run.finished.wait(10000));
+    QVERIFY(run.messages.empty());
+    auto* window = run.dialog.findChild<CCheckWindow*>();
+    QVERIFY(window && window->isVisible());
+    QCOMPARE(window->windowTitle(), QStringLiteral("Проверка"));
+    QListWidget* list = window->m_list;
+    QVERIFY(list->count() >= 2);
+    const QString broken = QString::fromStdString(dir.File("broken.mp"));
+    for (int i = 0; i < list->count(); ++i) {
+      QVERIFY2(list->item(i)->text().startsWith(broken + ":"), qPrintable(list->item(i)->text()));
+    }
+    QCOMPARE(list->item(0)->text().section(QLatin1Char(':'), 1, 1), QStringLiteral("2"));
+    QCOMPARE(
+        window->m_summary->text(),
+        QStringLiteral("Проверено файлов: 2, с проблемами: 1, проблем: %1").arg(list->count()));
+
+    // A double click on the second entry copies its file and line.
+    QApplication::clipboard()->clear();
+    QListWidgetItem* second = list->item(1);
+    const QString line = second->text().section(QLatin1Char(':'), 1, 1);
+    list->scrollToItem(second);
+    const QPoint at = list->visualItemRect(second).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    QCOMPARE(QApplication::clipboard()->text(), broken + ":" + line);
+    QCOMPARE(CCheckWindow::Location(nullptr), QString());
+    window->close();
+  }
+
+  void rulesFileThenMaps() {
+    TempDir dir;
+    Run run;
+    run.dialog.show();
+    WriteBytes(dir.File("town.mp"), kTown);
+    WriteBytes(dir.File("good.txt"), "[POLYGON]\n0x4b=0x1\n[DELETE-POI]\n0x2f06\n");
+    std::deque<std::vector<std::string>> answers = {{dir.File("good.txt")}, {dir.File("town.mp")}};
+    int asked = 0;
+    AnswerInTurn(run.dialog, answers, asked);
+    QCOMPARE(run.dialog.controls().rules->text(), QStringLiteral("Правила..."));
+    run.Press(run.dialog.controls().rules);
+    QVERIFY(run.finished.wait(10000));
+    QCOMPARE(asked, 2);
+    QCOMPARE(run.messages, std::vector<std::string>{"Готово"});
+    QVERIFY(QString::fromStdString(run.texts[0])
+                .contains(QStringLiteral("заменено по правилу [POLYGON] 0x4b=0x1: 1")));
+    const std::string town = ReadBytes(dir.File("town.mp"));
+    QVERIFY(town.find("Type=0x1\r\n") != std::string::npos);
+    QVERIFY(town.find("[POI]") == std::string::npos);
+
+    // A rules file with an error: its lines are named and no map is asked for.
+    WriteBytes(dir.File("bad.txt"), "[POLYGON]\n0x1=0x2\n[DELETE-POLYGON]\n0x1\n");
+    answers = {{dir.File("bad.txt")}, {dir.File("town.mp")}};
+    asked = 0;
+    run.messages.clear();
+    run.Press(run.dialog.controls().rules);
+    QVERIFY(run.finished.wait(10000));
+    QCOMPARE(asked, 1);
+    QCOMPARE(run.messages, std::vector<std::string>{dir.File("bad.txt") +
+                                                    ":4: код 0x1 и удаляется, и заменяется в "
+                                                    "строке 2"});
+    QCOMPARE(ReadBytes(dir.File("town.mp")), town);
+  }
+
+  void keepWholeBesideTheLayerField() {
+    TempDir dir;
+    Run run;
+    run.dialog.show();
+    const std::string kept = CrLf(
+        {"[POLYGON]", "Type=0x1", "Label=a", "Label=b", "Data1=(1,2)", "Data1=(3,4)", "[END]"});
+    WriteBytes(dir.File("a.mp"), CrLf({"[POI]", "Type=0x2", "Data0=(1,2)", "[END]"}) + kept);
+    run.files = {dir.File("a.mp")};
+    QCheckBox* box = run.dialog.controls().keepWhole;
+    QCOMPARE(box->text(), QStringLiteral("сохранять остальные элементы целиком"));
+    QVERIFY(!box->isChecked());
+    box->click();
+    run.Press(run.dialog.controls().deleteLayer);
+    QVERIFY(run.finished.wait(10000));
+    QCOMPARE(run.dialog.options().m_bKeepWhole, 1);
+    QCOMPARE(ReadBytes(dir.File("a.mp")), kept);
+  }
+
+  void keepWholeInTheEurasiaDialog() {
+    CEurasiaDialog d;
+    QCOMPARE(d.m_keepWhole->text(), QStringLiteral("сохранять остальные элементы целиком"));
+    QVERIFY(!d.m_keepWhole->isEnabled());  // nothing chosen yet
+    d.m_removeLevels->click();
+    QVERIFY(d.m_keepWhole->isEnabled());
+    d.m_keepWhole->click();
+    QVERIFY(d.UpdateData(true));
+    QCOMPARE(d.options().m_bKeepWhole, 1);
+    QVERIFY(EurasiaOptionsOf(d.options()).kept == pomvelt::KeptForm::kWhole);
+    d.m_fillLevels->click();
+    QVERIFY(!d.m_keepWhole->isEnabled());
+    QVERIFY(d.UpdateData(true));
+    d.accept();  // remembered for the next opening
+    CEurasiaDialog next;
+    QVERIFY(next.m_keepWhole->isChecked() && !next.m_keepWhole->isEnabled());
+  }
+};
+
+POMVELT_GUI_TEST(ExamineWindowsTest)
+#include "test_examine_windows.moc"
