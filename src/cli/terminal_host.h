@@ -52,6 +52,7 @@ class TerminalHost : public JobHost {
   Progress& progress() override { return progress_; }
   bool WaitsForBusyFiles() const override { return waits_; }
   void SetWaitsForBusyFiles(bool waits) { waits_ = waits; }
+  bool StopRequested() const override { return progress_.IsCancelled(); }
   int messages() const { return messages_; }
 
  private:

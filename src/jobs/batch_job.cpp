@@ -69,6 +69,11 @@ BatchReport RunBatchJob(const BatchContext& batch, const std::vector<std::string
     report.files.push_back(std::move(left));
   }
 
+  // A stop inside the last file left it undone: the job did not finish.
+  if (report.end == BatchEnd::kDone && host.StopRequested()) {
+    report.end = BatchEnd::kCancelled;
+    report.endMessage = kAbortedMessage;
+  }
   if (hooks.afterLoop) hooks.afterLoop();
   progress.Hide();
   report.finished = std::chrono::system_clock::now();

@@ -47,6 +47,27 @@ namespace {
 constexpr auto kLockPollInterval = std::chrono::milliseconds(20);
 constexpr int kMaxOpenAttempts = 100;
 
+// The input as the transform reads it: it ends early once the job is asked to stop, and the
+// frame then drops what was written.
+class StoppableSource : public ByteSource {
+ public:
+  StoppableSource(InputFile& source, const JobHost* host) : source_(source), host_(host) {}
+  std::ptrdiff_t Read(char* buf, std::size_t n) override {
+    if (host_ && host_->StopRequested()) {
+      stopped_ = true;
+      return 0;
+    }
+    return source_.Read(buf, n);
+  }
+  bool Stopped() const { return stopped_; }
+  int Error() const { return source_.Error(); }
+
+ private:
+  InputFile& source_;
+  const JobHost* host_;
+  bool stopped_ = false;
+};
+
 bool SameFile(const std::string& a, const std::string& b) {
   std::error_code ec;
   return std::filesystem::equivalent(a, b, ec) && !ec;
@@ -207,7 +228,7 @@ class Rewrite {
     if (!output->CreateTemporary(folder_, name_)) {
       return Fail(kCannotOpenForOutput, output->Error());
     }
-    InputFile& source = previous_ ? *previous_ : input_;
+    StoppableSource source(previous_ ? *previous_ : input_, request_.host);
     TransformResult done;
     bool readFailed = false;
     bool writeOk = false;
@@ -231,6 +252,11 @@ class Rewrite {
       previous_->Close();
       DropIntermediate();
     }
+    // Stopped: what was written is dropped, and the file stays as it was.
+    if (source.Stopped()) {
+      output_ = std::move(output);
+      return Abandon();
+    }
     if (!last) {
       intermediate_ = std::move(output);
       if (done.refused) return Fail(*done.refused);
@@ -249,6 +275,8 @@ class Rewrite {
   }
 
   bool Finish() {
+    // Asked once more before anything is renamed, so that a stop never leaves the map changed.
+    if (request_.host && request_.host->StopRequested()) return Abandon();
     if (request_.inPlace) {
       output_->TakeOwnership(input_.Ownership());
       if (!output_->Sync()) return Fail(WriteErrorMessage(WrittenPath()), output_->Error());
@@ -308,6 +336,13 @@ class Rewrite {
 
   // After: every temporary of the run is removed, the input left as it was.
   bool Fail(const std::string& message, int error = 0) {
+    Abandon();
+    return Refuse(message, error);
+  }
+
+  // The same without a message: the batch ends with "Прервано", which says it all. The file
+  // counts as not done.
+  bool Abandon() {
     if (previous_) previous_->Close();
     DropIntermediate();
     if (output_) {
@@ -315,7 +350,7 @@ class Rewrite {
       output_->Release();
     }
     input_.Close();
-    return Refuse(message, error);
+    return false;
   }
 
   const RewriteRequest& request_;

@@ -68,6 +68,11 @@ class JobHost {
   // The batch's last word, after the progress window is hidden: by default its end message
   // ("Готово", "Прервано", ...) in a message box; a front end may add the summary.
   virtual void BatchEnded(const BatchReport& report);
+  // True once the job must stop inside the current file as well (the command line's SIGINT,
+  // SIGTERM, SIGHUP): the file's partial output is removed, a running outside program is
+  // stopped, the file counts as not done and the job ends with "Прервано". The desktop
+  // program's Cancel is not this: it takes effect between files.
+  virtual bool StopRequested() const { return false; }
 };
 
 }  // namespace pomvelt

@@ -1,5 +1,10 @@
 #include "pipeline/cgpsmapper_run.h"
 
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <system_error>
+
 #include "text/file_io.h"
 #include "text/strings.h"
 
@@ -7,26 +12,196 @@ namespace pomvelt {
 
 namespace {
 
+namespace fs = std::filesystem;
+
+constexpr std::size_t kOutputLinesShown = 20;
+// mkgmap writes these beside every map it compiles, for a map set that has one map here.
+constexpr const char* kMkgmapSetFiles[] = {"osmmap.img", "osmmap.tdb"};
+
 bool NameEndsInMp(const std::string& path) {
   const std::string_view name = FileNamePart(path);
   return name.size() >= 3 && name.substr(name.size() - 3) == ".mp";
 }
 
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+std::string Lower(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
+
+// The folder a path's program runs in and its output lands in, absolute.
+std::string AbsoluteFolderOf(const std::string& path) {
+  std::error_code ec;
+  const fs::path absolute = fs::absolute(path, ec);
+  return (ec ? fs::path(path) : absolute).parent_path().string();
+}
+
+std::string AbsolutePath(const std::string& path) {
+  std::error_code ec;
+  const fs::path absolute = fs::absolute(path, ec);
+  return ec ? path : absolute.string();
+}
+
+// The header's "ID=" value when it is a number of 1 to 8 digits.
+std::optional<std::string> HeaderId(const std::string& path) {
+  InputFile file;
+  if (!file.Open(path)) return std::nullopt;
+  LineReader reader(file, 64 * 1024);
+  std::string_view line;
+  for (int n = 0; n < 10000 && reader.ReadLine(line); ++n) {
+    if (line.starts_with("[END-IMG ID]") || line.starts_with("[END]")) break;
+    if (!line.starts_with("ID=")) continue;
+    const std::string_view id = line.substr(3);
+    if (id.empty() || id.size() > 8 || !std::all_of(id.begin(), id.end(), IsDigit)) {
+      return std::nullopt;
+    }
+    return std::string(8 - id.size(), '0') + std::string(id);
+  }
+  return std::nullopt;
+}
+
+// The first run of exactly 8 digits in the file's name.
+std::optional<std::string> FileNameId(const std::string& path) {
+  const std::string_view name = FileNamePart(path);
+  for (std::size_t i = 0; i < name.size();) {
+    if (!IsDigit(name[i])) {
+      ++i;
+      continue;
+    }
+    std::size_t end = i;
+    while (end < name.size() && IsDigit(name[end])) ++end;
+    if (end - i == 8) return std::string(name.substr(i, 8));
+    i = end;
+  }
+  return std::nullopt;
+}
+
+// A number no map of this job has and no compiled map in the folder has.
+std::string FreshName(const std::string& path, const std::string& folder,
+                      const ConversionState& state) {
+  std::size_t n = std::hash<std::string>{}(AbsolutePath(path)) % 90000000;
+  for (;; n = (n + 1) % 90000000) {
+    const std::string name = std::to_string(10000000 + n);
+    const std::string output = (fs::path(folder) / (name + ".img")).string();
+    std::error_code ec;
+    if (state.compiledOutputs.count(output) == 0 && !fs::exists(output, ec)) return name;
+  }
+}
+
+std::string FailureText(const std::string& path, CompilerStage stage, const ProcessOutcome& run) {
+  std::string text = std::string(stage == CompilerStage::kCompile ? "Ошибка компиляции файла "
+                                                                  : "Ошибка декомпиляции файла ") +
+                     path + " (код " + std::to_string(run.exitStatus) + ")";
+  const std::string tail = LastLines(run.output, kOutputLinesShown);
+  if (!tail.empty()) text += ":\n" + tail;
+  return text;
+}
+
 }  // namespace
 
-ProcessOutcome RunCgpsmapper(const std::string& path, const std::string& compiler,
-                             bool deleteMpAfterCompile, ConversionState& state) {
-  const ProcessOutcome outcome =
-      ProcessRunner::Run(CompilerProgram(compiler), {path}, WindowMode::kHidden);
-  if (!outcome.started) {
+bool IsMkgmap(const std::string& program) {
+  std::string name = Lower(FileNamePart(program));
+  for (const char* extension : {".exe", ".bat", ".cmd", ".jar", ".sh"}) {
+    const std::string_view e = extension;
+    if (name.size() > e.size() && name.compare(name.size() - e.size(), e.size(), e) == 0) {
+      name.resize(name.size() - e.size());
+      break;
+    }
+  }
+  return name == "mkgmap";
+}
+
+std::optional<std::string> MapNameOf(const std::string& path) {
+  if (std::optional<std::string> id = HeaderId(path)) return id;
+  return FileNameId(path);
+}
+
+std::string CompilerMissingMessage(const std::string& program) {
+  const std::string name = Lower(FileNamePart(program));
+  if (program.empty() || name == "cgpsmapper" || name == "cgpsmapper.exe") {
+    return "Отсутствует файл cgpsmapper.exe";
+  }
+  return "Отсутствует файл " + program;
+}
+
+CompilerRun RunCgpsmapper(const std::string& path, CompilerStage stage, const CompilerCall& call,
+                          ConversionState& state, const std::function<bool()>& stop) {
+  CompilerRun run;
+  run.program = CompilerProgram(call.compiler);
+  const std::string folder = AbsoluteFolderOf(path);
+  ProcessRequest request;
+  request.program = run.program;
+  request.mode = WindowMode::kHidden;
+  request.folder = folder;
+  request.captureOutput = true;
+  request.stop = stop;
+
+  const bool mkgmap = stage == CompilerStage::kCompile && IsMkgmap(run.program);
+  std::optional<FileIdentity> outputBefore;
+  std::vector<std::pair<std::string, std::optional<FileIdentity>>> setFilesBefore;
+  if (mkgmap) {
+    std::optional<std::string> name = MapNameOf(path);
+    if (!name) {
+      name = FreshName(path, folder, state);
+      run.freshName = true;
+    }
+    run.outputPath = (fs::path(folder) / (*name + ".img")).string();
+    const auto [first, added] = state.compiledOutputs.emplace(run.outputPath, path);
+    if (!added) {
+      run.failure = "Карта " + path + " не скомпилирована: файл " + run.outputPath +
+                    " уже получен из карты " + first->second;
+      return run;
+    }
+    request.args = {"--output-dir=" + folder, "--mapname=" + *name};
+    outputBefore = IdentityOf(run.outputPath);
+    for (const char* setFile : kMkgmapSetFiles) {
+      const std::string p = (fs::path(folder) / setFile).string();
+      setFilesBefore.emplace_back(p, IdentityOf(p));
+    }
+  }
+  request.args.insert(request.args.end(), call.extraArgs.begin(), call.extraArgs.end());
+  request.args.push_back(AbsolutePath(path));
+
+  run.process = ProcessRunner::Run(request);
+  if (!run.process.started) {
     state.compilerMissing = true;
-    return outcome;
+    state.missingCompiler = run.program;
+    return run;
   }
+  // By-products of this run only: a set file that was there before and is untouched stays.
+  if (mkgmap && !call.keepCompilerFiles) {
+    for (const auto& [setFile, before] : setFilesBefore) {
+      const std::optional<FileIdentity> after = IdentityOf(setFile);
+      if (after && after != before) RemoveFileQuietly(setFile);
+    }
+  }
+  if (run.process.stopped) return run;  // not done; the job ends with its own message
+  if (run.process.exitStatus != 0) {
+    run.failure = FailureText(path, stage, run.process);
+  } else if (mkgmap) {
+    const std::optional<FileIdentity> after = IdentityOf(run.outputPath);
+    if (!after || after == outputBefore) {
+      run.failure = "Компилятор не записал файл " + run.outputPath;
+    }
+  }
+  const bool deletes =
+      call.deleteMpAfterCompile && stage == CompilerStage::kCompile && NameEndsInMp(path);
+  if (run.failure) {
+    if (deletes) *run.failure += "; файл " + path + " не удалён";
+    return run;
+  }
+  run.done = true;
+  // A number made up here is nowhere else to be seen: the user must learn where the map went.
+  if (run.freshName) run.notice = "Карта " + path + " скомпилирована в файл " + run.outputPath;
   // A source that cannot be removed only costs disk space; the map itself is safe.
-  if (deleteMpAfterCompile && outcome.exitStatus == 0 && NameEndsInMp(path)) {
-    RemoveFileQuietly(path);
-  }
-  return outcome;
+  if (deletes) RemoveFileQuietly(path);
+  return run;
 }
 
 }  // namespace pomvelt

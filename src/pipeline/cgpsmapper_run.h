@@ -2,19 +2,59 @@
 // compiles an ".mp"; which one is for the compiler to tell from the file.
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "pipeline/conversion_state.h"
 #include "pipeline/process_runner.h"
 
 namespace pomvelt {
 
-// Runs the compiler (`compiler`, see CompilerProgram) hidden with the path as its one argument
-// and waits for it. When it cannot be started, sets state.compilerMissing (the job reports that
-// before its next file). With deleteMpAfterCompile, deletes the path after the run, but only
-// when the file name ends in ".mp" and the compiler exited with status 0: a failed compile keeps
-// its source, which after an in-place translation is the only copy of the translated map.
-ProcessOutcome RunCgpsmapper(const std::string& path, const std::string& compiler,
-                             bool deleteMpAfterCompile, ConversionState& state);
+enum class CompilerStage { kDecompile, kCompile };
+
+// How the batch calls the compiler.
+struct CompilerCall {
+  // The program; empty: CompilerProgram() (the environment variable, then the default name).
+  std::string compiler;
+  std::vector<std::string> extraArgs;  // passed before the map's path, to any compiler
+  // Leave mkgmap's by-products ("osmmap.img", "osmmap.tdb") where it wrote them.
+  bool keepCompilerFiles = false;
+  bool deleteMpAfterCompile = false;
+};
+
+struct CompilerRun {
+  std::string program;  // as looked for
+  ProcessOutcome process;
+  bool done = false;       // the compiler succeeded and, where it is known, wrote its output
+  std::string outputPath;  // the compiled map (mkgmap); "" where the compiler alone knows it
+  bool freshName = false;  // the output's name is a number made up for this map
+  std::optional<std::string> failure;  // why the file is not done, for the user
+  std::optional<std::string> notice;   // what the user must learn of a run that succeeded
+};
+
+// True when the program is mkgmap, named with or without its folder and extension.
+bool IsMkgmap(const std::string& program);
+
+// The 8-digit name mkgmap gives the compiled map: the map's header "ID=" (1 to 8 decimal
+// digits, padded with zeros), else the first run of exactly 8 digits in the file's name, else
+// nullopt.
+std::optional<std::string> MapNameOf(const std::string& path);
+
+// Runs the compiler hidden, in the folder of the path, and waits for it; it is stopped when
+// `stop` says so (the run then counts as not done). The call: the program, the extra arguments
+// and the path; mkgmap compiling gets "--output-dir=FOLDER" and "--mapname=NAME" first, and its
+// by-products are removed after the run unless call.keepCompilerFiles. When the compiler cannot
+// be started, sets state.compilerMissing (the job reports that before its next file). When it
+// fails, the failure says why with the last lines of its output. With deleteMpAfterCompile, a
+// compiled path whose name ends in ".mp" is deleted, but only when the compiler exited with 0
+// and, for mkgmap, its output exists and was written by this run: otherwise the source is the
+// only copy of the map.
+CompilerRun RunCgpsmapper(const std::string& path, CompilerStage stage, const CompilerCall& call,
+                          ConversionState& state, const std::function<bool()>& stop = {});
+
+// "Отсутствует файл cgpsmapper.exe" for cgpsmapper, "Отсутствует файл " + program otherwise.
+std::string CompilerMissingMessage(const std::string& program);
 
 }  // namespace pomvelt

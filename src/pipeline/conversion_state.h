@@ -2,6 +2,9 @@
 // one for the life of the dialog.
 #pragma once
 
+#include <map>
+#include <string>
+
 #include "jobs/map_list_file.h"
 
 namespace pomvelt {
@@ -9,8 +12,13 @@ namespace pomvelt {
 struct ConversionState {
   // Set when the compiler could not be started; the job stops before its next file.
   bool compilerMissing = false;
+  // The program that could not be started, as it was looked for.
+  std::string missingCompiler;
   // The names list "names.txt", filled by the translations.
   CMapListFile namesList;
+  // The compiled maps of this job, each with the map it came from: a second map that would
+  // overwrite one of them is not compiled.
+  std::map<std::string, std::string> compiledOutputs;
 };
 
 }  // namespace pomvelt

@@ -1,5 +1,6 @@
 #include "pipeline/convert_files.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -64,24 +65,38 @@ BatchReport ConvertFiles(const ConvertOptions& options, const std::vector<std::s
   std::string namesListPath;
   const TranslationOptions translation{options.lowerCase, options.inPlace};
 
-  // One compiler run, or in a dry run the run it would be; false when it failed.
-  const auto compile = [&](const std::string& path, FileOutcome& outcome, CompilerCounts& counts,
-                           long long& done) {
-    bool ran = true;
+  const CompilerCall call{options.compiler, options.compilerArgs, options.keepCompilerFiles,
+                          options.deleteMpAfterCompile};
+  // A signal on the command line stops a running compiler as well; its file is not done.
+  const std::function<bool()> stop = [&host] { return host.StopRequested(); };
+
+  // One compiler run, or in a dry run the run it would be.
+  const auto compile = [&](const std::string& path, CompilerStage stage, FileOutcome& outcome,
+                           CompilerCounts& counts, long long& done) {
     if (batch.dryRun) {
       ++done;
-    } else if (const ProcessOutcome run =
-                   RunCgpsmapper(path, options.compiler, options.deleteMpAfterCompile, state);
-               run.Succeeded()) {
-      ++done;
-    } else {
-      ++counts.compileFailures;
-      outcome.result = FileResult::kFailed;
-      if (outcome.reason.empty()) outcome.reason = CompilerFailure(run);
-      ran = false;
+      progress.StepIt();
+      return;
     }
+    const CompilerRun run = RunCgpsmapper(path, stage, call, state, stop);
     progress.StepIt();
-    return ran;
+    if (run.done) {
+      ++done;
+      if (run.notice) outcome.messages.push_back(*run.notice);
+      return;
+    }
+    if (run.process.stopped) return;  // not done; the batch ends with "Прервано"
+    ++counts.compileFailures;
+    const ProcessOutcome& process = run.process;
+    const std::string why =
+        !process.started || process.exitStatus != 0 ? CompilerFailure(process) : std::string();
+    if (run.failure) {
+      outcome.Fail(*run.failure, run.process.started ? why : std::string());
+    } else {  // not started: the batch ends with the missing compiler's message
+      outcome.result = FileResult::kFailed;
+      outcome.output.clear();
+      if (outcome.reason.empty()) outcome.reason = why;
+    }
   };
 
   const FileStep step = [&](const std::string& path) {
@@ -91,7 +106,7 @@ BatchReport ConvertFiles(const ConvertOptions& options, const std::vector<std::s
     std::string map = path;
     if (options.decompile) {
       if (options.decompiler == Decompiler::kCgpsmapper) {
-        compile(path, outcome, counts, counts.decompiled);
+        compile(path, CompilerStage::kDecompile, outcome, counts, counts.decompiled);
       } else if (batch.dryRun) {
         ++counts.decompiled;
       }
@@ -116,7 +131,14 @@ BatchReport ConvertFiles(const ConvertOptions& options, const std::vector<std::s
       }
       progress.StepIt();
     }
-    if (options.compile) compile(map, outcome, counts, counts.compiled);
+    if (options.compile && !host.StopRequested()) {
+      compile(map, CompilerStage::kCompile, outcome, counts, counts.compiled);
+    }
+    // Stopped in hand: the file is not done; what an earlier stage finished is told as it is.
+    if (host.StopRequested()) {
+      AddCounts(outcome.counts, ToCounts(counts));
+      return outcome;
+    }
     if (!outcome.Failed()) {
       if (counts.decompiled > 0 || counts.compiled > 0) {
         outcome.result = FileResult::kChanged;
@@ -142,9 +164,10 @@ BatchReport ConvertFiles(const ConvertOptions& options, const std::vector<std::s
       RunConvertScript(namesListPath, host);
     }
     state.compilerMissing = false;
+    state.compiledOutputs.clear();
   };
   hooks.stopBeforeFile = [&]() -> std::optional<std::string> {
-    if (state.compilerMissing) return std::string(kCompilerMissingMessage);
+    if (state.compilerMissing) return CompilerMissingMessage(state.missingCompiler);
     return std::nullopt;
   };
   hooks.afterLoop = [&] {

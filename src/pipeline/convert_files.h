@@ -11,8 +11,6 @@
 
 namespace pomvelt {
 
-inline constexpr const char* kCompilerMissingMessage = "Отсутствует файл cgpsmapper.exe";
-
 enum class Decompiler { kCgpsmapper, kGpsMapEdit };
 enum class Translation { kToRussian, kToTranslit, kNone };
 
@@ -28,6 +26,9 @@ struct ConvertOptions {
   // The program run for decompiling and compiling; empty: CompilerProgram() (the environment
   // variable, then the default name) at each run.
   std::string compiler;
+  std::vector<std::string> compilerArgs;  // passed before the map's path, to any compiler
+  // Leave mkgmap's by-products ("osmmap.img", "osmmap.tdb") where it wrote them.
+  bool keepCompilerFiles = false;
 };
 
 // Compiled maps when decompiling, Polish-format maps otherwise.

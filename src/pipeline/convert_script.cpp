@@ -1,5 +1,8 @@
 #include "pipeline/convert_script.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include <array>
 
 #include "jobs/file_rewrite.h"
@@ -105,7 +108,16 @@ void RunConvertScript(const std::string& pathInFolder, JobHost& host) {
   // The host is run even without a script: it tells the user in its own way that the script
   // is missing.
   WriteConvertScript(scriptPath, host);
-  ProcessRunner::Run(kScriptHostProgram, {scriptPath}, WindowMode::kShown);
+  // It runs in the job's folder, as it did when the file dialog left the current folder there.
+  std::error_code ec;
+  const std::filesystem::path script = std::filesystem::absolute(scriptPath, ec);
+  ProcessRequest request;
+  request.program = kScriptHostProgram;
+  request.args = {ec ? scriptPath : script.string()};
+  request.mode = WindowMode::kShown;
+  if (!ec) request.folder = script.parent_path().string();
+  request.stop = [&host] { return host.StopRequested(); };
+  ProcessRunner::Run(request);
   RemoveFileQuietly(scriptPath);
 }
 

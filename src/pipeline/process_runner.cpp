@@ -1,8 +1,10 @@
 #include "pipeline/process_runner.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
+#include <thread>
 
 #ifdef _WIN32
 #ifndef NOMINMAX
@@ -17,6 +19,7 @@
 #include <unistd.h>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 extern char** environ;
 #endif
 
@@ -80,31 +83,88 @@ std::wstring Widen(const std::string& text) {
   return wide;
 }
 
-ProcessOutcome RunWin32(const std::string& program, const std::vector<std::string>& args,
-                        WindowMode mode) {
+// A temporary file for the program's output that goes away with its last handle.
+HANDLE CreateOutputFile() {
+  wchar_t folder[MAX_PATH + 1];
+  wchar_t name[MAX_PATH + 1];
+  if (::GetTempPathW(MAX_PATH + 1, folder) == 0 ||
+      ::GetTempFileNameW(folder, L"pmv", 0, name) == 0) {
+    return INVALID_HANDLE_VALUE;
+  }
+  SECURITY_ATTRIBUTES inherit{};
+  inherit.nLength = sizeof(inherit);
+  inherit.bInheritHandle = TRUE;
+  return ::CreateFileW(
+      name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+}
+
+std::string ReadBack(HANDLE file) {
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(file, &size)) return {};
+  const long long start =
+      size.QuadPart > static_cast<long long>(kOutputKept) ? size.QuadPart - kOutputKept : 0;
+  LARGE_INTEGER at{};
+  at.QuadPart = start;
+  if (!::SetFilePointerEx(file, at, nullptr, FILE_BEGIN)) return {};
+  std::string text(static_cast<std::size_t>(size.QuadPart - start), '\0');
+  DWORD got = 0;
+  if (!::ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &got, nullptr)) return {};
+  text.resize(got);
+  return text;
+}
+
+ProcessOutcome RunWin32(const ProcessRequest& request) {
   // No application name: the system looks for the program by its own rules, beginning with
   // the folder of this executable.
-  std::wstring commandLine = QuoteWindowsArgument<wchar_t>(Widen(program));
-  for (const std::string& arg : args) {
+  std::wstring commandLine = QuoteWindowsArgument<wchar_t>(Widen(request.program));
+  for (const std::string& arg : request.args) {
     commandLine += L' ';
     commandLine += QuoteWindowsArgument<wchar_t>(Widen(arg));
   }
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = static_cast<WORD>(mode == WindowMode::kHidden ? SW_HIDE : SW_SHOW);
-  PROCESS_INFORMATION info{};
-  if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info)) {
-    return {};
+  startup.wShowWindow = static_cast<WORD>(request.mode == WindowMode::kHidden ? SW_HIDE : SW_SHOW);
+  HANDLE output = INVALID_HANDLE_VALUE;
+  if (request.captureOutput) {
+    output = CreateOutputFile();
+    if (output != INVALID_HANDLE_VALUE) {
+      startup.dwFlags |= STARTF_USESTDHANDLES;
+      startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+      startup.hStdOutput = output;
+      startup.hStdError = output;
+    }
   }
-  ::CloseHandle(info.hThread);
-  ::WaitForSingleObject(info.hProcess, INFINITE);
-  DWORD code = 0;
+  std::error_code ec;
+  const std::wstring folder =
+      fs::is_directory(request.folder, ec) ? Widen(request.folder) : std::wstring();
+  PROCESS_INFORMATION info{};
+  const BOOL created = ::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr,
+                                        output != INVALID_HANDLE_VALUE, 0, nullptr,
+                                        folder.empty() ? nullptr : folder.c_str(), &startup, &info);
   ProcessOutcome outcome;
-  outcome.started = true;
-  outcome.exitStatus = ::GetExitCodeProcess(info.hProcess, &code) ? static_cast<int>(code) : -1;
-  ::CloseHandle(info.hProcess);
+  if (created) {
+    ::CloseHandle(info.hThread);
+    if (request.stop) {
+      while (::WaitForSingleObject(info.hProcess, 20) == WAIT_TIMEOUT) {
+        if (!outcome.stopped && request.stop()) {
+          outcome.stopped = true;
+          ::TerminateProcess(info.hProcess, 1);
+        }
+      }
+    } else {
+      ::WaitForSingleObject(info.hProcess, INFINITE);
+    }
+    DWORD code = 0;
+    outcome.started = true;
+    outcome.exitStatus = ::GetExitCodeProcess(info.hProcess, &code) ? static_cast<int>(code) : -1;
+    ::CloseHandle(info.hProcess);
+  }
+  if (output != INVALID_HANDLE_VALUE) {
+    if (created) outcome.output = ReadBack(output);
+    ::CloseHandle(output);
+  }
   return outcome;
 }
 
@@ -131,47 +191,115 @@ class SpawnSetup {
   posix_spawn_file_actions_t actions_;
 };
 
-ProcessOutcome RunPosix(const std::string& program, const std::vector<std::string>& args,
-                        WindowMode mode) {
-  const std::optional<std::string> full = ProcessRunner::FindProgram(program);
+// An unnamed temporary file for the program's output: gone once closed, whatever happens.
+int CreateOutputFile() {
+  const char* tmp = std::getenv("TMPDIR");
+  std::string pattern =
+      std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/pomvelt-output-XXXXXX";
+  const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+  if (fd >= 0) ::unlink(pattern.c_str());
+  return fd;
+}
+
+std::string ReadBack(int fd) {
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) return {};
+  const off_t start = st.st_size > static_cast<off_t>(kOutputKept)
+                          ? st.st_size - static_cast<off_t>(kOutputKept)
+                          : 0;
+  std::string text(static_cast<std::size_t>(st.st_size - start), '\0');
+  std::size_t got = 0;
+  while (got < text.size()) {
+    const ssize_t n =
+        ::pread(fd, text.data() + got, text.size() - got, start + static_cast<off_t>(got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  text.resize(got);
+  return text;
+}
+
+// Waits for the child; with a stop function, asks it every few milliseconds and, once it says
+// stop, sends SIGTERM to the child's process group and waits for the end.
+int WaitFor(pid_t pid, const std::function<bool()>& stop, bool& stopped) {
+  int status = 0;
+  for (;;) {
+    const pid_t waited = ::waitpid(pid, &status, stop && !stopped ? WNOHANG : 0);
+    if (waited == pid) return status;
+    if (waited < 0 && errno != EINTR) return -1;
+    if (waited == 0) {
+      if (stop()) {
+        stopped = true;
+        ::kill(-pid, SIGTERM);
+      } else {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      }
+    }
+  }
+}
+
+ProcessOutcome RunPosix(const ProcessRequest& request) {
+  std::optional<std::string> full = ProcessRunner::FindProgram(request.program);
   if (!full) return {};
+  // A program named with a relative folder is the one seen from here, not from the folder it
+  // runs in.
+  std::error_code ec;
+  if (const fs::path absolute = fs::absolute(*full, ec); !ec) full = absolute.string();
 
   SpawnSetup setup;
-  // A job thread may have signals blocked; the program must not start with them blocked.
+  // A job thread may have signals blocked, and this program ignores some; the outside program
+  // must start with neither.
   sigset_t none;
   sigemptyset(&none);
   ::posix_spawnattr_setsigmask(setup.attr(), &none);
-  ::posix_spawnattr_setflags(setup.attr(), POSIX_SPAWN_SETSIGMASK);
-  if (mode == WindowMode::kHidden) {
-    ::posix_spawn_file_actions_addopen(setup.actions(), STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  sigset_t defaults;
+  sigemptyset(&defaults);
+  for (const int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE, SIGXFSZ}) {
+    sigaddset(&defaults, sig);
+  }
+  ::posix_spawnattr_setsigdefault(setup.attr(), &defaults);
+  // A process group of its own: the terminal's Ctrl-C reaches this program only, which stops
+  // the outside program itself and then knows what became of its file.
+  ::posix_spawnattr_setpgroup(setup.attr(), 0);
+  ::posix_spawnattr_setflags(
+      setup.attr(), POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
+  // Out of the terminal's foreground group, a read from the terminal would stop it for good.
+  ::posix_spawn_file_actions_addopen(setup.actions(), STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  int output = -1;
+  if (request.captureOutput) {
+    output = CreateOutputFile();
+    if (output >= 0) {
+      ::posix_spawn_file_actions_adddup2(setup.actions(), output, STDOUT_FILENO);
+      ::posix_spawn_file_actions_adddup2(setup.actions(), output, STDERR_FILENO);
+    }
+  }
+  if (!request.folder.empty() && fs::is_directory(request.folder, ec)) {
+    ::posix_spawn_file_actions_addchdir_np(setup.actions(), request.folder.c_str());
   }
 
   std::vector<std::string> argStrings;
-  argStrings.reserve(args.size() + 1);
-  argStrings.push_back(program);
-  argStrings.insert(argStrings.end(), args.begin(), args.end());
+  argStrings.reserve(request.args.size() + 1);
+  argStrings.push_back(request.program);
+  argStrings.insert(argStrings.end(), request.args.begin(), request.args.end());
   std::vector<char*> argv;
   for (std::string& a : argStrings) argv.push_back(a.data());
   argv.push_back(nullptr);
 
-  pid_t pid = 0;
-  if (::posix_spawn(&pid, full->c_str(), setup.actions(), setup.attr(), argv.data(), environ) !=
-      0) {
-    return {};
-  }
-  int status = 0;
-  pid_t waited = 0;
-  do {
-    waited = ::waitpid(pid, &status, 0);
-  } while (waited < 0 && errno == EINTR);
-
   ProcessOutcome outcome;
-  outcome.started = true;
-  if (waited == pid && WIFEXITED(status)) {
-    outcome.exitStatus = WEXITSTATUS(status);
-  } else if (waited == pid && WIFSIGNALED(status)) {
-    outcome.exitStatus = 128 + WTERMSIG(status);
+  pid_t pid = 0;
+  if (::posix_spawn(&pid, full->c_str(), setup.actions(), setup.attr(), argv.data(), environ) ==
+      0) {
+    const int status = WaitFor(pid, request.stop, outcome.stopped);
+    outcome.started = true;
+    if (WIFEXITED(status)) {
+      outcome.exitStatus = WEXITSTATUS(status);
+    } else if (WIFSIGNALED(status)) {
+      outcome.exitStatus = 128 + WTERMSIG(status);
+    }
+    if (output >= 0) outcome.output = ReadBack(output);
   }
+  if (output >= 0) ::close(output);
   return outcome;
 }
 
@@ -210,11 +338,28 @@ std::optional<std::string> ProcessRunner::FindProgram(const std::string& name) {
 
 ProcessOutcome ProcessRunner::Run(const std::string& program, const std::vector<std::string>& args,
                                   WindowMode mode) {
+  ProcessRequest request;
+  request.program = program;
+  request.args = args;
+  request.mode = mode;
+  return Run(request);
+}
+
+ProcessOutcome ProcessRunner::Run(const ProcessRequest& request) {
 #ifdef _WIN32
-  return RunWin32(program, args, mode);
+  return RunWin32(request);
 #else
-  return RunPosix(program, args, mode);
+  return RunPosix(request);
 #endif
+}
+
+std::string LastLines(std::string_view text, std::size_t count) {
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
+  std::size_t begin = text.size();
+  for (std::size_t lines = 0; begin > 0; --begin) {
+    if (text[begin - 1] == '\n' && ++lines == count) break;
+  }
+  return std::string(text.substr(begin));
 }
 
 std::string CompilerProgram(const std::string& chosen) {

@@ -2,6 +2,7 @@
 // piece of the core that calls the operating system's process functions.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,12 +12,35 @@ namespace pomvelt {
 
 enum class WindowMode { kHidden, kShown };
 
+// One run of an outside program.
+struct ProcessRequest {
+  std::string program;
+  std::vector<std::string> args;
+  WindowMode mode = WindowMode::kHidden;
+  // The folder it runs in; empty, or a folder that does not exist: this process's current
+  // folder (the program then fails on its own arguments, not on a start that seems to show it
+  // missing). The program itself is looked for as always.
+  std::string folder;
+  // Its standard output and error go into ProcessOutcome::output instead of the terminal.
+  bool captureOutput = false;
+  // Asked every few milliseconds while the program runs: true stops it (POSIX: SIGTERM to its
+  // process group; Windows: the process is ended) and it is waited for.
+  std::function<bool()> stop;
+};
+
 struct ProcessOutcome {
   bool started = false;  // false: the program was not found or could not be started
   int exitStatus = -1;   // once it has ended: its exit status (POSIX: 128 + signal if killed)
+  bool stopped = false;  // it was asked to stop (request.stop) before it ended by itself
+  std::string output;    // with captureOutput: what it wrote, at most its last kOutputKept bytes
 
-  bool Succeeded() const { return started && exitStatus == 0; }
+  bool Succeeded() const { return started && !stopped && exitStatus == 0; }
 };
+
+inline constexpr std::size_t kOutputKept = 256 * 1024;
+
+// The last `count` lines of a text (all of it when it has fewer), without a final line end.
+std::string LastLines(std::string_view text, std::size_t count);
 
 // Programs named without a folder are looked for in the folder of this program's own
 // executable first, then in the folders of PATH. On POSIX the current folder is never searched:
@@ -33,6 +57,10 @@ class ProcessRunner {
   // out of sight (POSIX: its standard input is the null device, as nobody would see a prompt).
   static ProcessOutcome Run(const std::string& program, const std::vector<std::string>& args,
                             WindowMode mode);
+  // The same with a folder to run in, the output captured, and a way to stop it. On POSIX the
+  // program runs in a process group of its own, so that the terminal's Ctrl-C reaches only
+  // this program, which then decides what becomes of the outside program.
+  static ProcessOutcome Run(const ProcessRequest& request);
 
   // The folder of the running executable ("" when it cannot be told).
   static std::string OwnExecutableFolder();

@@ -246,7 +246,9 @@ TEST(ConvertFiles, AFailedDecompileLeavesTheTranslationToReportIt) {
   // No compile of a map that was never made; one step each, for the decompile run.
   EXPECT_EQ(programs.Runs(), "1|" + dir.File("a.img") + "|\n1|" + dir.File("b.img") + "|\n");
   EXPECT_EQ(host.messages,
-            (std::vector<std::string>{CannotOpenNamedForReading(dir.File("a.mp")),
+            (std::vector<std::string>{"Ошибка декомпиляции файла " + dir.File("a.img") + " (код 1)",
+                                      CannotOpenNamedForReading(dir.File("a.mp")),
+                                      "Ошибка декомпиляции файла " + dir.File("b.img") + " (код 1)",
                                       CannotOpenNamedForReading(dir.File("b.mp")), "Готово"}));
   EXPECT_EQ(host.calls, Progress("0 6 1", {"a.img", "b.img"}, 1));
   EXPECT_EQ(result.Totals().failed, 2);
@@ -270,7 +272,14 @@ TEST(ConvertFiles, InPlaceCompileDeletesTheSourceOnlyWhenTheCompileSucceeded) {
     EXPECT_EQ(Exists(dir.File("a.mp")), status != 0);
     EXPECT_EQ(Exists(dir.File("a.img")), status == 0);
     EXPECT_EQ(result.Totals().failed, status != 0 ? 1 : 0);
-    EXPECT_EQ(host.messages, std::vector<std::string>{"Готово"});
+    if (status == 0) {
+      EXPECT_EQ(host.messages, std::vector<std::string>{"Готово"});
+    } else {
+      EXPECT_EQ(host.messages,
+                (std::vector<std::string>{"Ошибка компиляции файла " + dir.File("a.mp") +
+                                              " (код 1); файл " + dir.File("a.mp") + " не удалён",
+                                          "Готово"}));
+    }
   }
 }
 

@@ -62,8 +62,12 @@ TEST(RunCgpsmapper, DeletesOnlyAnMpSourceAfterASuccessfulRun) {
     test::WriteBytes(path, "map");
     ConversionState state;
 
-    const ProcessOutcome outcome = RunCgpsmapper(path, "", c.deleteOption != 0, state);
-    EXPECT_TRUE(outcome.started) << c.file;
+    CompilerCall call;
+    call.deleteMpAfterCompile = c.deleteOption != 0;
+    const CompilerRun run = RunCgpsmapper(path, CompilerStage::kCompile, call, state);
+    EXPECT_TRUE(run.process.started) << c.file;
+    EXPECT_EQ(run.done, c.exitStatus == 0) << c.file;
+    EXPECT_EQ(run.failure.has_value(), c.exitStatus != 0) << c.file;
     EXPECT_FALSE(state.compilerMissing) << c.file;
     EXPECT_EQ(compiler.Runs(), "1|" + path + "|\n") << c.file;
     EXPECT_EQ(Exists(path), !c.deleted) << c.file;
@@ -77,8 +81,13 @@ TEST(RunCgpsmapper, AMissingCompilerIsFlaggedAndNothingIsDeleted) {
   test::WriteBytes(map, "map");
   for (const std::string& compiler : {std::string(), std::string("mkgmap")}) {
     ConversionState state;
-    EXPECT_FALSE(RunCgpsmapper(map, compiler, true, state).started);
+    CompilerCall call;
+    call.compiler = compiler;
+    call.deleteMpAfterCompile = true;
+    EXPECT_FALSE(RunCgpsmapper(map, CompilerStage::kCompile, call, state).process.started);
     EXPECT_TRUE(state.compilerMissing);
+    EXPECT_EQ(CompilerMissingMessage(state.missingCompiler),
+              compiler.empty() ? "Отсутствует файл cgpsmapper.exe" : "Отсутствует файл mkgmap");
     EXPECT_TRUE(Exists(map));
   }
 }
@@ -89,12 +98,14 @@ TEST(RunCgpsmapper, RunsTheChosenCompiler) {
   WriteShellProgram(dir.File("other"), "echo \"$1\" > '" + dir.File("other.log") + "'\n");
   PathPrefix path(dir.path().string());
   ConversionState state;
-  RunCgpsmapper(dir.File("a.mp"), "other", false, state);
+  CompilerCall call;
+  call.compiler = "other";
+  RunCgpsmapper(dir.File("a.mp"), CompilerStage::kCompile, call, state);
   EXPECT_EQ(test::ReadBytes(dir.File("other.log")), dir.File("a.mp") + "\n");
   EXPECT_EQ(cgpsmapper.Runs(), "");
 
   ScopedEnv env(kCompilerEnvironmentVariable, std::string("other"));
-  RunCgpsmapper(dir.File("b.mp"), "", false, state);
+  RunCgpsmapper(dir.File("b.mp"), CompilerStage::kCompile, CompilerCall{}, state);
   EXPECT_EQ(test::ReadBytes(dir.File("other.log")), dir.File("b.mp") + "\n");
 }
 
