@@ -88,7 +88,9 @@ std::vector<std::string> FailureLines(const BatchReport& report, std::size_t lim
     if (!f.Failed()) continue;
     if (++failed > limit) continue;
     std::string line = f.path + ": ";
-    line += f.messages.empty() ? std::string("ошибка") : f.messages.front();
+    // One line per file: a compiler's output shown with its failure stays in the message.
+    const std::string& message = f.messages.empty() ? std::string("ошибка") : f.messages.front();
+    line += message.substr(0, message.find('\n'));
     if (!f.reason.empty()) line += " (" + f.reason + ")";
     lines.push_back(std::move(line));
   }

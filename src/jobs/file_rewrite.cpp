@@ -255,7 +255,7 @@ class Rewrite {
     // Stopped: what was written is dropped, and the file stays as it was.
     if (source.Stopped()) {
       output_ = std::move(output);
-      return Abandon();
+      return Stop();
     }
     if (!last) {
       intermediate_ = std::move(output);
@@ -276,7 +276,7 @@ class Rewrite {
 
   bool Finish() {
     // Asked once more before anything is renamed, so that a stop never leaves the map changed.
-    if (request_.host && request_.host->StopRequested()) return Abandon();
+    if (request_.host && request_.host->StopRequested()) return Stop();
     if (request_.inPlace) {
       output_->TakeOwnership(input_.Ownership());
       if (!output_->Sync()) return Fail(WriteErrorMessage(WrittenPath()), output_->Error());
@@ -340,8 +340,15 @@ class Rewrite {
     return Refuse(message, error);
   }
 
-  // The same without a message: the batch ends with "Прервано", which says it all. The file
-  // counts as not done.
+  // A stop inside the file: it counts as not done, with nothing of what it did so far; the
+  // batch ends with "Прервано", which says it all.
+  bool Stop() {
+    outcome_ = FileOutcome{};
+    outcome_.path = request_.inputPath;
+    return Abandon();
+  }
+
+  // Every temporary of the run is removed, the input left as it was.
   bool Abandon() {
     if (previous_) previous_->Close();
     DropIntermediate();

@@ -95,12 +95,9 @@ std::string FreshName(const std::string& path, const std::string& folder,
 }
 
 std::string FailureText(const std::string& path, CompilerStage stage, const ProcessOutcome& run) {
-  std::string text = std::string(stage == CompilerStage::kCompile ? "Ошибка компиляции файла "
-                                                                  : "Ошибка декомпиляции файла ") +
-                     path + " (код " + std::to_string(run.exitStatus) + ")";
-  const std::string tail = LastLines(run.output, kOutputLinesShown);
-  if (!tail.empty()) text += ":\n" + tail;
-  return text;
+  return std::string(stage == CompilerStage::kCompile ? "Ошибка компиляции файла "
+                                                      : "Ошибка декомпиляции файла ") +
+         path + " (код " + std::to_string(run.exitStatus) + ")";
 }
 
 }  // namespace
@@ -128,6 +125,13 @@ std::string CompilerMissingMessage(const std::string& program) {
     return "Отсутствует файл cgpsmapper.exe";
   }
   return "Отсутствует файл " + program;
+}
+
+std::string ShownFailure(const CompilerRun& run) {
+  if (!run.failure) return {};
+  // What the compiler said, at its end, is what tells why.
+  const std::string tail = LastLines(run.process.output, kOutputLinesShown);
+  return tail.empty() ? *run.failure : *run.failure + ":\n" + tail;
 }
 
 CompilerRun RunCgpsmapper(const std::string& path, CompilerStage stage, const CompilerCall& call,

@@ -47,12 +47,15 @@ std::optional<std::string> MapNameOf(const std::string& path);
 // and the path; mkgmap compiling gets "--output-dir=FOLDER" and "--mapname=NAME" first, and its
 // by-products are removed after the run unless call.keepCompilerFiles. When the compiler cannot
 // be started, sets state.compilerMissing (the job reports that before its next file). When it
-// fails, the failure says why with the last lines of its output. With deleteMpAfterCompile, a
-// compiled path whose name ends in ".mp" is deleted, but only when the compiler exited with 0
+// fails, the failure says why (ShownFailure adds the end of its output). With deleteMpAfterCompile,
+// a compiled path whose name ends in ".mp" is deleted, but only when the compiler exited with 0
 // and, for mkgmap, its output exists and was written by this run: otherwise the source is the
 // only copy of the map.
 CompilerRun RunCgpsmapper(const std::string& path, CompilerStage stage, const CompilerCall& call,
                           ConversionState& state, const std::function<bool()>& stop = {});
+
+// The failure as the user sees it: with the last 20 lines the compiler wrote, if it wrote any.
+std::string ShownFailure(const CompilerRun& run);
 
 // "Отсутствует файл cgpsmapper.exe" for cgpsmapper, "Отсутствует файл " + program otherwise.
 std::string CompilerMissingMessage(const std::string& program);

@@ -91,7 +91,7 @@ BatchReport ConvertFiles(const ConvertOptions& options, const std::vector<std::s
     const std::string why =
         !process.started || process.exitStatus != 0 ? CompilerFailure(process) : std::string();
     if (run.failure) {
-      outcome.Fail(*run.failure, run.process.started ? why : std::string());
+      outcome.Fail(ShownFailure(run), run.process.started ? why : std::string());
     } else {  // not started: the batch ends with the missing compiler's message
       outcome.result = FileResult::kFailed;
       outcome.output.clear();
@@ -121,7 +121,7 @@ BatchReport ConvertFiles(const ConvertOptions& options, const std::vector<std::s
                                      ? TranslitToRussianFile(map, translation, namesList, batch)
                                      : RussianToTranslitFile(map, translation, namesList, batch);
         const bool failed = translated.Failed();
-        if (!failed) ++counts.translated;
+        if (!failed && translated.result != FileResult::kNotStarted) ++counts.translated;
         if (!translated.output.empty()) map = translated.output;
         outcome.Then(std::move(translated));
         if (failed) {  // its message is in the outcome; nothing to compile

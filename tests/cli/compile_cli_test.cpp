@@ -1,0 +1,205 @@
+// Compiling from the shell: where the compiler runs, what mkgmap is told, and that no map is
+// lost to a compile that wrote nothing, to a second map of the same name, or to --delete-mp.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <filesystem>
+#include <set>
+#include <sstream>
+
+#include "cli/cli.h"
+#include "pipeline/process_runner.h"
+#include "support/test_support.h"
+
+namespace pomvelt {
+namespace {
+
+using test::CrLf;
+using test::Exists;
+using test::PathPrefix;
+using test::ScopedEnv;
+using test::TempDir;
+
+struct CliRun {
+  int status;
+  std::string err;
+};
+
+CliRun Cli(const std::vector<std::string>& args) {
+  std::ostringstream out, err;
+  const int status = RunCli(args, out, err);
+  return {status, err.str()};
+}
+
+std::string Map(const std::string& id) {
+  return CrLf({"[IMG ID]", "ID=" + id, "Name=Volga", "[END-IMG ID]", "[POLYLINE]", "Type=0x1",
+               "Label=REKA", "Data0=(56.1,38.1),(56.2,38.2)", "[END]"});
+}
+
+std::set<std::string> Names(const std::string& folder) {
+  std::set<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(folder)) {
+    names.insert(e.path().filename().string());
+  }
+  return names;
+}
+
+// A stand-in for mkgmap, first on PATH under that name: logs where it ran and its arguments,
+// then does what the file "mode" beside it says: "write" (the map and the set files, as
+// mkgmap does), "nothing" (exit 0 all the same) or "fail" (30 lines of output, exit 3).
+class FakeMkgmap {
+ public:
+  FakeMkgmap() : path_(bin_.path().string()) {
+    test::WriteShellProgram(
+        bin_.File("mkgmap"),
+        "echo \"$(pwd)|$*\" >> '" + bin_.File("log") + "'\n" +
+            "dir=.; name=63240001\n"
+            "for a in \"$@\"; do case $a in --output-dir=*) dir=${a#*=};; --mapname=*) "
+            "name=${a#*=};; esac; done\n"
+            "case $(cat '" +
+            bin_.File("mode") +
+            "') in\n"
+            "write) echo img > \"$dir/$name.img\"; echo set > \"$dir/osmmap.img\"; "
+            "echo set > \"$dir/osmmap.tdb\";;\n"
+            "fail) i=1; while [ $i -le 30 ]; do echo \"line $i\"; i=$((i+1)); done; exit 3;;\n"
+            "esac\n");
+    Mode("write");
+  }
+  void Mode(const std::string& mode) { test::WriteBytes(bin_.File("mode"), mode); }
+  std::string Log() const {
+    return Exists(bin_.File("log")) ? test::ReadBytes(bin_.File("log")) : "";
+  }
+
+ private:
+  TempDir bin_;
+  PathPrefix path_;
+};
+
+std::string Real(const std::string& path) {
+  return std::filesystem::canonical(path).string();
+}
+
+TEST(CompileCli, MkgmapRunsInTheMapsFolderWithItsNameAndTheExtraArguments) {
+  FakeMkgmap mkgmap;
+  TempDir dir;
+  std::filesystem::create_directory(dir.File("maps"));
+  test::WriteBytes(dir.File("maps/a.mp"), Map("58000240"));
+  test::WriteBytes(dir.File("maps/63240002.mp"), Map(""));
+  // Started elsewhere, with the maps named relative to there.
+  const std::string command = "cd '" + dir.path().string() + "' && '" + POMVELT_CLI_PATH +
+                              "' convert --compile --compiler mkgmap --compiler-arg=-v " +
+                              "--compiler-arg 'x y' maps/a.mp maps/63240002.mp 2>err.txt";
+  const int status = std::system(command.c_str());
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+      << test::ReadBytes(dir.File("err.txt"));
+  const std::string maps = Real(dir.File("maps"));
+  EXPECT_EQ(mkgmap.Log(), maps + "|--output-dir=" + maps + " --mapname=58000240 -v x y " + maps +
+                              "/a.mp\n" + maps + "|--output-dir=" + maps +
+                              " --mapname=63240002 -v x y " + maps + "/63240002.mp\n");
+  // Two compiled maps beside their sources, and none of the set files.
+  EXPECT_EQ(Names(dir.File("maps")),
+            (std::set<std::string>{"a.mp", "63240002.mp", "58000240.img", "63240002.img"}));
+  EXPECT_EQ(Names(dir.path().string()), (std::set<std::string>{"maps", "err.txt"}));
+}
+
+TEST(CompileCli, NoMapIsLostToACompileThatWroteNothingOrToANameTakenAlready) {
+  struct Case {
+    const char* what;
+    std::string mode;
+    std::vector<std::string> ids;  // of a.mp, b.mp
+    std::vector<std::string> extra;
+    std::set<std::string> left;
+    std::vector<std::string> messages;  // each a part of standard error
+  };
+  const std::vector<Case> cases = {
+      {"the second map of one name",
+       "write",
+       {"58000240", "58000240"},
+       {"--delete-mp"},
+       {"b.mp", "58000240.img"},
+       {"Карта B не скомпилирована: файл DIR/58000240.img уже получен из карты A"}},
+      {"an exit status 0 and no map",
+       "nothing",
+       {"58000240", "58000241"},
+       {"--delete-mp"},
+       {"a.mp", "b.mp"},
+       {"Компилятор не записал файл DIR/58000240.img; файл A не удалён",
+        "Компилятор не записал файл DIR/58000241.img; файл B не удалён"}},
+      {"a failed compile",
+       "fail",
+       {"58000240", "58000241"},
+       {"--delete-mp"},
+       {"a.mp", "b.mp"},
+       {"Ошибка компиляции файла A (код 3); файл A не удалён:\nline 11\n",
+        "line 30\n[2] b.mp\nОшибка компиляции файла B"}},
+      {"the set files asked for",
+       "write",
+       {"58000240", "58000241"},
+       {"--keep-compiler-files"},
+       {"a.mp", "b.mp", "58000240.img", "58000241.img", "osmmap.img", "osmmap.tdb"},
+       {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeMkgmap mkgmap;
+    mkgmap.Mode(c.mode);
+    TempDir dir;
+    const std::string a = dir.File("a.mp"), b = dir.File("b.mp");
+    test::WriteBytes(a, Map(c.ids[0]));
+    test::WriteBytes(b, Map(c.ids[1]));
+    std::vector<std::string> args = {"convert", "--compile", "--compiler", "mkgmap"};
+    args.insert(args.end(), c.extra.begin(), c.extra.end());
+    args.push_back(a);
+    args.push_back(b);
+    const CliRun r = Cli(args);
+    EXPECT_EQ(r.status, c.messages.empty() ? kExitOk : kExitFailed) << r.err;
+    EXPECT_EQ(Names(dir.path().string()), c.left);
+    for (std::string message : c.messages) {
+      for (const auto& [from, to] : std::vector<std::pair<std::string, std::string>>{
+               {"DIR", dir.path().string()}, {"A", a}, {"B", b}}) {
+        for (std::size_t at; (at = message.find(from)) != std::string::npos;) {
+          message.replace(at, from.size(), to);
+        }
+      }
+      EXPECT_NE(r.err.find(message), std::string::npos) << message << "\n---\n" << r.err;
+    }
+    EXPECT_EQ(r.err.find("line 10\n"), std::string::npos);  // only the last 20 lines
+  }
+}
+
+TEST(CompileCli, AMissingCompilerIsNamedAsItWasLookedFor) {
+  TempDir bin, dir;
+  ScopedEnv path("PATH", bin.path().string());
+  for (const char* name : {"a.mp", "b.mp"}) test::WriteBytes(dir.File(name), Map("58000240"));
+  const CliRun r =
+      Cli({"convert", "--compile", "--compiler", "mkgmap", dir.File("a.mp"), dir.File("b.mp")});
+  EXPECT_EQ(r.status, kExitFailed);
+  EXPECT_TRUE(
+      r.err.starts_with("[1] a.mp\nОтсутствует файл mkgmap\nИтого: 2 файла, изменено 0, "
+                        "без изменений 0, с ошибками 1, не начато 1"))
+      << r.err;
+}
+
+TEST(CompileCli, RealMkgmapCompilesTwoMapsBesideThemAndOnlyThenDeletesThem) {
+  if (!ProcessRunner::FindProgram("mkgmap")) {
+    GTEST_SKIP() << "mkgmap is not installed (Debian package mkgmap)";
+  }
+  const std::string first = test::DataMap("gpsve_MapaDePrueba.mp");
+  const std::string second = test::DataMap("gpsve_ViaTipo0x0.mp");
+  if (first.empty() || second.empty()) GTEST_SKIP() << "the shared data folder is absent";
+  TempDir dir;  // the maps' IDs are 58000240 and 58000010
+  std::filesystem::copy_file(first, dir.File("a.mp"));
+  std::filesystem::copy_file(second, dir.File("b.mp"));
+  const std::string command = "cd / && '" + std::string(POMVELT_CLI_PATH) +
+                              "' convert --compile --compiler mkgmap --delete-mp '" +
+                              dir.File("a.mp") + "' '" + dir.File("b.mp") + "' 2>'" +
+                              dir.File("err.txt") + "'";
+  const int status = std::system(command.c_str());
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+      << test::ReadBytes(dir.File("err.txt"));
+  EXPECT_EQ(Names(dir.path().string()),
+            (std::set<std::string>{"58000240.img", "58000010.img", "err.txt"}));
+}
+
+}  // namespace
+}  // namespace pomvelt
