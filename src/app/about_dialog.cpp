@@ -31,7 +31,10 @@ CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent, kDialogFlags) {
   m_link->setToolTip(tr("Открыть сайт"));
   // The tooltip's own colours: a yellow ground with black text.
   m_link->setStyleSheet(QStringLiteral("QToolTip { background: rgb(253, 221, 2); color: black; }"));
-  m_link->installEventFilter(this);
+  connect(m_link, &QLabel::linkHovered, this, [this](const QString& url) {
+    m_bOver = !url.isEmpty();
+    UpdateLink();
+  });
   connect(m_link, &QLabel::linkActivated, this, [this](const QString& url) {
     // A failure of the handler is not reported; the link counts as visited all the same.
     QDesktopServices::openUrl(QUrl(url));
@@ -46,7 +49,8 @@ CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent, kDialogFlags) {
 
   auto* grid = new QGridLayout(this);
   grid->addWidget(icon, 0, 0, 4, 1, Qt::AlignTop);
-  auto* version = new QLabel(QStringLiteral("Pomvelt Version ") + QString::fromUtf8(pomvelt::kVersion));
+  auto* version =
+      new QLabel(QStringLiteral("Pomvelt Version ") + QString::fromUtf8(pomvelt::kVersion));
   version->setTextFormat(Qt::PlainText);
   grid->addWidget(version, 0, 1);
   grid->addWidget(new QLabel(tr(kAuthorLine)), 1, 1);
@@ -66,12 +70,4 @@ void CAboutDialog::UpdateLink() {
   m_link->setText(QStringLiteral("<a href=\"%1\" style=\"color: %2\">%3</a>")
                       .arg(QString::fromUtf8(kHomePageUrl), LinkColor().name(),
                            QString::fromUtf8(kHomePageText)));
-}
-
-bool CAboutDialog::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == m_link && (event->type() == QEvent::Enter || event->type() == QEvent::Leave)) {
-    m_bOver = event->type() == QEvent::Enter;
-    UpdateLink();
-  }
-  return QDialog::eventFilter(watched, event);
 }

@@ -18,9 +18,6 @@ class CAboutDialog : public QDialog {
   // The colour the link is drawn in now.
   QColor LinkColor() const;
 
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
  private:
   void UpdateLink();
 

@@ -52,8 +52,8 @@ CEurasiaDialog::CEurasiaDialog(QWidget* parent) : JobDialog(parent, QStringLiter
   grid->addWidget(m_chooseAndConvert, 3, 0, 1, 2);
   grid->addWidget(m_close, 4, 1, Qt::AlignRight);
   grid->setSizeConstraint(QLayout::SetFixedSize);
-  SetTabOrder(
-      {m_close, m_removeLevels, m_keepWhole, m_fillLevels, m_makeTdbList, m_chooseAndConvert});
+  SetTabOrder(m_close, m_removeLevels, m_keepWhole, m_fillLevels, m_makeTdbList,
+              m_chooseAndConvert);
 
   LoadSettings();
   // Only level removal keeps or reduces elements.
@@ -75,15 +75,9 @@ std::vector<OptionKey> CEurasiaDialog::SettingKeys() {
 }
 
 void CEurasiaDialog::DoDataExchange(bool save) {
-  if (save) {
-    m_options.m_nAction = actionGroup_.Selected();
-    m_options.m_bMakeTdbList = m_makeTdbList->isChecked() ? 1 : 0;
-    m_options.m_bKeepWhole = m_keepWhole->isChecked() ? 1 : 0;
-  } else {
-    actionGroup_.Select(m_options.m_nAction);
-    m_makeTdbList->setChecked(m_options.m_bMakeTdbList != 0);
-    m_keepWhole->setChecked(m_options.m_bKeepWhole != 0);
-  }
+  Radio(save, actionGroup_, m_options.m_nAction);
+  Check(save, m_makeTdbList, m_options.m_bMakeTdbList);
+  Check(save, m_keepWhole, m_options.m_bKeepWhole);
 }
 
 pomvelt::EurasiaOptions EurasiaOptionsOf(const EurasiaDialogOptions& o) {

@@ -1,10 +1,12 @@
 #include "app/job_dialog.h"
 
+#include <QAbstractButton>
 #include <QLineEdit>
 #include <optional>
 
 #include "text/cp1251.h"
 #include "widgets/cp1251_validator.h"
+#include "widgets/radio_group.h"
 
 JobDialog::JobDialog(QWidget* parent, const QString& settingsGroup)
     : QDialog(parent, kDialogFlags), settingsGroup_(settingsGroup), jobs_(this, m_progress) {
@@ -29,6 +31,22 @@ void JobDialog::Text(bool save, QLineEdit* edit, std::string& member) {
     return;
   }
   member = std::move(*text);
+}
+
+void JobDialog::Check(bool save, QAbstractButton* box, int& member) {
+  if (save) {
+    member = box->isChecked() ? 1 : 0;
+  } else {
+    box->setChecked(member != 0);
+  }
+}
+
+void JobDialog::Radio(bool save, RadioGroup& group, int& member) {
+  if (save) {
+    member = group.Selected();
+  } else {
+    group.Select(member);
+  }
 }
 
 bool JobDialog::UpdateData(bool save) {
@@ -56,12 +74,4 @@ void JobDialog::done(int result) {
   if (jobs_.IsRunning()) return;
   if (UpdateData(true)) SaveOptions(settingsGroup_, SettingKeys());
   QDialog::done(result);
-}
-
-void SetTabOrder(std::initializer_list<QWidget*> widgets) {
-  QWidget* previous = nullptr;
-  for (QWidget* widget : widgets) {
-    if (previous) QWidget::setTabOrder(previous, widget);
-    previous = widget;
-  }
 }

@@ -5,14 +5,15 @@
 #pragma once
 
 #include <QDialog>
-#include <initializer_list>
 #include <string>
 
 #include "app/dialog_job_runner.h"
 #include "app/settings.h"
 #include "widgets/progress_wnd.h"
 
+class QAbstractButton;
 class QLineEdit;
+class RadioGroup;
 
 // A fixed-size dialog with a caption, a window menu and a close box, but no minimise or
 // maximise box.
@@ -42,8 +43,11 @@ class JobDialog : public QDialog {
   virtual std::vector<OptionKey> SettingKeys() = 0;
   // The remembered options into the members and the controls.
   void LoadSettings();
-  // An edit and its member of code page 1251 bytes.
+  // An edit and its member of code page 1251 bytes; a check box and its 0 or 1; a radio group
+  // and the index of its selected button (-1: none).
   void Text(bool save, QLineEdit* edit, std::string& member);
+  static void Check(bool save, QAbstractButton* box, int& member);
+  static void Radio(bool save, RadioGroup& group, int& member);
   // A new edit that takes only what code page 1251 can hold (only digits when asked).
   QLineEdit* NewEdit(bool digitsOnly = false);
 
@@ -68,4 +72,8 @@ class JobDialog : public QDialog {
 };
 
 // Sets the Tab order of the widgets to the order given.
-void SetTabOrder(std::initializer_list<QWidget*> widgets);
+template <class... Widgets>
+void SetTabOrder(QWidget* first, Widgets*... rest) {
+  QWidget* previous = first;
+  ((QWidget::setTabOrder(previous, rest), previous = rest), ...);
+}

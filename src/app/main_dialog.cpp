@@ -16,8 +16,9 @@
 #include <QVBoxLayout>
 
 #include "app/about_dialog.h"
-#include "app/app_icon.h"
 #include "app/eurasia_dialog.h"
+#include "app/pomvelt_app.h"
+#include "app/recode_dialog.h"
 #include "app/search_replace_dialog.h"
 #include "app/settings.h"
 #include "app/settings_dialog.h"
@@ -56,13 +57,12 @@ Layout* Tight(Layout* layout) {
 
 CMainDialog::CMainDialog(QWidget* parent) : JobDialog(parent, QStringLiteral("main")) {
   setWindowTitle(QString::fromUtf8(pomvelt::kVersionText));
-  setWindowIcon(PomveltIcon());
+  setWindowIcon(CPomveltApp::Icon());
   setAcceptDrops(true);
 
   auto* heading = NewLabel(tr("Утилита для пакетной обработки карт в \"польском формате\" "
                               "(формат используется программой GPSMapEdit)"),
                            Qt::AlignHCenter);
-  heading->setObjectName(QStringLiteral("heading"));
   heading->setWordWrap(true);
   auto* middle = new QVBoxLayout;
   middle->addWidget(BuildReplaceTypes());
@@ -79,45 +79,16 @@ CMainDialog::CMainDialog(QWidget* parent) : JobDialog(parent, QStringLiteral("ma
   layout->addLayout(columns);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 
-  SetTabOrder({c_.decompile,
-               c_.translitToRussian,
-               c_.russianToTranslit,
-               c_.translitNone,
-               c_.lowerCase,
-               c_.convertInPlace,
-               c_.compile,
-               c_.replaceInPolygons,
-               c_.replaceInLines,
-               c_.replaceInPlace,
-               c_.replaceFrom,
-               c_.replaceTo,
-               c_.replaceTypes,
-               c_.deletePolygons,
-               c_.deleteLines,
-               c_.deletePoints,
-               c_.deleteType,
-               c_.deleteInPlace,
-               c_.deleteElements,
-               c_.exit,
-               c_.convert,
-               c_.about,
-               c_.settings,
-               c_.deleteLayer,
-               c_.layer,
-               c_.keepWhole,
-               c_.deleteMpAfterCompile,
-               c_.makeFileList,
-               c_.cgpsmapper,
-               c_.gpsMapEdit,
-               c_.searchReplace,
-               c_.eurasia,
-               c_.stats,
-               c_.check,
-               c_.rules});
+  SetTabOrder(c_.decompile, c_.translitToRussian, c_.russianToTranslit, c_.translitNone,
+              c_.lowerCase, c_.convertInPlace, c_.compile, c_.replaceInPolygons, c_.replaceInLines,
+              c_.replaceInPlace, c_.replaceFrom, c_.replaceTo, c_.replaceTypes, c_.deletePolygons,
+              c_.deleteLines, c_.deletePoints, c_.deleteType, c_.deleteInPlace, c_.deleteElements,
+              c_.exit, c_.convert, c_.about, c_.settings, c_.deleteLayer, c_.layer, c_.keepWhole,
+              c_.deleteMpAfterCompile, c_.makeFileList, c_.cgpsmapper, c_.gpsMapEdit,
+              c_.searchReplace, c_.recode, c_.eurasia, c_.stats, c_.check, c_.rules);
   ConnectControls();
 
   aboutAction_ = new QAction(QStringLiteral("&About Pomvelt..."), this);
-  aboutAction_->setObjectName(QStringLiteral("aboutAction"));
   connect(aboutAction_, &QAction::triggered, this, &CMainDialog::OnAbout);
   addAction(aboutAction_);
   setContextMenuPolicy(Qt::ActionsContextMenu);
@@ -261,6 +232,8 @@ QLayout* CMainDialog::BuildOthers() {
   text->setWordWrap(true);
   searchLayout->addWidget(text);
   searchLayout->addWidget(c_.searchReplace);
+  c_.recode = new QPushButton(tr("Перекодировка..."));
+  searchLayout->addWidget(c_.recode);
 
   c_.stats = new QPushButton(tr("Статистика..."));
   c_.check = new QPushButton(tr("Проверка..."));
@@ -324,12 +297,13 @@ void CMainDialog::ConnectControls() {
   onClick(c_.replaceTypes, &CMainDialog::OnReplaceTypes);
   onClick(c_.deleteElements, &CMainDialog::OnDeleteElements);
   onClick(c_.deleteLayer, &CMainDialog::OnDeleteLayer);
-  onClick(c_.searchReplace, &CMainDialog::OnSearchReplace);
-  onClick(c_.eurasia, &CMainDialog::OnEurasia);
+  onClick(c_.searchReplace, &CMainDialog::OpenJobDialog<CSearchReplaceDialog>);
+  onClick(c_.eurasia, &CMainDialog::OpenJobDialog<CEurasiaDialog>);
+  onClick(c_.recode, &CMainDialog::OpenJobDialog<CRecodeDialog>);
   onClick(c_.stats, &CMainDialog::OnStats);
   onClick(c_.check, &CMainDialog::OnCheck);
   onClick(c_.rules, &CMainDialog::OnRules);
-  onClick(c_.settings, &CMainDialog::OnSettings);
+  connect(c_.settings, &QPushButton::clicked, this, [this] { CSettingsDialog(this).exec(); });
   onClick(c_.about, &CMainDialog::OnAbout);
   connect(c_.exit, &QPushButton::clicked, this, &QDialog::reject);
   // The dropped maps went to the command's file dialog.
@@ -339,37 +313,23 @@ void CMainDialog::ConnectControls() {
 
 void CMainDialog::DoDataExchange(bool save) {
   pomvelt::MainOptions& o = m_options;
-  const auto check = [save](QCheckBox* box, int& member) {
-    if (save) {
-      member = box->isChecked() ? 1 : 0;
-    } else {
-      box->setChecked(member != 0);
-    }
-  };
-  const auto radio = [save](RadioGroup& group, int& member) {
-    if (save) {
-      member = group.Selected();
-    } else {
-      group.Select(member);
-    }
-  };
-  radio(replaceKindGroup_, o.m_nReplaceKind);
+  Radio(save, replaceKindGroup_, o.m_nReplaceKind);
   Text(save, c_.replaceFrom, o.m_strReplaceFrom);
   Text(save, c_.replaceTo, o.m_strReplaceTo);
-  check(c_.replaceInPlace, o.m_bReplaceInPlace);
-  check(c_.convertInPlace, o.m_bConvertInPlace);
-  check(c_.deleteInPlace, o.m_bDeleteInPlace);
+  Check(save, c_.replaceInPlace, o.m_bReplaceInPlace);
+  Check(save, c_.convertInPlace, o.m_bConvertInPlace);
+  Check(save, c_.deleteInPlace, o.m_bDeleteInPlace);
   Text(save, c_.deleteType, o.m_strDeleteType);
-  radio(deleteKindGroup_, o.m_nDeleteKind);
-  check(c_.lowerCase, o.m_bLowerCase);
-  check(c_.compile, o.m_bCompile);
-  check(c_.decompile, o.m_bDecompile);
-  radio(translitGroup_, o.m_nTranslit);
+  Radio(save, deleteKindGroup_, o.m_nDeleteKind);
+  Check(save, c_.lowerCase, o.m_bLowerCase);
+  Check(save, c_.compile, o.m_bCompile);
+  Check(save, c_.decompile, o.m_bDecompile);
+  Radio(save, translitGroup_, o.m_nTranslit);
   Text(save, c_.layer, o.m_strLayer);
-  check(c_.keepWhole, o.m_bKeepWhole);
-  check(c_.deleteMpAfterCompile, o.m_bDeleteMpAfterCompile);
-  check(c_.makeFileList, o.m_bMakeFileList);
-  radio(decompilerGroup_, o.m_nDecompiler);
+  Check(save, c_.keepWhole, o.m_bKeepWhole);
+  Check(save, c_.deleteMpAfterCompile, o.m_bDeleteMpAfterCompile);
+  Check(save, c_.makeFileList, o.m_bMakeFileList);
+  Radio(save, decompilerGroup_, o.m_nDecompiler);
 }
 
 void CMainDialog::done(int result) {
@@ -503,20 +463,11 @@ void CMainDialog::OnRules() {
   });
 }
 
-void CMainDialog::OnSearchReplace() {
-  CSearchReplaceDialog dialog(this);
-  dialog.jobs().host().CopyHooks(jobs().host());
-  dialog.exec();
-}
-
-void CMainDialog::OnEurasia() {
-  CEurasiaDialog dialog(this);
-  dialog.jobs().host().CopyHooks(jobs().host());
-  dialog.exec();
-}
-
-void CMainDialog::OnSettings() {
-  CSettingsDialog dialog(this);
+template <class Dialog>
+void CMainDialog::OpenJobDialog() {
+  Dialog dialog(this);
+  dialog.jobs().host().chooser = jobs().host().chooser;
+  dialog.jobs().host().shower = jobs().host().shower;
   dialog.exec();
 }
 
@@ -537,7 +488,7 @@ void CMainDialog::keyPressEvent(QKeyEvent* event) {
 }
 
 void CMainDialog::SetDroppedMaps(const QStringList& paths) {
-  CXFileDialog::Preselect(paths);
+  CXFileDialog::Preselected() = paths;
   c_.dropped->setText(tr("Карт для следующей команды: %1").arg(paths.size()));
   c_.dropped->setVisible(!paths.isEmpty());
 }

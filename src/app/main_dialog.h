@@ -43,7 +43,7 @@ class CMainDialog : public JobDialog {
     QCheckBox* keepWhole;
     QPushButton* deleteLayer;
     QPushButton *stats, *check, *rules;
-    QPushButton *eurasia, *searchReplace, *settings, *about, *exit;
+    QPushButton *eurasia, *searchReplace, *recode, *settings, *about, *exit;
     QLabel* dropped;
   };
 
@@ -73,6 +73,9 @@ class CMainDialog : public JobDialog {
   QWidget* BuildDeleteLayer();
   QLayout* BuildOthers();
   void ConnectControls();
+  // A new dialog at each opening, answering with this one's file dialog and message boxes.
+  template <class Dialog>
+  void OpenJobDialog();
 
   // Enabling rules.
   void OnTranslitNone();
@@ -85,14 +88,11 @@ class CMainDialog : public JobDialog {
   void OnReplaceTypes();
   void OnDeleteElements();
   void OnDeleteLayer();
-  void OnSearchReplace();
-  void OnEurasia();
   void OnStats();
   void OnCheck();
   void OnRules();
   // After a job: the window with what a statistics or check run found.
   void ShowFindings();
-  void OnSettings();
   void OnAbout();
 
   // The conversion's names list and its compiler-missing flag, reused by every run.

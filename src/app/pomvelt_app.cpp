@@ -3,7 +3,6 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
-#include "app/app_icon.h"
 #include "app/main_dialog.h"
 #include "app/settings.h"
 #include "pomvelt_version.h"
@@ -12,7 +11,15 @@
 CPomveltApp::CPomveltApp(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(QStringLiteral("Pomvelt"));
   setApplicationVersion(QString::fromUtf8(pomvelt::kVersion));
-  setWindowIcon(PomveltIcon());
+  setWindowIcon(Icon());
+}
+
+QIcon CPomveltApp::Icon() {
+  QIcon icon;
+  for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+    icon.addFile(QStringLiteral(":/pomvelt/icon_%1.png").arg(size), QSize(size, size));
+  }
+  return icon;
 }
 
 QString CPomveltApp::ProgramLanguage(const QString& setting, const QLocale& system) {

@@ -3,11 +3,15 @@
 #pragma once
 
 #include <QApplication>
+#include <QIcon>
 #include <QLocale>
 
 class CPomveltApp : public QApplication {
  public:
   CPomveltApp(int& argc, char** argv);
+
+  // The application icon (a folded map with a river and a pin), in the sizes a desktop asks for.
+  static QIcon Icon();
 
   // Runs the main dialog; returns the program's exit status once it has closed.
   int InitInstance();

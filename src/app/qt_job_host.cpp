@@ -12,19 +12,6 @@
 
 QtJobHost::QtJobHost(QWidget* owner, CProgressWnd& progress) : owner_(owner), progress_(progress) {}
 
-void QtJobHost::SetFileChooser(FileChooser chooser) {
-  chooser_ = std::move(chooser);
-}
-
-void QtJobHost::SetMessageBox(MessageShower shower) {
-  shower_ = std::move(shower);
-}
-
-void QtJobHost::CopyHooks(const QtJobHost& from) {
-  chooser_ = from.chooser_;
-  shower_ = from.shower_;
-}
-
 void QtJobHost::OnGuiThread(const std::function<void()>& call) {
   QObject* gui = owner_ ? static_cast<QObject*>(owner_.data()) : &progress_;
   if (QThread::currentThread() == gui->thread()) {
@@ -38,14 +25,14 @@ std::optional<std::vector<std::string>> QtJobHost::ChooseFiles(
     const pomvelt::JobFileDialogParams& params) {
   std::optional<std::vector<std::string>> chosen;
   OnGuiThread(
-      [&] { chosen = chooser_ ? chooser_(params) : CXFileDialog::Choose(params, owner_.data()); });
+      [&] { chosen = chooser ? chooser(params) : CXFileDialog::Choose(params, owner_.data()); });
   return chosen;
 }
 
 void QtJobHost::MessageBox(const std::string& text) {
   OnGuiThread([&] {
-    if (shower_) {
-      shower_(text);
+    if (shower) {
+      shower(text);
     } else {
       ShowMessage(owner_.data(), text);
     }

@@ -24,13 +24,10 @@ class QtJobHost : public pomvelt::JobHost {
   // owner: the dialog the windows are kept above. Must live on the GUI thread.
   QtJobHost(QWidget* owner, CProgressWnd& progress);
 
-  // Replace the file dialog and the message box (tests answer them from a script). An empty
-  // function restores the real one. Both are always called on the GUI thread.
-  void SetFileChooser(FileChooser chooser);
-  void SetMessageBox(MessageShower shower);
-  // The chooser and message box of another host: a dialog opened from the one that owns it
-  // answers as its owner does.
-  void CopyHooks(const QtJobHost& from);
+  // Stand-ins for the file dialog and the message box (tests answer them from a script); empty,
+  // the real ones. Both are called on the GUI thread. A dialog opened from another copies them.
+  FileChooser chooser;
+  MessageShower shower;
 
   // The file dialog with the job's parameters: the chosen full paths in the dialog's order, or
   // nullopt when the user cancelled.
@@ -49,6 +46,4 @@ class QtJobHost : public pomvelt::JobHost {
 
   QPointer<QWidget> owner_;
   CProgressWnd& progress_;
-  FileChooser chooser_;
-  MessageShower shower_;
 };

@@ -33,7 +33,7 @@ CSearchReplaceDialog::CSearchReplaceDialog(QWidget* parent)
   // As wide as the warning reads well, and no wider.
   warning->setFixedWidth(warning->fontMetrics().averageCharWidth() * 56);
   layout->setSizeConstraint(QLayout::SetFixedSize);
-  SetTabOrder({m_find, m_replace, m_chooseAndReplace, m_close});
+  SetTabOrder(m_find, m_replace, m_chooseAndReplace, m_close);
 
   LoadSettings();
   connect(m_chooseAndReplace, &QPushButton::clicked, this,

@@ -2,11 +2,8 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLineEdit>
-#include <QPushButton>
 
 #include "app/job_dialog.h"
 #include "app/settings.h"
@@ -26,14 +23,6 @@ CSettingsDialog::CSettingsDialog(QWidget* parent) : QDialog(parent, kDialogFlags
   m_compiler->addItems({QStringLiteral("cgpsmapper"), QStringLiteral("mkgmap")});
   m_compiler->setCurrentText(program.isEmpty() ? QStringLiteral("cgpsmapper") : program);
   m_compiler->setMinimumContentsLength(30);
-  auto* browse = new QPushButton(tr("Обзор..."));
-  connect(browse, &QPushButton::clicked, this, [this] {
-    const QString path = QFileDialog::getOpenFileName(this, tr("Компилятор"));
-    if (!path.isEmpty()) m_compiler->setCurrentText(path);
-  });
-  auto* compilerRow = new QHBoxLayout;
-  compilerRow->addWidget(m_compiler, 1);
-  compilerRow->addWidget(browse);
   m_arguments = new QLineEdit(settings.value(kCompilerArgumentsKey).toString());
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
@@ -42,7 +31,7 @@ CSettingsDialog::CSettingsDialog(QWidget* parent) : QDialog(parent, kDialogFlags
 
   auto* form = new QFormLayout(this);
   form->addRow(tr("Язык (со следующего запуска):"), m_language);
-  form->addRow(tr("Компилятор:"), compilerRow);
+  form->addRow(tr("Компилятор:"), m_compiler);
   form->addRow(tr("Его дополнительные параметры:"), m_arguments);
   form->addRow(buttons);
   form->setSizeConstraint(QLayout::SetFixedSize);

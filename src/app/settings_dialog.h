@@ -14,7 +14,7 @@ class CSettingsDialog : public QDialog {
   explicit CSettingsDialog(QWidget* parent = nullptr);
 
   QComboBox* m_language;
-  QComboBox* m_compiler;  // editable: a program's path may be typed or browsed for
+  QComboBox* m_compiler;  // editable: a program's path may be typed
   QLineEdit* m_arguments;
 
   void accept() override;

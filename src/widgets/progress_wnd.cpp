@@ -27,6 +27,11 @@ class ProgressWindow : public QWidget {
   void closeEvent(QCloseEvent* event) override { event->ignore(); }
 };
 
+// The caption for a text and a percentage: "city.mp [37%]".
+QString FormatCaption(const QString& text, int percent) {
+  return QStringLiteral("%1 [%2%]").arg(text).arg(percent);
+}
+
 }  // namespace
 
 CProgressWnd::CProgressWnd() = default;
@@ -35,10 +40,6 @@ CProgressWnd::~CProgressWnd() = default;
 
 QWidget* CProgressWnd::widget() const {
   return created_.load() ? window_.get() : nullptr;
-}
-
-QString CProgressWnd::FormatCaption(const QString& text, int percent) {
-  return QStringLiteral("%1 [%2%]").arg(text).arg(percent);
 }
 
 bool CProgressWnd::Create(QWidget* owner, const QString& caption, bool smooth) {
@@ -128,14 +129,12 @@ int CProgressWnd::SetPos(int pos) {
 }
 
 int CProgressWnd::StepIt() {
-  PosChange change;
+  int next = 0;
   {
     std::lock_guard lock(mutex_);
-    if (!created_.load()) return m_nPos;
-    change = SetPosLocked(m_nPos + m_nStep);
+    next = m_nPos + m_nStep;
   }
-  Apply(change);
-  return change.previous;
+  return SetPos(next);  // only the job moves the position: nothing comes between
 }
 
 CProgressWnd::PosChange CProgressWnd::SetPosLocked(int pos) {

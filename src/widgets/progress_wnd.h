@@ -47,9 +47,6 @@ class CProgressWnd : public QObject, public pomvelt::Progress {
   // The window, or nullptr before Create.
   QWidget* widget() const;
 
-  // The caption for a text and a percentage: "city.mp [37%]".
-  static QString FormatCaption(const QString& text, int percent);
-
  private:
   void OnCancel() { m_bCancelled.store(true); }
   // Runs a visible change on the GUI thread: now when called there, otherwise queued behind

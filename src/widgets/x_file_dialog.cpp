@@ -16,11 +16,6 @@
 
 namespace {
 
-QStringList& Preselected() {
-  static QStringList paths;
-  return paths;
-}
-
 QString Translated(const std::string& text) {
   return QCoreApplication::translate("CXFileDialog", text.c_str());
 }
@@ -60,9 +55,7 @@ CXFileDialog::CXFileDialog(const pomvelt::JobFileDialogParams& params, QWidget* 
   const QStringList filters = NameFilters(params.filter);
   if (!filters.isEmpty()) setNameFilters(filters);
   if (params.defaultExtension) {
-    QString suffix = QString::fromStdString(*params.defaultExtension);
-    if (suffix.startsWith(QLatin1Char('.'))) suffix.remove(0, 1);
-    setDefaultSuffix(suffix);
+    setDefaultSuffix(QString::fromStdString(*params.defaultExtension).section('.', -1));
   }
   if (!LastFolder().isEmpty()) setDirectory(LastFolder());
   if (params.initialFileName) {
@@ -132,8 +125,9 @@ QString& CXFileDialog::LastFolder() {
   return folder;
 }
 
-void CXFileDialog::Preselect(const QStringList& paths) {
-  Preselected() = paths;
+QStringList& CXFileDialog::Preselected() {
+  static QStringList paths;
+  return paths;
 }
 
 QStringList CXFileDialog::NameFilters(const std::string& filter) {

@@ -31,12 +31,12 @@ struct HostScript {
   bool dialogsOnGuiThread = true;
 
   void Answer(QtJobHost& host) {
-    host.SetFileChooser([this](const JobFileDialogParams& params) {
+    host.chooser = ([this](const JobFileDialogParams& params) {
       dialogsOnGuiThread &= QThread::currentThread() == qApp->thread();
       asked.push_back(params);
       return files.empty() ? std::nullopt : std::optional(files);
     });
-    host.SetMessageBox([this](const std::string& text) {
+    host.shower = ([this](const std::string& text) {
       dialogsOnGuiThread &= QThread::currentThread() == qApp->thread();
       messages.push_back(text.substr(0, text.find('\n')));
       texts.push_back(text);

@@ -7,7 +7,7 @@
 #include <map>
 #include <string>
 
-#include "app/app_icon.h"
+#include "app/pomvelt_app.h"
 #include "gui/gui_test.h"
 
 namespace pomvelt::test {
@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
   const QTemporaryDir settings;
   QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
   QApplication app(argc, argv);
-  QApplication::setWindowIcon(PomveltIcon());
+  QApplication::setWindowIcon(CPomveltApp::Icon());
   auto& registry = pomvelt::test::Registry();
   if (argc > 1 && argv[1][0] != '-') {
     const auto it = registry.find(argv[1]);

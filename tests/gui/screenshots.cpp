@@ -21,10 +21,10 @@
 #include <thread>
 
 #include "app/about_dialog.h"
-#include "app/app_icon.h"
 #include "app/eurasia_dialog.h"
 #include "app/examine_windows.h"
 #include "app/main_dialog.h"
+#include "app/pomvelt_app.h"
 #include "app/search_replace_dialog.h"
 #include "app/settings_dialog.h"
 #include "text/cp1251.h"
@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
   const QTemporaryDir settings;  // the defaults, whatever the user has chosen
   QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
   QApplication app(argc, argv);
-  app.setWindowIcon(PomveltIcon());
+  app.setWindowIcon(CPomveltApp::Icon());
   const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs");
   QDir().mkpath(out);
 
@@ -124,11 +124,11 @@ int main(int argc, char** argv) {
   const std::string c = (folder / "Tver.mp").string();
   WriteMap(a);
   WriteMap(c);
-  dialog.jobs().host().SetFileChooser([&](const pomvelt::JobFileDialogParams&) {
+  dialog.jobs().host().chooser = ([&](const pomvelt::JobFileDialogParams&) {
     return std::vector<std::string>{a, b, c};
   });
   bool taken = false;
-  dialog.jobs().host().SetMessageBox([&](const std::string&) {
+  dialog.jobs().host().shower = ([&](const std::string&) {
     if (taken) return;
     taken = true;
     Wait(300);
@@ -157,10 +157,10 @@ int main(int argc, char** argv) {
   const std::string moscow = (folder / "Moscow.mp").string();
   const std::string tver = (folder / "Tver.mp").string();
   WriteDemoMaps(moscow, tver);
-  dialog.jobs().host().SetFileChooser([&](const pomvelt::JobFileDialogParams&) {
+  dialog.jobs().host().chooser = ([&](const pomvelt::JobFileDialogParams&) {
     return std::vector<std::string>{moscow, tver};
   });
-  dialog.jobs().host().SetMessageBox([](const std::string&) {});
+  dialog.jobs().host().shower = [](const std::string&) {};
   const auto findings = [&](QPushButton* button, auto* kind, const char* name) {
     button->click();
     for (int i = 0; i < 250 && dialog.jobs().IsRunning(); ++i) Wait(20);

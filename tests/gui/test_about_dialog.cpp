@@ -22,9 +22,9 @@ class UrlRecorder : public QObject {
   void open(const QUrl& url) { opened << url; }
 };
 
-void Send(QWidget* widget, QEvent::Type type) {
-  QEvent event(type);
-  QApplication::sendEvent(widget, &event);
+// The mouse onto the link (true) or off it.
+void Hover(QLabel* link, bool over) {
+  emit link->linkHovered(over ? QString::fromUtf8(kHomePageUrl) : QString());
 }
 
 }  // namespace
@@ -43,7 +43,8 @@ class AboutDialogTest : public QObject {
     QCOMPARE(about.windowTitle(), QStringLiteral("About Pomvelt"));
     QStringList texts;
     for (QLabel* label : about.findChildren<QLabel*>()) texts << label->text();
-    QVERIFY(texts.contains(QStringLiteral("Pomvelt Version ") + QString::fromUtf8(pomvelt::kVersion)));
+    QVERIFY(
+        texts.contains(QStringLiteral("Pomvelt Version ") + QString::fromUtf8(pomvelt::kVersion)));
     QVERIFY(texts.contains(QStringLiteral("Свежую версию смотрите здесь:")));
     QVERIFY(texts.contains(QString::fromUtf8(kAuthorLine)));
     QVERIFY(about.link()->text().contains(QString::fromUtf8(kHomePageText)));
@@ -62,15 +63,15 @@ class AboutDialogTest : public QObject {
     QLabel* link = about.link();
     QCOMPARE(about.LinkColor(), QColor(255, 0, 0));
     QVERIFY(link->text().contains(QStringLiteral("#ff0000")));
-    Send(link, QEvent::Enter);
+    Hover(link, true);
     QCOMPARE(about.LinkColor(), QColor(0, 0, 255));
-    Send(link, QEvent::Leave);
+    Hover(link, false);
     QCOMPARE(about.LinkColor(), QColor(255, 0, 0));
 
     recorder_.opened.clear();
     emit link->linkActivated(QString::fromUtf8(kHomePageUrl));
     QCOMPARE(recorder_.opened, QList<QUrl>{QUrl(QString::fromUtf8(kHomePageUrl))});
-    Send(link, QEvent::Enter);
+    Hover(link, true);
     QCOMPARE(about.LinkColor(), QColor(0, 13, 0));
     QVERIFY(link->text().contains(QStringLiteral("#000d00")));
     CAboutDialog again;

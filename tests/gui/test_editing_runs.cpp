@@ -95,7 +95,7 @@ class EditingRunsTest : public QObject {
     QFETCH(QString, command);
     TempDir dir;
     Run run;
-    run.dialog.jobs().host().SetMessageBox({});  // the real boxes
+    run.dialog.jobs().host().shower = nullptr;  // the real boxes
     for (const char* name : {"a.mp", "b.mp", "c.mp", "d.mp", "e.mp"}) {
       if (std::string(name) == "b.mp") {
         std::filesystem::create_directory(dir.File(name));

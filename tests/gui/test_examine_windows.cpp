@@ -53,7 +53,7 @@ QStringList Row(const QTableWidget* table, int row) {
 
 // Answers the chooser's questions in turn: each call gets the next list (none left: cancel).
 void AnswerInTurn(D& dialog, std::deque<std::vector<std::string>>& answers, int& asked) {
-  dialog.jobs().host().SetFileChooser([&](const pomvelt::JobFileDialogParams&) {
+  dialog.jobs().host().chooser = ([&](const pomvelt::JobFileDialogParams&) {
     ++asked;
     std::optional<std::vector<std::string>> next;
     if (!answers.empty()) {

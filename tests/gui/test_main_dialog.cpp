@@ -135,7 +135,8 @@ class MainDialogTest : public QObject {
           "Удалять все элементы слоя:", "Поиск и замена произвольной строки"}) {
       QVERIFY2(labels.contains(QString::fromUtf8(text)), text);
     }
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("Pomvelt ") + QString::fromUtf8(pomvelt::kVersion));
+    QCOMPARE(dialog.windowTitle(),
+             QStringLiteral("Pomvelt ") + QString::fromUtf8(pomvelt::kVersion));
     QVERIFY(
         !(dialog.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     QVERIFY(!dialog.windowIcon().isNull());
@@ -171,9 +172,9 @@ class MainDialogTest : public QObject {
                                       c.deleteLayer,    c.layer,
                                       c.keepWhole,      c.deleteMpAfterCompile,
                                       c.makeFileList,   c.cgpsmapper,
-                                      c.searchReplace,  c.eurasia,
-                                      c.stats,          c.check,
-                                      c.rules};
+                                      c.searchReplace,  c.recode,
+                                      c.eurasia,        c.stats,
+                                      c.check,          c.rules};
     QList<QWidget*> chain;
     QWidget* w = c.decompile;
     do {
@@ -240,7 +241,7 @@ class MainDialogTest : public QObject {
 
     // Text code page 1251 cannot hold: refused as typed, reported when put there otherwise.
     std::vector<std::string> messages;
-    dialog.jobs().host().SetMessageBox([&](const std::string& m) { messages.push_back(m); });
+    dialog.jobs().host().shower = ([&](const std::string& m) { messages.push_back(m); });
     c.replaceTo->clear();
     Type(c.replaceTo, QStringLiteral("0x中2"));
     QCOMPARE(c.replaceTo->text(), QStringLiteral("0x2"));
@@ -296,7 +297,7 @@ class MainDialogTest : public QObject {
                                               {"deleteType", c.deleteType},
                                               {"exit", c.exit},
                                               {"deleteLayer", c.deleteLayer}};
-    dialog.jobs().host().SetFileChooser([](const pomvelt::JobFileDialogParams&) {
+    dialog.jobs().host().chooser = ([](const pomvelt::JobFileDialogParams&) {
       return std::optional<std::vector<std::string>>();
     });
     bool ended = true;

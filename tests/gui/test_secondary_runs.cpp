@@ -3,12 +3,14 @@
 // window; and the refusal of a text code page 1251 cannot hold before any file is touched.
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
 
 #include "app/eurasia_dialog.h"
 #include "app/main_dialog.h"
+#include "app/recode_dialog.h"
 #include "app/search_replace_dialog.h"
 #include "gui/dialog_run.h"
 #include "gui/gui_test.h"
@@ -161,6 +163,35 @@ class SecondaryRunsTest : public QObject {
     QCOMPARE(run.messages, std::vector<std::string>{"Готово"});
     QCOMPARE(ReadBytes(dir.File("volga.mp")), kEurasiaMap);
     QVERIFY(!Exists(dir.File("eurasia_pdb.txt")));
+  }
+
+  // Reached from the main window; the page and the copy choice on screen go to the job.
+  void recodeFromTheMainDialog() {
+    TempDir dir;
+    pomvelt::test::DialogRun<CMainDialog> run;
+    const std::string map =
+        CrLf({"[IMG ID]", "CodePage=1251", "[END-IMG ID]", "[POI]", "Label=Мост"_cp, "[END]"});
+    WriteBytes(dir.File("a.mp"), map);
+    run.files = {dir.File("a.mp")};
+    bool finished = false;
+    QTimer::singleShot(0, [&] {
+      auto* dialog = qobject_cast<CRecodeDialog*>(QApplication::activeModalWidget());
+      if (!dialog) return;
+      QCOMPARE(dialog->m_page->currentText(), QStringLiteral("65001 (UTF-8)"));
+      QVERIFY(dialog->m_recodeInPlace->isChecked() && !dialog->m_replaceMissing->isChecked());
+      dialog->m_recodeInPlace->click();
+      QSignalSpy done(&dialog->jobs(), &DialogJobRunner::jobFinished);
+      dialog->m_chooseAndRecode->click();
+      finished = done.wait(10000);
+      dialog->m_close->click();
+    });
+    run.Press(run.dialog.controls().recode);
+    QVERIFY(finished);
+    QCOMPARE(run.messages.front(), std::string("Готово"));
+    QCOMPARE(ReadBytes(dir.File("a.mp")), map);
+    QCOMPARE(ReadBytes(dir.File("a_cp65001.mp")),
+             CrLf({"[IMG ID]", "CodePage=65001", "LblCoding=9", "[END-IMG ID]", "[POI]",
+                   "Label=Мост", "[END]"}));
   }
 };
 

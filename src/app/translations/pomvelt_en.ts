@@ -369,6 +369,37 @@ after compiling</translation>
         <source>Анализ и правила</source>
         <translation>Analysis and rules</translation>
     </message>
+    <message>
+        <source>Перекодировка...</source>
+        <translation>Recode...</translation>
+    </message>
+</context>
+<context>
+    <name>CRecodeDialog</name>
+    <message>
+        <source>Перекодировка карт</source>
+        <translation>Recoding maps</translation>
+    </message>
+    <message>
+        <source>Заменять знаки, которых нет в кодировке, на &quot;?&quot;</source>
+        <translation>Replace characters the code page lacks with &quot;?&quot;</translation>
+    </message>
+    <message>
+        <source>Перекодировать в оригинале (не создавать копию)</source>
+        <translation>Recode the original file (do not create a copy)</translation>
+    </message>
+    <message>
+        <source>Выбрать файлы и перекодировать</source>
+        <translation>Choose files and recode</translation>
+    </message>
+    <message>
+        <source>Закрыть</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>Кодировка:</source>
+        <translation>Code page:</translation>
+    </message>
 </context>
 <context>
     <name>CSearchReplaceDialog</name>
@@ -406,14 +437,6 @@ after compiling</translation>
     <message>
         <source>Как в системе</source>
         <translation>As the system</translation>
-    </message>
-    <message>
-        <source>Обзор...</source>
-        <translation>Browse...</translation>
-    </message>
-    <message>
-        <source>Компилятор</source>
-        <translation>Compiler</translation>
     </message>
     <message>
         <source>Язык (со следующего запуска):</source>
