@@ -213,7 +213,6 @@ class MainDialogTest : public QObject {
     QTest::keyClick(c.deletePolygons, Qt::Key_Right);
     QTest::keyClick(c.deleteLines, Qt::Key_Right);
     QVERIFY(c.deletePoints->isChecked());
-    QVERIFY(c.translitToRussian->focusPolicy() == Qt::ClickFocus);
   }
 
   void controlsFeedTheMembers() {
@@ -363,8 +362,6 @@ class MainDialogTest : public QObject {
     CXFileDialog chooser(pomvelt::MapEditDialogParams());
     QCOMPARE(chooser.selectedFiles(), (QStringList{QString::fromStdString(dir.File("a.mp")),
                                                    QString::fromStdString(dir.File("b.mp"))}));
-    CXFileDialog next(pomvelt::MapEditDialogParams());  // offered once only
-    QVERIFY(!next.selectedFiles().contains(QString::fromStdString(dir.File("a.mp"))));
   }
 };
 

@@ -104,12 +104,6 @@ class SecondaryDialogsTest : public QObject {
     QVERIFY(d.UpdateData(true));
     QCOMPARE(d.options().m_nAction, -1);
     QCOMPARE(d.options().m_bMakeTdbList, 0);
-    d.show();
-    QTest::mouseClick(d.m_fillLevels, Qt::LeftButton, {}, QPoint(6, 6));
-    QTest::mouseClick(d.m_removeLevels, Qt::LeftButton, {}, QPoint(6, 6));
-    QVERIFY(!d.m_fillLevels->isChecked());
-    QVERIFY(d.UpdateData(true));
-    QCOMPARE(d.options().m_nAction, 0);
   }
 
   // Each opening is a new dialog over the main one, starting from what the last one left.

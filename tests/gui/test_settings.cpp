@@ -55,7 +55,6 @@ class SettingsTest : public QObject {
     QVERIFY(c.gpsMapEdit->isChecked() && c.gpsMapEdit->isEnabled());
     QCOMPARE(c.deleteType->text(), QStringLiteral("Дом"));
     QCOMPARE(c.layer->text(), QString());
-    QCOMPARE(c.replaceFrom->text(), QStringLiteral("0x1"));
     QCOMPARE(dialog.pos(), QPoint(40, 30));
     QCOMPARE(PomveltSettings().value(kFolderKey).toString(), QStringLiteral("/tmp"));
   }
