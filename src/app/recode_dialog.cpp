@@ -25,9 +25,12 @@ CRecodeDialog::CRecodeDialog(QWidget* parent) : JobDialog(parent, QStringLiteral
   form->setSizeConstraint(QLayout::SetFixedSize);
   LoadSettings();
   connect(m_chooseAndRecode, &QPushButton::clicked, this, [this] {
-    StartThreadedJob([this](pomvelt::JobHost& host) {
-      pomvelt::RecodeJob(
-          {pomvelt::CodePage(m_nTargetPage), m_bReplaceMissing == 1, m_bRecodeInPlace == 1}, host);
+    StartThreadedJob([this](QtJobHost& host) {
+      const pomvelt::RecodeOptions options{pomvelt::CodePage(m_nTargetPage),
+                                           m_bReplaceMissing == 1, m_bRecodeInPlace == 1};
+      if (const auto files = host.ChooseFiles(pomvelt::MapEditDialogParams())) {
+        pomvelt::RecodeJob(options, *files, {host});
+      }
     });
   });
   connect(m_close, &QPushButton::clicked, this, &QDialog::accept);

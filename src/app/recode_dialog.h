@@ -27,7 +27,7 @@ class CRecodeDialog : public JobDialog {
   std::vector<OptionKey> SettingKeys() override;
 
  private:
-  int m_nTargetPage = 65001;
-  int m_bReplaceMissing = 0;
-  int m_bRecodeInPlace = 1;
+  int m_nTargetPage = pomvelt::RecodeOptions{}.to.number();
+  int m_bReplaceMissing = pomvelt::RecodeOptions{}.replaceMissing ? 1 : 0;
+  int m_bRecodeInPlace = pomvelt::RecodeOptions{}.inPlace ? 1 : 0;
 };
