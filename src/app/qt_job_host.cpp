@@ -3,8 +3,10 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QThread>
 
+#include "app/report_dialog.h"
 #include "jobs/batch_summary.h"
 #include "widgets/progress_wnd.h"
 #include "widgets/window_owner.h"
@@ -40,23 +42,42 @@ void QtJobHost::MessageBox(const std::string& text) {
 }
 
 void QtJobHost::BatchEnded(const pomvelt::BatchReport& report) {
-  MessageBox(pomvelt::FinalMessageText(report));
+  const std::string text = pomvelt::FinalMessageText(report);
+  OnGuiThread([&] {
+    if (shower) {
+      shower(text);
+    } else {
+      ShowMessage(owner_.data(), text, report.files.empty() ? nullptr : &report);
+    }
+  });
 }
 
 pomvelt::Progress& QtJobHost::progress() {
   return progress_;
 }
 
-void QtJobHost::ShowMessage(QWidget* owner, const std::string& text) {
+void QtJobHost::ShowMessage(QWidget* owner, const std::string& text,
+                            const pomvelt::BatchReport* report) {
   QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Pomvelt"),
                   QCoreApplication::translate("QtJobHost", text.c_str()), QMessageBox::Ok);
   box.setTextFormat(Qt::PlainText);
+  box.setDefaultButton(QMessageBox::Ok);
+  QPushButton* details = report
+                             ? box.addButton(QCoreApplication::translate("QtJobHost", "Подробнее"),
+                                             QMessageBox::ActionRole)
+                             : nullptr;
   KeepAbove(&box, owner);
   // Not modal: the owner is disabled while its job runs anyway, and a modal box would block
   // the progress window, whose Cancel must still be heard.
   box.setWindowModality(Qt::NonModal);
-  QEventLoop answered;
-  QObject::connect(&box, &QDialog::finished, &answered, &QEventLoop::quit);
-  box.show();
-  answered.exec();
+  for (;;) {
+    QEventLoop answered;
+    QObject::connect(&box, &QDialog::finished, &answered, &QEventLoop::quit);
+    box.show();
+    answered.exec();
+    if (details == nullptr || box.clickedButton() != details) return;
+    // The table of the files; the message comes back when it is closed.
+    CReportDialog table(*report, owner);
+    table.exec();
+  }
 }

@@ -38,8 +38,9 @@ class QtJobHost : public pomvelt::JobHost {
   pomvelt::Progress& progress() override;
 
   // The real message box: the text (UTF-8) with an OK button, above the owner, returning once
-  // it is dismissed.
-  static void ShowMessage(QWidget* owner, const std::string& text);
+  // it is dismissed. With a report, a "Подробнее" button opens the table of its files.
+  static void ShowMessage(QWidget* owner, const std::string& text,
+                          const pomvelt::BatchReport* report = nullptr);
 
  private:
   void OnGuiThread(const std::function<void()>& call);

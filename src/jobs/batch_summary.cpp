@@ -6,33 +6,6 @@ namespace pomvelt {
 
 namespace {
 
-// The counts that are not zero; all of them when every one is.
-std::string CountsText(const Counts& counts) {
-  const bool anyNonZero =
-      std::any_of(counts.begin(), counts.end(), [](const Count& c) { return c.value != 0; });
-  std::string text;
-  for (const Count& c : counts) {
-    if (anyNonZero && c.value == 0) continue;
-    if (!text.empty()) text += ", ";
-    text += std::string(c.label) + ": " + std::to_string(c.value);
-  }
-  return text;
-}
-
-std::string_view ResultWord(FileResult result) {
-  switch (result) {
-    case FileResult::kChanged:
-      return "изменён";
-    case FileResult::kUnchanged:
-      return "без изменений";
-    case FileResult::kFailed:
-      return "ошибка";
-    case FileResult::kNotStarted:
-      break;
-  }
-  return "не начат";
-}
-
 // "1,5 МБ", "830 КБ", "12 байт": enough to judge the disk space.
 std::string SizeText(unsigned long long bytes) {
   if (bytes < 1024) return std::to_string(bytes) + " байт";
@@ -103,6 +76,33 @@ std::string UndoLine(const BatchReport& report) {
   std::string line = "Оригиналы сохранены в " + report.undo->folder;
   if (report.undo->copied) line += " (копиями)";
   return line + "; сохранённые пакеты занимают " + SizeText(report.undo->bytesKept);
+}
+
+// The counts that are not zero; all of them when every one is.
+std::string CountsText(const Counts& counts) {
+  const bool anyNonZero =
+      std::any_of(counts.begin(), counts.end(), [](const Count& c) { return c.value != 0; });
+  std::string text;
+  for (const Count& c : counts) {
+    if (anyNonZero && c.value == 0) continue;
+    if (!text.empty()) text += ", ";
+    text += std::string(c.label) + ": " + std::to_string(c.value);
+  }
+  return text;
+}
+
+std::string_view ResultWord(FileResult result) {
+  switch (result) {
+    case FileResult::kChanged:
+      return "изменён";
+    case FileResult::kUnchanged:
+      return "без изменений";
+    case FileResult::kFailed:
+      return "ошибка";
+    case FileResult::kNotStarted:
+      break;
+  }
+  return "не начат";
 }
 
 std::string FileLine(const FileOutcome& file) {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "jobs/batch_report.h"
@@ -25,6 +26,12 @@ std::vector<std::string> FailureLines(const BatchReport& report, std::size_t lim
 
 // Where the batch's originals are kept and what they hold; "" when undo did not run.
 std::string UndoLine(const BatchReport& report);
+
+// "удалено элементов: 3, ...": the counts that are not zero; all of them when every one is.
+std::string CountsText(const Counts& counts);
+
+// "изменён", "без изменений", "ошибка", "не начат".
+std::string_view ResultWord(FileResult result);
 
 // One file as it finished: "path: изменён; удалено элементов: 3; байт: 120 -> 98".
 std::string FileLine(const FileOutcome& file);

@@ -402,6 +402,45 @@ after compiling</translation>
     </message>
 </context>
 <context>
+    <name>CReportDialog</name>
+    <message>
+        <source>Подробнее</source>
+        <translation>Details</translation>
+    </message>
+    <message>
+        <source>Файл</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>Итог</source>
+        <translation>Outcome</translation>
+    </message>
+    <message>
+        <source>Счётчики</source>
+        <translation>Counts</translation>
+    </message>
+    <message>
+        <source>Сообщение</source>
+        <translation>Message</translation>
+    </message>
+    <message>
+        <source>Сохранить отчёт...</source>
+        <translation>Save report...</translation>
+    </message>
+    <message>
+        <source>Сохранить отчёт</source>
+        <translation>Save report</translation>
+    </message>
+    <message>
+        <source>Отчёт JSON (*.json)</source>
+        <translation>JSON report (*.json)</translation>
+    </message>
+    <message>
+        <source>Закрыть</source>
+        <translation>Close</translation>
+    </message>
+</context>
+<context>
     <name>CSearchReplaceDialog</name>
     <message>
         <source>Поиск и замена строки (любой)</source>
@@ -514,6 +553,10 @@ after compiling</translation>
     <message>
         <source>Ошибка</source>
         <translation>Error</translation>
+    </message>
+    <message>
+        <source>Подробнее</source>
+        <translation>Details</translation>
     </message>
 </context>
 </TS>
