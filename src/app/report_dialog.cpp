@@ -41,12 +41,14 @@ CReportDialog::CReportDialog(pomvelt::BatchReport report, QWidget* parent)
     const std::string cells[] = {file.path, std::string(pomvelt::ResultWord(file.result)),
                                  pomvelt::CountsText(file.counts), message};
     for (int column = 0; column < 4; ++column) {
-      m_table->setItem(row, column, new QTableWidgetItem(FromUtf8(cells[column])));
+      auto* item = new QTableWidgetItem(FromUtf8(cells[column]));
+      item->setToolTip(item->text());  // a long message or path in full
+      m_table->setItem(row, column, item);
     }
   }
   m_table->resizeColumnsToContents();
   m_table->horizontalHeader()->setStretchLastSection(true);
-  m_table->setMinimumSize(640, 240);
+  m_table->setMinimumSize(760, 240);
 
   auto* buttons = new QDialogButtonBox;
   m_save = buttons->addButton(tr("Сохранить отчёт..."), QDialogButtonBox::ActionRole);

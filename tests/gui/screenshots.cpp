@@ -1,7 +1,7 @@
 // Saves pictures of the desktop program for the documentation: the main dialog, the progress
-// window during an element deletion, the search-and-replace, Eurasia and settings dialogs, the
-// statistics and check windows, and the About box. Run under a display (make screenshots starts it
-// under Xvfb); takes the folder to write into.
+// window during an element deletion, the search-and-replace, Eurasia, settings and recode
+// dialogs, the statistics and check windows, the details of a batch, and the About box. Run under
+// a display (make screenshots starts it under Xvfb); takes the folder to write into.
 #include <sys/stat.h>
 #include <QAbstractButton>
 #include <QApplication>
@@ -25,6 +25,8 @@
 #include "app/examine_windows.h"
 #include "app/main_dialog.h"
 #include "app/pomvelt_app.h"
+#include "app/recode_dialog.h"
+#include "app/report_dialog.h"
 #include "app/search_replace_dialog.h"
 #include "app/settings_dialog.h"
 #include "text/cp1251.h"
@@ -176,6 +178,32 @@ int main(int argc, char** argv) {
 
   CSettingsDialog settingsDialog(&dialog);
   shoot(settingsDialog, "settings_dialog.png");
+  CRecodeDialog recode(&dialog);
+  shoot(recode, "recode_dialog.png");
+
+  // The details of a batch as its final message opens them.
+  pomvelt::BatchReport report;
+  report.end = pomvelt::BatchEnd::kDone;
+  const struct {
+    const char* name;
+    pomvelt::FileResult result;
+    long long deleted;
+  } rows[] = {{"01.mp", pomvelt::FileResult::kChanged, 12},
+              {"02.mp", pomvelt::FileResult::kUnchanged, 0},
+              {"03.mp", pomvelt::FileResult::kChanged, 3}};
+  for (const auto& row : rows) {
+    pomvelt::FileOutcome file;
+    file.path = "/home/user/maps/" + std::string(row.name);
+    file.result = row.result;
+    file.counts = {{"elementsDeleted", "удалено элементов", row.deleted}};
+    report.files.push_back(file);
+  }
+  pomvelt::FileOutcome locked;
+  locked.path = "/home/user/maps/04.mp";
+  locked.Fail("Не могу открыть файл для чтения", "Permission denied");
+  report.files.push_back(locked);
+  CReportDialog details(report, &dialog);
+  shoot(details, "report_details.png");
 
   CAboutDialog about(&dialog);
   about.show();
