@@ -56,10 +56,21 @@ pomvelt::Progress& QtJobHost::progress() {
   return progress_;
 }
 
+QString QtJobHost::TranslatedMessage(const std::string& text) {
+  const QString whole = QCoreApplication::translate("QtJobHost", text.c_str());
+  if (whole != QString::fromStdString(text)) return whole;
+  // A fixed text followed by the file and the system's reason: the text alone is translated.
+  const std::size_t colon = text.find(": ");
+  if (colon == std::string::npos) return whole;
+  const std::string head = text.substr(0, colon);
+  return QCoreApplication::translate("QtJobHost", head.c_str()) +
+         QString::fromStdString(text.substr(colon));
+}
+
 void QtJobHost::ShowMessage(QWidget* owner, const std::string& text,
                             const pomvelt::BatchReport* report) {
-  QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Pomvelt"),
-                  QCoreApplication::translate("QtJobHost", text.c_str()), QMessageBox::Ok);
+  QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Pomvelt"), TranslatedMessage(text),
+                  QMessageBox::Ok);
   box.setTextFormat(Qt::PlainText);
   box.setDefaultButton(QMessageBox::Ok);
   QPushButton* details = report

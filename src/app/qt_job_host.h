@@ -41,6 +41,9 @@ class QtJobHost : public pomvelt::JobHost {
   // it is dismissed. With a report, a "Подробнее" button opens the table of its files.
   static void ShowMessage(QWidget* owner, const std::string& text,
                           const pomvelt::BatchReport* report = nullptr);
+  // The message in the interface's language: the whole text when it is known, else the fixed
+  // text before ": " with the rest (a file, the system's reason) as it is.
+  static QString TranslatedMessage(const std::string& text);
 
  private:
   void OnGuiThread(const std::function<void()>& call);

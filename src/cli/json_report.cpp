@@ -37,6 +37,20 @@ json OptionValue(const std::string& value) {
   return value;
 }
 
+json CompilerRunObject(const CompilerRecord& r) {
+  json run = {{"stage", r.stage},
+              {"program", r.program},
+              {"started", r.started},
+              {"stopped", r.stopped},
+              {"output", r.output}};
+  run["exitStatus"] = r.started && !r.stopped ? json(r.exitStatus) : json(nullptr);
+  if (!r.compiledMap.empty()) {
+    run["compiledMap"] = r.compiledMap;
+    run["freshName"] = r.freshName;
+  }
+  return run;
+}
+
 }  // namespace
 
 std::string IsoTime(std::chrono::system_clock::time_point time) {
@@ -79,6 +93,11 @@ json ReportJson(const BatchReport& report) {
     file["message"] = f.messages.empty() ? std::string() : f.messages.front();
     file["messages"] = f.messages;
     file["reason"] = f.reason;
+    if (!f.compilerRuns.empty()) {
+      json runs = json::array();
+      for (const CompilerRecord& r : f.compilerRuns) runs.push_back(CompilerRunObject(r));
+      file["compilerRuns"] = std::move(runs);
+    }
     files.push_back(std::move(file));
   }
   j["files"] = std::move(files);

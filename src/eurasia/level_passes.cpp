@@ -92,7 +92,7 @@ FileOutcome DryRunChain(const std::string& path, const std::vector<LineTransform
   outcome.path = path;
   InputFile input;
   if (!input.Open(path)) {
-    outcome.Fail(kCannotOpenForReading, SystemReason(input.Error()));
+    outcome.Fail(CannotOpenForReading(path), SystemReason(input.Error()));
     return outcome;
   }
   ScratchFile scratch[2];

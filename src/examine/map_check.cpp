@@ -356,13 +356,13 @@ std::vector<Diagnostic> CheckMap(LineReader& in) {
 std::optional<std::vector<Diagnostic>> CheckFile(const std::string& path, JobHost& host) {
   InputFile input;
   if (!input.Open(path)) {
-    host.MessageBox(CannotOpenNamedForReading(path));
+    host.MessageBox(WithSystemReason(CannotOpenNamedForReading(path), input.Error()));
     return std::nullopt;
   }
   LineReader reader(input);
   std::vector<Diagnostic> found = CheckMap(reader);
   if (reader.Failed()) {
-    host.MessageBox(ReadErrorMessage(path));
+    host.MessageBox(WithSystemReason(ReadErrorMessage(path), input.Error()));
     return std::nullopt;
   }
   return found;

@@ -170,13 +170,13 @@ MapStats CollectStats(LineReader& in) {
 std::optional<MapStats> StatsOfFile(const std::string& path, JobHost& host) {
   InputFile input;
   if (!input.Open(path)) {
-    host.MessageBox(CannotOpenNamedForReading(path));
+    host.MessageBox(WithSystemReason(CannotOpenNamedForReading(path), input.Error()));
     return std::nullopt;
   }
   LineReader reader(input);
   MapStats stats = CollectStats(reader);
   if (reader.Failed()) {
-    host.MessageBox(ReadErrorMessage(path));
+    host.MessageBox(WithSystemReason(ReadErrorMessage(path), input.Error()));
     return std::nullopt;
   }
   return stats;

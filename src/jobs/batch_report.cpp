@@ -33,6 +33,7 @@ std::string_view FileResultName(FileResult result) {
 void FileOutcome::Fail(std::string message, std::string why) {
   result = FileResult::kFailed;
   output.clear();
+  if (!why.empty()) message += ": " + why;
   if (reason.empty()) reason = std::move(why);
   messages.push_back(std::move(message));
 }
@@ -55,6 +56,7 @@ void FileOutcome::Then(FileOutcome&& later) {
   if (reason.empty()) reason = std::move(later.reason);
   if (later.shown > 0 && shown == messages.size()) shown += later.shown;
   for (std::string& m : later.messages) messages.push_back(std::move(m));
+  for (CompilerRecord& r : later.compilerRuns) compilerRuns.push_back(std::move(r));
 }
 
 BatchTotals BatchReport::Totals() const {

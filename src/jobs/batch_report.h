@@ -34,6 +34,19 @@ enum class FileResult {
 // "changed", "unchanged", "failed", "not-started".
 std::string_view FileResultName(FileResult result);
 
+// One run of an outside compiler for a file, as the report keeps it.
+struct CompilerRecord {
+  std::string stage;    // "decompile", "compile"
+  std::string program;  // as it was looked for
+  bool started = false;
+  bool stopped = false;  // stopped by a stop signal before it ended
+  int exitStatus = -1;   // once it ended by itself
+  std::string output;    // what it wrote to its standard output and error, at most the last 256 KiB
+  // mkgmap: the compiled map it was to write, and whether its name is a number made up for it.
+  std::string compiledMap;
+  bool freshName = false;
+};
+
 struct FileOutcome {
   std::string path;  // the map as chosen
   FileResult result = FileResult::kNotStarted;
@@ -47,9 +60,11 @@ struct FileOutcome {
   std::vector<std::string> messages;
   std::size_t shown = 0;  // how many of the messages the host has been shown already
   std::string reason;     // the operating system's reason for the failure, when it gave one
+  std::vector<CompilerRecord> compilerRuns;  // in the order they were asked for
 
   bool Failed() const { return result == FileResult::kFailed; }
-  // Records a failure: the text the user sees and, when there is one, the system's reason.
+  // Records a failure: the system's own text and, when there is one, the operating system's
+  // reason, which the message the user sees carries after the text ("...: Permission denied").
   void Fail(std::string message, std::string why = {});
   // Folds a later step of the same file into this one: counts add up, a failure wins, a change
   // is kept, the bytes out and the output become the later step's.

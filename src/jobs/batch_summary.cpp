@@ -63,8 +63,13 @@ std::vector<std::string> FailureLines(const BatchReport& report, std::size_t lim
     std::string line = f.path + ": ";
     // One line per file: a compiler's output shown with its failure stays in the message.
     const std::string& message = f.messages.empty() ? std::string("ошибка") : f.messages.front();
-    line += message.substr(0, message.find('\n'));
-    if (!f.reason.empty()) line += " (" + f.reason + ")";
+    const std::size_t end = message.find('\n');
+    std::string_view first = std::string_view(message).substr(0, end);
+    if (end != std::string::npos && first.ends_with(':')) first.remove_suffix(1);
+    line += first;
+    if (!f.reason.empty() && message.find(f.reason) == std::string::npos) {
+      line += " (" + f.reason + ")";
+    }
     lines.push_back(std::move(line));
   }
   if (failed > limit) lines.push_back("и ещё " + FilesPhrase(static_cast<int>(failed - limit)));

@@ -28,6 +28,12 @@ std::string ChangedMeanwhileMessage(const std::string& path) {
 std::string CannotOpenNamedForReading(const std::string& path) {
   return "Не могу открыть файл " + path + " для чтения";
 }
+std::string CannotOpenForReading(const std::string& path) {
+  return std::string(kCannotOpenForReading) + ": " + path;
+}
+std::string CannotOpenForOutput(const std::string& path) {
+  return std::string(kCannotOpenForOutput) + ": " + path;
+}
 std::string BusyMessage(const std::string& path) {
   return "Файл " + path + " занят другим запуском Pomvelt";
 }
@@ -125,7 +131,10 @@ class Rewrite {
     // A map replaced again and again between the open and the lock is given up in the end.
     for (int attempt = 0; attempt < kMaxOpenAttempts; ++attempt) {
       if (!input_.Open(request_.inputPath)) {
-        return Refuse(request_.cannotOpenInputMessage, input_.Error());
+        return Refuse(request_.cannotOpenInputMessage.empty()
+                          ? CannotOpenForReading(request_.inputPath)
+                          : request_.cannotOpenInputMessage,
+                      input_.Error());
       }
       if (!request_.inPlace || request_.dryRun) return true;
       LockState state;
@@ -167,7 +176,7 @@ class Rewrite {
     } else {
       if (SameFile(request_.inputPath, request_.outputPath) ||
           !IsRegularFileOrAbsent(request_.outputPath)) {
-        return Refuse(kCannotOpenForOutput);
+        return Refuse(CannotOpenForOutput(request_.outputPath));
       }
       destination_ = request_.outputPath;
     }
@@ -226,7 +235,7 @@ class Rewrite {
   bool RunPass(const LineTransform& transform, bool first, bool last) {
     auto output = std::make_unique<OutputFile>();
     if (!output->CreateTemporary(folder_, name_)) {
-      return Fail(kCannotOpenForOutput, output->Error());
+      return Fail(CannotOpenForOutput(WrittenPath()), output->Error());
     }
     StoppableSource source(previous_ ? *previous_ : input_, request_.host);
     TransformResult done;
@@ -288,7 +297,7 @@ class Rewrite {
       // only for the user's sake, as the rename would replace the link itself.
       if (!IsRegularFileOrAbsent(request_.outputPath) ||
           !RenameOver(output_->path(), request_.outputPath)) {
-        return Fail(kCannotOpenForOutput, errno);
+        return Fail(CannotOpenForOutput(request_.outputPath), errno);
       }
       output_->Release();
       return Succeed(request_.outputPath);
@@ -376,6 +385,11 @@ class Rewrite {
 
 std::string SystemReason(int error) {
   return error == 0 ? std::string() : std::system_category().message(error);
+}
+
+std::string WithSystemReason(std::string text, int error) {
+  if (error != 0) text += ": " + SystemReason(error);
+  return text;
 }
 
 FileResult ResultOf(const TransformResult& transform, unsigned long long bytesIn,

@@ -26,6 +26,10 @@ std::string ReplaceErrorMessage(const std::string& path);  // "Не могу з�
 std::string ChangedMeanwhileMessage(const std::string& path);
 // "Не могу открыть файл " + path + " для чтения"
 std::string CannotOpenNamedForReading(const std::string& path);
+// kCannotOpenForReading + ": " + path
+std::string CannotOpenForReading(const std::string& path);
+// kCannotOpenForOutput + ": " + path
+std::string CannotOpenForOutput(const std::string& path);
 // "Файл " + path + " занят другим запуском Pomvelt": a run that may not wait met a locked map.
 std::string BusyMessage(const std::string& path);
 // "Недостаточно памяти для файла " + path
@@ -58,7 +62,8 @@ struct RewriteRequest {
   // the result is written to a hidden temporary beside the real file instead.
   std::string outputPath;
   bool inPlace = false;  // replace the input by the finished output
-  std::string cannotOpenInputMessage = kCannotOpenForReading;
+  // Empty: CannotOpenForReading(inputPath).
+  std::string cannotOpenInputMessage;
   // Reads the whole input before the transform, under the same lock; false leaves the file as
   // it is, unchanged, without a message.
   std::function<bool(LineReader&)> survey;
@@ -76,8 +81,12 @@ struct RewriteRequest {
 // with BusyMessage.
 FileOutcome RewriteFile(const RewriteRequest& request, const LineTransform& transform);
 
-// The operating system's text for an error number ("No such file or directory").
+// The operating system's text for an error number ("No such file or directory"); "" for 0.
 std::string SystemReason(int error);
+
+// A failure as the user sees it: the text, then the system's reason for `error` after ": ";
+// the text alone when error is 0.
+std::string WithSystemReason(std::string text, int error);
 
 // The same with passes that run one after another, each over the output of the one before;
 // only the result of the last reaches the output (or replaces the input).

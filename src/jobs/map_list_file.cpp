@@ -1,5 +1,6 @@
 #include "jobs/map_list_file.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
 
@@ -51,8 +52,10 @@ bool CMapListFile::Open(const std::string& path, std::string_view header, JobHos
   // that the folder takes no list.
   const std::string partPath = path + ".part";
   std::error_code ec;
-  if (std::filesystem::is_directory(path, ec) || !part_.Create(partPath)) {
-    host.MessageBox(kCannotOpenForList);
+  const bool folder = std::filesystem::is_directory(path, ec);
+  if (folder || !part_.Create(partPath)) {
+    const int error = folder ? EISDIR : part_.Error();
+    host.MessageBox(WithSystemReason(std::string(kCannotOpenForList) + ": " + path, error));
     return false;
   }
   path_ = path;
@@ -97,9 +100,10 @@ bool CMapListFile::FlushAndClose(JobHost& host) {
   open_ = false;
   const bool written = part_.Write(text_.data(), text_.size()) && part_.Sync() && part_.Close();
   if (!written || !ReplaceFileAtomically(partPath_, path_)) {
+    const int error = written ? errno : part_.Error();
     part_.Close();
     RemoveFileQuietly(partPath_);
-    host.MessageBox(WriteErrorMessage(path_));
+    host.MessageBox(WithSystemReason(WriteErrorMessage(path_), error));
     return false;
   }
   return true;

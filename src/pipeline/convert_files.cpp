@@ -38,6 +38,19 @@ std::string CompilerFailure(const ProcessOutcome& run) {
   return "компилятор завершился с кодом " + std::to_string(run.exitStatus);
 }
 
+CompilerRecord RecordOf(const CompilerRun& run, CompilerStage stage) {
+  CompilerRecord r;
+  r.stage = stage == CompilerStage::kCompile ? "compile" : "decompile";
+  r.program = run.program;
+  r.started = run.process.started;
+  r.stopped = run.process.stopped;
+  r.exitStatus = run.process.exitStatus;
+  r.output = run.process.output;
+  r.compiledMap = run.outputPath;
+  r.freshName = run.freshName;
+  return r;
+}
+
 }  // namespace
 
 JobFileDialogParams ConvertDialogParams(const ConvertOptions& options) {
@@ -80,6 +93,7 @@ BatchReport ConvertFiles(const ConvertOptions& options, const std::vector<std::s
     }
     const CompilerRun run = RunCgpsmapper(path, stage, call, state, stop);
     progress.StepIt();
+    outcome.compilerRuns.push_back(RecordOf(run, stage));
     if (run.done) {
       ++done;
       if (run.notice) outcome.messages.push_back(*run.notice);
@@ -87,15 +101,18 @@ BatchReport ConvertFiles(const ConvertOptions& options, const std::vector<std::s
     }
     if (run.process.stopped) return;  // not done; the batch ends with "Прервано"
     ++counts.compileFailures;
+    // The compiler's exit is no system's reason: its message says it already, the reason only
+    // keeps it for the summary.
     const ProcessOutcome& process = run.process;
-    const std::string why =
-        !process.started || process.exitStatus != 0 ? CompilerFailure(process) : std::string();
     if (run.failure) {
-      outcome.Fail(ShownFailure(run), run.process.started ? why : std::string());
+      outcome.Fail(ShownFailure(run));
     } else {  // not started: the batch ends with the missing compiler's message
       outcome.result = FileResult::kFailed;
       outcome.output.clear();
-      if (outcome.reason.empty()) outcome.reason = why;
+    }
+    const bool missing = !process.started && !run.failure;  // not a name taken already
+    if (outcome.reason.empty() && (missing || (process.started && process.exitStatus != 0))) {
+      outcome.reason = CompilerFailure(process);
     }
   };
 

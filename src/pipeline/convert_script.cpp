@@ -89,7 +89,7 @@ std::string_view ConvertScriptText() {
 bool WriteConvertScript(const std::string& scriptPath, JobHost& host) {
   OutputFile file;
   if (!file.Create(scriptPath)) {
-    host.MessageBox(kCannotOpenForOutput);
+    host.MessageBox(WithSystemReason(CannotOpenForOutput(scriptPath), file.Error()));
     return false;
   }
   const std::string_view text = ConvertScriptText();

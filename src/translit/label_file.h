@@ -46,8 +46,8 @@ bool WriteTranslatedLabel(LineWriter& out, std::string_view line, bool lowerCase
 
 struct LabelFileRequest {
   std::string path;
-  std::string outputSuffix;  // "_rus.mp", "_translit.mp"
-  std::string cannotOpenInputMessage;
+  std::string outputSuffix;            // "_rus.mp", "_translit.mp"
+  std::string cannotOpenInputMessage;  // empty: the frame's, which names the path
 };
 
 // Runs the translation from the map at request.path into its suffixed copy, or in place. With a

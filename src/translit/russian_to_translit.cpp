@@ -40,7 +40,7 @@ TranslationCounts RussianToTranslitLines(LineReader& in, LineWriter& out, bool l
 
 FileOutcome RussianToTranslitFile(const std::string& path, const TranslationOptions& options,
                                   CMapListFile* namesList, const BatchContext& batch) {
-  return ConvertLabelFile({path, "_translit.mp", kCannotOpenForReading}, options, namesList, batch,
+  return ConvertLabelFile({path, "_translit.mp", {}}, options, namesList, batch,
                           RussianToTranslitLines);
 }
 

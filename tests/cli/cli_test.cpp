@@ -2,6 +2,8 @@
 
 #include <sys/wait.h>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <sstream>
 
 #include "cli/cli.h"
@@ -51,6 +53,36 @@ TEST(Cli, DeleteElementsInPlaceAndCopy) {
             CrLf({"[IMG ID]", "[END-IMG ID]", "[POLYGON]", "Type=0x4b", "[END]"}));
 }
 
+// Started in a folder with the maps named relative to it: a failure names the file as typed,
+// then the system's reason after the message's own text.
+TEST(Cli, AFailureNamesTheFileAsGivenAndTheSystemsReason) {
+  const struct {
+    std::string args, line;
+  } cases[] = {
+      {"delete-elements maps/a.mp",
+       "Не могу открыть файл для чтения: maps/a.mp: No such file or directory"},
+      {"delete-elements maps", "Не могу открыть файл для чтения: maps: Is a directory"},
+      {"delete-elements --copy maps/b.mp",
+       "Не могу открыть файл для вывода: maps/b_0x4b_deleted.mp"},
+      {"search-replace --find A --replace B maps/a.mp",
+       "Не могу открыть файл maps/a.mp для чтения: No such file or directory"},
+      {"convert --translit to-translit maps/a.mp",
+       "Не могу открыть файл для чтения: maps/a.mp: No such file or directory"},
+  };
+  for (const auto& c : cases) {
+    TempDir dir;
+    std::filesystem::create_directories(dir.File("maps/b_0x4b_deleted.mp"));
+    test::WriteBytes(dir.File("maps/b.mp"), kMap);
+    const std::string command =
+        "cd '" + dir.path().string() + "' && '" + POMVELT_CLI_PATH + "' " + c.args + " 2>err.txt";
+    const int status = std::system(command.c_str());
+    const std::string err = test::ReadBytes(dir.File("err.txt"));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << c.args << "\n" << err;
+    EXPECT_NE(err.find("\n" + c.line + "\n"), std::string::npos) << c.args << "\n" << err;
+    EXPECT_EQ(test::ReadBytes(dir.File("maps/b.mp")), kMap);
+  }
+}
+
 TEST(Cli, UnreadableFileFailsButTheOthersAreDone) {
   TempDir dir;
   const std::string a = dir.File("a.mp");
@@ -58,7 +90,10 @@ TEST(Cli, UnreadableFileFailsButTheOthersAreDone) {
   const CliRun r = Cli({"delete-elements", dir.File("missing.mp"), a});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(test::ReadBytes(a), kNoPolygon);
-  EXPECT_NE(r.err.find("Не могу открыть файл для чтения\n"), std::string::npos);
+  EXPECT_NE(r.err.find("Не могу открыть файл для чтения: " + dir.File("missing.mp") +
+                       ": No such file or directory\n"),
+            std::string::npos)
+      << r.err;
   EXPECT_NE(r.err.find("\nГотово: 2 файла, изменено 1, без изменений 0, с ошибками 1"),
             std::string::npos);
 }

@@ -1,6 +1,7 @@
 // Compiling from the shell: where the compiler runs, what mkgmap is told, and that no map is
 // lost to a compile that wrote nothing, to a second map of the same name, or to --delete-mp.
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <sys/wait.h>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include "cli/cli.h"
 #include "pipeline/process_runner.h"
 #include "support/test_support.h"
+#include "text/strings.h"
 
 namespace pomvelt {
 namespace {
@@ -181,6 +183,59 @@ TEST(CompileCli, NoMapIsLostToACompileThatWroteNothingOrToANameTakenAlready) {
     }
     EXPECT_EQ(r.err.find("line 10\n"), std::string::npos);  // only the last 20 lines
   }
+}
+
+// The report keeps each compiler run of a file: what it said, how it ended, and the name of
+// the compiled map, a made-up one included.
+TEST(CompileCli, TheReportKeepsEachRunWithItsOutputAndTheCompiledMapsName) {
+  using nlohmann::json;
+  FakeMkgmap mkgmap;
+  TempDir dir;
+  const std::string a = dir.File("a.mp"), b = dir.File("volga.mp"), report = dir.File("r.json");
+  test::WriteBytes(a, Map("58000240"));
+  test::WriteBytes(b, Map(""));
+  const std::vector<std::string> run = {
+      "convert", "--compile", "--compiler", "mkgmap", "--report", report, a, b};
+  const CliRun done = Cli(run);
+  EXPECT_EQ(done.status, kExitOk) << done.err;
+  json j = json::parse(test::ReadBytes(report));
+  const json& first = j["files"][0]["compilerRuns"];
+  ASSERT_EQ(first.size(), 1u) << j.dump(1);
+  EXPECT_EQ(first[0], json::parse(R"({"stage": "compile", "program": "mkgmap", "started": true,
+      "stopped": false, "exitStatus": 0, "output": "", "freshName": false,
+      "compiledMap": ")" + dir.File("58000240.img") +
+                                  R"("})"));
+  // No ID anywhere: a new number, which the report and the message name alike.
+  const json& fresh = j["files"][1]["compilerRuns"][0];
+  EXPECT_EQ(fresh["freshName"], true);
+  const std::string compiled = fresh["compiledMap"];
+  EXPECT_TRUE(Exists(compiled)) << compiled;
+  EXPECT_EQ(FileNamePart(compiled).size(), 12u);
+  EXPECT_EQ(j["files"][1]["messages"],
+            json::array({"Карта " + b + " скомпилирована в файл " + compiled}));
+
+  // A failed run: its whole output is kept, its last lines are in the message, its exit is
+  // the reason.
+  mkgmap.Mode("fail");
+  const CliRun failed = Cli(run);
+  EXPECT_EQ(failed.status, kExitFailed);
+  j = json::parse(test::ReadBytes(report));
+  const json& f = j["files"][0];
+  EXPECT_EQ(f["outcome"], "failed");
+  EXPECT_EQ(f["reason"], "компилятор завершился с кодом 3");
+  EXPECT_EQ(f["compilerRuns"][0]["exitStatus"], 3);
+  const std::string output = f["compilerRuns"][0]["output"];
+  EXPECT_TRUE(output.starts_with("line 1\nline 2\n") && output.ends_with("line 30\n")) << output;
+  EXPECT_TRUE(f["message"].get<std::string>().ends_with("line 30")) << f["message"];
+
+  // A dry run runs nothing and so reports no run.
+  const std::string log = mkgmap.Log();
+  std::vector<std::string> dry = run;
+  dry.insert(dry.begin() + 1, "--dry-run");
+  EXPECT_EQ(Cli(dry).status, kExitOk);
+  j = json::parse(test::ReadBytes(report));
+  EXPECT_FALSE(j["files"][0].contains("compilerRuns"));
+  EXPECT_EQ(mkgmap.Log(), log);
 }
 
 TEST(CompileCli, AMissingCompilerIsNamedAsItWasLookedFor) {

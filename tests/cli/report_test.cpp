@@ -75,8 +75,9 @@ TEST(CliReport, JsonOnStandardOutput) {
   EXPECT_EQ(done["message"], "");
   const json& failed = j["files"][1];
   EXPECT_EQ(failed["outcome"], "failed");
-  EXPECT_EQ(failed["message"], "Не могу открыть файл для чтения");
-  EXPECT_NE(failed["reason"], "");
+  EXPECT_EQ(failed["message"], "Не могу открыть файл для чтения: " + dir.File("none.mp") +
+                                   ": No such file or directory");
+  EXPECT_EQ(failed["reason"], "No such file or directory");
   EXPECT_EQ(j["totals"], json::parse(R"({"files":2,"changed":1,"unchanged":0,"failed":1,
       "notStarted":0,"bytesIn":)" + std::to_string(kMap.size()) +
                                      R"(,"bytesOut":)" +

@@ -52,8 +52,10 @@ TEST(EurasiaJob, RemovalWithTheListAndAnUnreadableFile) {
   EXPECT_EQ(r.Totals().failed, 1);
   EXPECT_EQ(r.Totals().changed, 1);
   // The removal and the list entry each report the unreadable file.
-  EXPECT_EQ(host.messages, (Calls{"Не могу открыть файл для чтения",
-                                  "Не могу открыть файл " + missing + " для чтения", "Готово"}));
+  EXPECT_EQ(host.messages,
+            (Calls{"Не могу открыть файл для чтения: " + missing + ": No such file or directory",
+                   "Не могу открыть файл " + missing + " для чтения: No such file or directory",
+                   "Готово"}));
   EXPECT_EQ(test::ReadBytes(a),
             CrLf({"[IMG ID]",  "Name=Volga",   "Preprocess=N", "CodePage=1251", "LblCoding=9",
                   "Levels=5",  "Level0=20",    "Level1=18",    "Level2=16",     "Level3=13",

@@ -97,7 +97,8 @@ TEST(ShiftLevels, InPlaceOnAFile) {
   EXPECT_EQ(test::ReadBytes(map), CrLf(Join({kLevelBlock, {"[END-IMG ID]", "Data0=(1,1)"}})));
   EXPECT_FALSE(test::Exists(dir.File("a_shifted.mp")));
   EXPECT_EQ(ShiftLevels(dir.File("none.mp"), {host}).messages,
-            std::vector<std::string>{"Не могу открыть файл для чтения"});
+            std::vector<std::string>{"Не могу открыть файл для чтения: " + dir.File("none.mp") +
+                                     ": No such file or directory"});
 }
 
 std::string Fill(const std::string& input, long long& filled) {
@@ -174,7 +175,8 @@ TEST(FillEmptyLevels, OnFiles) {
   EXPECT_EQ(test::ReadBytes(kept), keptBytes);
   EXPECT_FALSE(test::Exists(dir.File("f_fixed.mp")));
   EXPECT_EQ(FillEmptyLevels(dir.File("none.mp"), {host}).messages,
-            std::vector<std::string>{"Не могу открыть файл для чтения"});
+            std::vector<std::string>{"Не могу открыть файл для чтения: " + dir.File("none.mp") +
+                                     ": No such file or directory"});
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "app/main_dialog.h"
 #include "app/pomvelt_app.h"
+#include "app/qt_job_host.h"
 #include "app/settings.h"
 #include "app/settings_dialog.h"
 #include "gui/dialog_run.h"
@@ -158,6 +159,13 @@ class SettingsTest : public QObject {
       QCOMPARE(files.windowTitle(), QStringLiteral("Select all - Ctrl+A"));
       QCOMPARE(files.nameFilters().front(), QStringLiteral("files(*.mp) (*.mp)"));
       QVERIFY(cancel.contains(QStringLiteral("Cancel")));
+      // A failure's fixed text is translated, its file and the system's reason kept.
+      QCOMPARE(QtJobHost::TranslatedMessage(
+                   "Не могу открыть файл для чтения: maps/a.mp: No such file or directory"),
+               QStringLiteral("Cannot open the file for reading: maps/a.mp: No such file or "
+                              "directory"));
+      QCOMPARE(QtJobHost::TranslatedMessage("Готово"), QStringLiteral("Done"));
+      QCOMPARE(QtJobHost::TranslatedMessage("Файл: a.mp"), QStringLiteral("Файл: a.mp"));
     }
     CPomveltApp::LoadTranslations(QStringLiteral("ru"), QLocale(QLocale::English));
     CMainDialog russian;

@@ -32,7 +32,9 @@ TEST(RunBatchJob, ProgressCallsInOrderAndEveryOutcomeInTheReport) {
   EXPECT_EQ(seen, files);
   EXPECT_EQ(host.calls, (Calls{"SetRange 0 3 1", "Show", "SetText a.mp", "StepIt", "SetText b.mp",
                                "StepIt", "SetText c", "StepIt", "Hide"}));
-  EXPECT_EQ(host.messages, (Calls{"Не могу открыть файл для чтения", "Готово"}));
+  // The system's reason comes after the text, in what the user sees.
+  EXPECT_EQ(host.messages,
+            (Calls{"Не могу открыть файл для чтения: No such file or directory", "Готово"}));
   ASSERT_EQ(r.files.size(), 3u);
   EXPECT_EQ(r.files[2].path, "c");
   EXPECT_EQ(r.files[2].reason, "No such file or directory");

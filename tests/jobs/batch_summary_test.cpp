@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace pomvelt {
 namespace {
 
@@ -39,8 +41,8 @@ TEST(BatchSummary, SummaryLineWarningAndFinalMessage) {
   EXPECT_EQ(NothingChangedWarning(r), "");
   EXPECT_EQ(FinalMessageText(r),
             "Готово\n\n3 файла, изменено 1, без изменений 1, с ошибками 1; удалено элементов: 3"
-            "\n\nФайлы с ошибками:\n/m/c.mp: Не могу открыть файл для чтения (No such file or "
-            "directory)");
+            "\n\nФайлы с ошибками:\n/m/c.mp: Не могу открыть файл для чтения: No such file or "
+            "directory");
 
   r.files[0].result = FileResult::kUnchanged;
   r.files.push_back(FileOutcome{});  // after a cancel
@@ -68,6 +70,32 @@ TEST(BatchSummary, TheFirstTenFailuresThenHowManyMore) {
   EXPECT_EQ(lines[0], "/m/0.mp: Не могу открыть файл для чтения");
   EXPECT_EQ(lines[9], "/m/9.mp: Не могу открыть файл для чтения");
   EXPECT_EQ(lines[10], "и ещё 3 файла");
+}
+
+// One line per failed file: the message's first line, the reason after it unless the message
+// says it already.
+TEST(BatchSummary, FailureLinesShowTheReasonOnce) {
+  const auto line = [](const std::function<void(FileOutcome&)>& fail) {
+    BatchReport r;
+    r.files.emplace_back();
+    r.files[0].path = "/m/a.mp";
+    fail(r.files[0]);
+    return FailureLines(r, 10).at(0);
+  };
+  EXPECT_EQ(line([](FileOutcome& f) {
+              f.Fail("Не могу открыть файл для чтения: /m/a.mp", "No such file or directory");
+            }),
+            "/m/a.mp: Не могу открыть файл для чтения: /m/a.mp: No such file or directory");
+  EXPECT_EQ(line([](FileOutcome& f) {
+              f.Fail("Ошибка компиляции файла /m/a.mp (код 3):\nline 1\nline 2");
+              f.reason = "компилятор завершился с кодом 3";
+            }),
+            "/m/a.mp: Ошибка компиляции файла /m/a.mp (код 3) (компилятор завершился с кодом 3)");
+  EXPECT_EQ(line([](FileOutcome& f) {
+              f.result = FileResult::kFailed;
+              f.reason = "компилятор не запустился";
+            }),
+            "/m/a.mp: ошибка (компилятор не запустился)");
 }
 
 TEST(BatchSummary, FileLineAndUndoLine) {

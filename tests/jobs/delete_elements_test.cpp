@@ -199,9 +199,14 @@ TEST(DeleteElementsInFile, FailuresLeaveTheInputAndNoOutput) {
   };
 
   // A missing input (with the system's reason), and a folder given as the input.
-  EXPECT_EQ(failure(dir.File("none.mp")), (Calls{"Не могу открыть файл для чтения"}));
-  EXPECT_FALSE(DeleteElementsInFile(dir.File("none.mp"), options, {host}).reason.empty());
-  EXPECT_EQ(failure(dir.path().string()), (Calls{"Не могу открыть файл для чтения"}));
+  EXPECT_EQ(failure(dir.File("none.mp")),
+            (Calls{"Не могу открыть файл для чтения: " + dir.File("none.mp") +
+                   ": No such file or directory"}));
+  EXPECT_EQ(DeleteElementsInFile(dir.File("none.mp"), options, {host}).reason,
+            "No such file or directory");
+  EXPECT_EQ(
+      failure(dir.path().string()),
+      (Calls{"Не могу открыть файл для чтения: " + dir.path().string() + ": Is a directory"}));
   test::WriteBytes(a, kMap);
   // A copy cannot be made where a folder stands under its name, nor through a link planted
   // there (to a full disk, here); in place, neither is touched.
@@ -214,7 +219,7 @@ TEST(DeleteElementsInFile, FailuresLeaveTheInputAndNoOutput) {
     DeleteElementsOptions copy = options;
     copy.inPlace = false;
     const FileOutcome o = DeleteElementsInFile(a, copy, {host});
-    EXPECT_EQ(o.messages, (Calls{"Не могу открыть файл для вывода"}));
+    EXPECT_EQ(o.messages, (Calls{"Не могу открыть файл для вывода: " + out}));
     EXPECT_EQ(test::ReadBytes(a), kMap);
     EXPECT_FALSE(DeleteElementsInFile(a, options, {host}).Failed());
     EXPECT_EQ(test::ReadBytes(a), kFiltered);
@@ -237,7 +242,9 @@ TEST(DeleteElementsJob, RunsEveryChosenFileAndGoesOnAfterAFailure) {
       DeleteElementsJob(DeleteElementsOptions{}, {a, dir.File("missing.mp"), b}, {host});
   EXPECT_EQ(test::ReadBytes(a), kFiltered);
   EXPECT_EQ(test::ReadBytes(b), kFiltered);
-  EXPECT_EQ(host.messages, (Calls{"Не могу открыть файл для чтения", "Готово"}));
+  EXPECT_EQ(host.messages,
+            (Calls{CannotOpenForReading(dir.File("missing.mp")) + ": No such file or directory",
+                   "Готово"}));
   EXPECT_EQ(r.Totals().failed, 1);
   EXPECT_EQ(r.Totals().changed, 2);
   ASSERT_EQ(r.Totals().counts.size(), 1u);

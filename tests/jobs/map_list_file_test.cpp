@@ -147,10 +147,13 @@ TEST(MapListFile, OpenFailure) {
   ASSERT_TRUE(list.FlushAndClose(host));
 
   std::filesystem::create_directory(dir.path() / "folder.txt");
-  for (const std::string& path : {dir.File("no such folder/names.txt"), dir.File("folder.txt")}) {
+  for (const auto& [path, reason] : std::vector<std::pair<std::string, std::string>>{
+           {dir.File("no such folder/names.txt"), "No such file or directory"},
+           {dir.File("folder.txt"), "Is a directory"}}) {
     host.messages.clear();
     EXPECT_FALSE(list.OpenPreviewList(path, host));
-    EXPECT_EQ(host.messages, std::vector<std::string>{kCannotOpenForList});
+    EXPECT_EQ(host.messages, std::vector<std::string>{std::string(kCannotOpenForList) + ": " +
+                                                      path + ": " + reason});
     EXPECT_FALSE(list.IsOpen());
     // The text is not reset and the adds still land in it; the flush writes nothing.
     list.AddText("+");
@@ -171,7 +174,7 @@ TEST(MapListFile, FailedReplacementIsReported) {
   // Something takes the list's name while the job runs: a folder a file cannot replace.
   std::filesystem::create_directories(dir.path() / "names.txt" / "inside");
   EXPECT_FALSE(list.FlushAndClose(host));
-  EXPECT_EQ(host.messages, std::vector<std::string>{WriteErrorMessage(path)});
+  EXPECT_EQ(host.messages, std::vector<std::string>{WriteErrorMessage(path) + ": Is a directory"});
   EXPECT_FALSE(PartialLeft(dir));
   EXPECT_TRUE(std::filesystem::is_directory(path));
 }

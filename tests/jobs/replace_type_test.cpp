@@ -105,7 +105,9 @@ TEST(ReplaceType, UnreadableFileIsReportedAndTheJobGoesOn) {
   const BatchReport r =
       ReplaceTypeJob(ReplaceTypeOptions{}, {dir.File("missing.mp"), good}, {host});
   EXPECT_EQ(r.Totals().failed, 1);
-  EXPECT_EQ(host.messages, (std::vector<std::string>{kCannotOpenForReading, kDoneMessage}));
+  EXPECT_EQ(host.messages, (std::vector<std::string>{CannotOpenForReading(dir.File("missing.mp")) +
+                                                         ": No such file or directory",
+                                                     kDoneMessage}));
   EXPECT_EQ(test::ReadBytes(good), kReplaced);
 }
 

@@ -106,7 +106,8 @@ TEST(SearchReplace, UnreadableFileIsNamedInTheMessage) {
   const BatchReport r = SearchReplaceJob(SearchReplaceOptions{}, {missing}, {host});
   EXPECT_EQ(r.Totals().failed, 1);
   EXPECT_EQ(host.messages,
-            (std::vector<std::string>{CannotOpenNamedForReading(missing), kDoneMessage}));
+            (std::vector<std::string>{
+                CannotOpenNamedForReading(missing) + ": No such file or directory", kDoneMessage}));
   EXPECT_FALSE(test::Exists(dir.File("missing_replaced.mp")));
 }
 

@@ -230,6 +230,7 @@ TEST(ConvertFiles, CancelDuringTheFolderScriptStopsBeforeTheFirstFile) {
 }
 
 TEST(ConvertFiles, AFailedDecompileLeavesTheTranslationToReportIt) {
+  const std::string kNoFile = ": No such file or directory";
   FakePrograms programs;
   programs.CompilerExitsWith(1);
   TempDir dir;
@@ -245,11 +246,11 @@ TEST(ConvertFiles, AFailedDecompileLeavesTheTranslationToReportIt) {
       ConvertFiles(options, {dir.File("a.img"), dir.File("b.img")}, state, {host});
   // No compile of a map that was never made; one step each, for the decompile run.
   EXPECT_EQ(programs.Runs(), "1|" + dir.File("a.img") + "|\n1|" + dir.File("b.img") + "|\n");
-  EXPECT_EQ(host.messages,
-            (std::vector<std::string>{"Ошибка декомпиляции файла " + dir.File("a.img") + " (код 1)",
-                                      CannotOpenNamedForReading(dir.File("a.mp")),
-                                      "Ошибка декомпиляции файла " + dir.File("b.img") + " (код 1)",
-                                      CannotOpenNamedForReading(dir.File("b.mp")), "Готово"}));
+  EXPECT_EQ(host.messages, (std::vector<std::string>{
+                               "Ошибка декомпиляции файла " + dir.File("a.img") + " (код 1)",
+                               CannotOpenNamedForReading(dir.File("a.mp")) + kNoFile,
+                               "Ошибка декомпиляции файла " + dir.File("b.img") + " (код 1)",
+                               CannotOpenNamedForReading(dir.File("b.mp")) + kNoFile, "Готово"}));
   EXPECT_EQ(host.calls, Progress("0 6 1", {"a.img", "b.img"}, 1));
   EXPECT_EQ(result.Totals().failed, 2);
 }

@@ -219,7 +219,9 @@ TEST(ConvertScript, AFolderThatTakesNoScriptIsReportedAndTheHostStillRuns) {
   const std::string folder = dir.File("gone") + "/";
   RecordingHost host;
   RunConvertScript(folder + "names.txt", host);
-  EXPECT_EQ(host.messages, std::vector<std::string>{kCannotOpenForOutput});
+  EXPECT_EQ(host.messages,
+            std::vector<std::string>{CannotOpenForOutput(folder + "ConvertToMp.vbs") +
+                                     ": No such file or directory"});
   EXPECT_EQ(test::ReadBytes(bin.File("log")), "1|" + folder + "ConvertToMp.vbs|\n");
   EXPECT_FALSE(Exists(folder + "ConvertToMp.vbs"));
 }

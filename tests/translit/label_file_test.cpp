@@ -78,10 +78,13 @@ TEST(LabelFiles, EachDirectionHasItsOwnReadFailure) {
   CMapListFile list;
   ASSERT_TRUE(list.OpenNamesList(dir.File("names.txt"), host));
   const TranslationOptions options;
-  EXPECT_EQ(TranslitToRussianFile(missing, options, &list, {host}).messages,
-            std::vector<std::string>{CannotOpenNamedForReading(missing)});
-  EXPECT_EQ(RussianToTranslitFile(missing, options, &list, {host}).messages,
-            std::vector<std::string>{kCannotOpenForReading});
+  // Each direction keeps its own text; both name the file and the system's reason.
+  EXPECT_EQ(
+      TranslitToRussianFile(missing, options, &list, {host}).messages,
+      std::vector<std::string>{CannotOpenNamedForReading(missing) + ": No such file or directory"});
+  EXPECT_EQ(
+      RussianToTranslitFile(missing, options, &list, {host}).messages,
+      std::vector<std::string>{CannotOpenForReading(missing) + ": No such file or directory"});
   EXPECT_FALSE(test::Exists(dir.File("missing_rus.mp")));
   EXPECT_EQ(list.Text(), "Имя карты:  Имя файла:\r\n\r\n"_cp);
 }
