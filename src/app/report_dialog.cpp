@@ -37,7 +37,10 @@ CReportDialog::CReportDialog(pomvelt::BatchReport report, QWidget* parent)
   for (int row = 0; row < m_table->rowCount(); ++row) {
     const pomvelt::FileOutcome& file = m_report.files[static_cast<std::size_t>(row)];
     std::string message = Joined(file.messages);
-    if (!file.reason.empty()) message += (message.empty() ? "" : ": ") + file.reason;
+    // A system's reason stands in the message already; a compiler's exit does not.
+    if (!file.reason.empty() && message.find(file.reason) == std::string::npos) {
+      message += (message.empty() ? "" : ": ") + file.reason;
+    }
     const std::string cells[] = {file.path, std::string(pomvelt::ResultWord(file.result)),
                                  pomvelt::CountsText(file.counts), message};
     for (int column = 0; column < 4; ++column) {
