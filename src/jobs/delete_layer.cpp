@@ -50,18 +50,23 @@ unsigned KeysOf(std::string_view line, const LayerKeys& keys) {
   return found;
 }
 
-// The rule of layer deletion as a machine fed one line at a time with the keys it holds. The
-// lines an element keeps are views into the reader's buffer while that lives, copied into
-// storage of their own before the buffer moves; the storage lives as long as the transform,
-// so after the first few elements nothing allocates.
+// The rule of layer deletion as a machine fed one line at a time with the keys it holds and
+// its number in the input (the caller counts every line, so the lines an element drops cost
+// nothing here). The lines an element keeps are views into the reader's buffer while that
+// lives, copied into storage of their own before the buffer moves; the storage lives as long
+// as the transform, so after the first few elements nothing allocates. The form the kept
+// elements take is a parameter of the type: the reduced form pays nothing for the whole one.
+template <KeptForm kForm>
 class LayerFilter {
+  static constexpr bool kWhole = kForm == KeptForm::kWhole;
+
  public:
-  LayerFilter(LineWriter& out, KeptForm form) : out_(out), whole_(form == KeptForm::kWhole) {}
+  explicit LayerFilter(LineWriter& out) : out_(out) {}
 
   bool Outside() const { return state_ == State::kOutside; }
   bool AfterHeader() const { return state_ == State::kAfterHeader; }
   // Kept whole, an element needs every line of it, not only those with keys.
-  bool TakesEveryLine() const { return whole_ && !Outside() && !onLayer_; }
+  bool TakesEveryLine() const { return kWhole && !Outside() && !onLayer_; }
 
   // The keys that matter to the next line.
   unsigned Wanted() const {
@@ -79,52 +84,49 @@ class LayerFilter {
 
   // A line outside every element that opens none passes through, and the caller writes it;
   // every other line belongs to the element. False for those.
-  bool Take(std::string_view line, unsigned keys) {
+  [[gnu::always_inline]] bool Take(std::string_view line, unsigned keys, std::uint64_t number) {
     switch (state_) {
       case State::kOutside:
         if ((keys & kHasHeader) == 0) return true;
         onLayer_ = false;
         filled_ = 0;
-        linesIn_ = 0;
-        if (whole_) {
+        if constexpr (kWhole) {
           element_.clear();
           Copy(line);
         }
-        Fill(kHasHeader, line);
+        Fill(kHasHeader, line, number);
         state_ = State::kAfterHeader;
         return false;
       case State::kAfterHeader:
-        if (whole_) Copy(line);
+        if constexpr (kWhole) Copy(line);
         // Taking an end line for the type line would swallow the next element into this one.
         if ((keys & kHasEnd) != 0) {
-          Fill(kHasEnd, line);
-          Finish();
+          Fill(kHasEnd, line, number);
+          Finish(number);
         } else {
-          Fill(kTypeSlot, line);
+          Fill(kTypeSlot, line, number);
           state_ = State::kInside;
         }
         return false;
       case State::kInside:
-        if (whole_ && !onLayer_) Copy(line);
+        if constexpr (kWhole) {
+          if (!onLayer_) Copy(line);
+        }
         // The last line holding a key fills its place; a line may fill several.
         for (unsigned k = keys & kInsideSlots; k != 0; k &= k - 1)
-          Fill(1u << std::countr_zero(k), line);
-        ++linesIn_;
+          Fill(1u << std::countr_zero(k), line, number);
         if ((keys & (kHasCoordinates | kHasOnLayer)) == (kHasCoordinates | kHasOnLayer)) {
           onLayer_ = true;
         }
-        if ((keys & kHasEnd) != 0) Finish();
+        if ((keys & kHasEnd) != 0) Finish(number);
         return false;
     }
     return false;
   }
 
-  // A line of the element that holds no key: it is not written.
-  void Drop() { ++linesIn_; }
-
   // Before the lines the element keeps go away (kept whole, they have been copied already).
   void Keep() {
-    if (Outside() || whole_) return;
+    if (Outside() || kWhole) return;
     for (unsigned f = filled_; f != 0; f &= f - 1) {
       const int i = std::countr_zero(f);
       if (lines_[i].data() != own_[i].data()) {
@@ -134,9 +136,10 @@ class LayerFilter {
     }
   }
 
-  // At the end of the input: an element cut off is written without the lines it never got.
-  void Close() {
-    if (!Outside()) Finish();
+  // At the end of the input, after line `last`: an element cut off is written without the
+  // lines it never got.
+  void Close(std::uint64_t last) {
+    if (!Outside()) Finish(last);
   }
 
   const LayerCounts& counts() const { return counts_; }
@@ -144,12 +147,10 @@ class LayerFilter {
  private:
   enum class State { kOutside, kAfterHeader, kInside };
 
-  // Header and type line are lines of their own; the lines inside count once each, however
-  // many places they fill.
-  void Fill(unsigned slot, std::string_view line) {
+  [[gnu::always_inline]] void Fill(unsigned slot, std::string_view line, std::uint64_t number) {
     const int i = std::countr_zero(slot);
     lines_[i] = line;
-    from_[i] = state_ == State::kInside ? linesIn_ : linesIn_++;
+    from_[i] = number;
     filled_ |= slot;
   }
 
@@ -160,53 +161,57 @@ class LayerFilter {
   }
 
   // City before direction, although they are tested the other way round: the order the
-  // written form has always had. The element is written as it came when every line of it
-  // filled one place, in the order of the places.
-  void Finish() {
+  // written form has always had. The element, lines from_[0] to `last`, is written as it came
+  // when its lines fill the places one each, in the order of the places: their numbers rise
+  // and there are as many places as lines.
+  [[gnu::always_inline]] void Finish(std::uint64_t last) {
     if (onLayer_) {
       ++counts_.elementsDeleted;
-    } else if (whole_) {
+    } else if constexpr (kWhole) {
       out_.Write(element_);
     } else {
-      unsigned next = 0;  // the line the next place comes from when the element stays as it came
-      bool asItCame = true;
-      for (unsigned f = filled_; f != 0; f &= f - 1) {
+      std::uint64_t previous = from_[0];
+      bool rising = true;
+      unsigned places = 1;
+      out_.WriteLine(lines_[0]);
+      for (unsigned f = filled_ & ~kHasHeader; f != 0; f &= f - 1) {
         const int i = std::countr_zero(f);
         out_.WriteLine(lines_[i]);
-        asItCame = asItCame && from_[i] == next;
-        next = from_[i] + 1;
+        rising &= from_[i] > previous;
+        previous = from_[i];
+        ++places;
       }
-      if (!asItCame || next != linesIn_) {
+      const std::uint64_t lines = last - from_[0] + 1;
+      if (!rising || places != lines) {
         ++counts_.elementsReduced;
-        counts_.linesDropped += DroppedLines();
+        // Rising numbers are all different; otherwise a line may fill several places.
+        counts_.linesDropped += static_cast<long long>(lines - (rising ? places : Distinct()));
       }
     }
     state_ = State::kOutside;
   }
 
-  // The element's lines that fill no place in the written form.
-  long long DroppedLines() const {
-    long long kept = 0;
+  // How many different lines fill the places.
+  [[gnu::noinline]] unsigned Distinct() const {
+    unsigned distinct = 0;
     for (unsigned f = filled_; f != 0; f &= f - 1) {
-      const unsigned from = from_[std::countr_zero(f)];
+      const std::uint64_t from = from_[std::countr_zero(f)];
       bool seen = false;
       for (unsigned e = filled_; e != f; e &= e - 1) {
         if (from_[std::countr_zero(e)] == from) seen = true;
       }
-      if (!seen) ++kept;
+      if (!seen) ++distinct;
     }
-    return static_cast<long long>(linesIn_) - kept;
+    return distinct;
   }
 
   LineWriter& out_;
   State state_ = State::kOutside;
   std::string_view lines_[kSlotCount];
   std::string own_[kSlotCount];
-  unsigned filled_ = 0;             // the places filled, one bit each
-  unsigned from_[kSlotCount] = {};  // the line of the element each place was filled from
-  unsigned linesIn_ = 0;            // the element's lines so far
+  unsigned filled_ = 0;                  // the places filled, one bit each
+  std::uint64_t from_[kSlotCount] = {};  // the number of the line each place was filled from
   bool onLayer_ = false;
-  bool whole_;
   std::string element_;  // kept whole: the element's lines so far, each with CR LF
   LayerCounts counts_;
 };
@@ -231,11 +236,13 @@ class KeyScanner {
 
   // Feeds every line of the run to the filter; the lines that pass through are written in
   // runs as they are.
-  void Run(std::string_view lines, LayerFilter& filter, LineWriter& out) {
+  template <class Filter>
+  void Run(std::string_view lines, Filter& filter, LineWriter& out) {
     const char* const data = lines.data();
     const std::size_t n = lines.size();
     std::size_t lineStart = 0;
-    std::size_t done = 0;  // the lines before it are written or taken by the filter
+    std::size_t done = 0;           // the lines before it are written or taken by the filter
+    std::uint64_t number = lines_;  // of the line being looked at, counting from 1
     unsigned found = 0;
     unsigned open = filter.Wanted();  // the keys still worth looking for in this line
     for (std::size_t chunk = 0; chunk < n; chunk += kChunk) {
@@ -271,16 +278,16 @@ class KeyScanner {
             }
             continue;
           }
+          ++number;
           // A line without keys passes through outside an element and is dropped inside one;
           // only a type line is taken whatever it holds.
           if (found == 0 && !filter.AfterHeader() && !filter.TakesEveryLine()) {
-            if (!filter.Outside()) filter.Drop();
             lineStart = at + 1;
             continue;
           }
           const bool wasOutside = filter.Outside();
           const std::string_view line = WithoutLineEnd({data + lineStart, at + 1 - lineStart});
-          if (!filter.Take(line, found) && wasOutside) {
+          if (!filter.Take(line, found, number) && wasOutside) {
             out.WriteLines({data + done, lineStart - done});  // before the header
           }
           lineStart = at + 1;
@@ -290,8 +297,12 @@ class KeyScanner {
         }
       }
     }
+    lines_ = number;
     if (filter.Outside()) out.WriteLines(lines.substr(done));
   }
+
+  // The lines the runs held.
+  std::uint64_t Lines() const { return lines_; }
 
  private:
   // A key as two words of up to eight bytes and masks of them, to be compared with the words
@@ -344,6 +355,7 @@ class KeyScanner {
   std::string firstBytes_;
   std::vector<Key> buckets_[2][256];  // header markers; keys inside an element
   std::uint64_t bits_[kChunk / 64];
+  std::uint64_t lines_ = 0;
   bool usable_ = true;
 };
 
@@ -366,8 +378,11 @@ TransformResult ResultOf(const LayerCounts& counts) {
           std::nullopt};
 }
 
-LayerCounts DeleteLayer(LineReader& in, LineWriter& out, const LayerKeys& keys, KeptForm form) {
-  LayerFilter filter(out, form);
+namespace {
+
+template <KeptForm kForm>
+LayerCounts DeleteLayerAs(LineReader& in, LineWriter& out, const LayerKeys& keys) {
+  LayerFilter<kForm> filter(out);
   KeyScanner scanner;
   if (scanner.Prepare(keys)) {
     for (std::string_view lines; !(lines = in.PeekLines()).empty(); in.Skip(lines.size())) {
@@ -376,13 +391,21 @@ LayerCounts DeleteLayer(LineReader& in, LineWriter& out, const LayerKeys& keys, 
     }
   }
   // The plain tests: for a last line without an end, and for keys the scan does not suit.
+  std::uint64_t number = scanner.Lines();
   std::string_view line;
   while (in.ReadLine(line)) {
-    if (filter.Take(line, KeysOf(line, keys))) out.WriteLine(line);
+    if (filter.Take(line, KeysOf(line, keys), ++number)) out.WriteLine(line);
     filter.Keep();
   }
-  filter.Close();
+  filter.Close(number);
   return filter.counts();
+}
+
+}  // namespace
+
+LayerCounts DeleteLayer(LineReader& in, LineWriter& out, const LayerKeys& keys, KeptForm form) {
+  return form == KeptForm::kWhole ? DeleteLayerAs<KeptForm::kWhole>(in, out, keys)
+                                  : DeleteLayerAs<KeptForm::kReduced>(in, out, keys);
 }
 
 FileOutcome DeleteLayerInFile(const std::string& path, const DeleteLayerOptions& options,

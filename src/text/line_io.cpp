@@ -163,16 +163,28 @@ void LineWriter::WriteRun(std::string_view run) {
 
 void LineWriter::WriteLines(std::string_view lines) {
   if (lines.empty()) return;
-  if (lines.size() <= 32) {  // a blank line or two between elements: no vector scan
-    bool bare = lines[0] == '\n';
-    for (std::size_t i = 1; i < lines.size() && !bare; ++i) {
-      bare = lines[i] == '\n' && lines[i - 1] != '\r';
+  // A blank line or two between elements, the most frequent run of all: copied byte by byte
+  // while it is checked, with no vector scan and no call to copy two bytes.
+  if (lines.size() <= 32 && lines.size() <= capacity_ - used_) {
+    char* const to = buf_.get() + used_;
+    char before = '\n';
+    std::size_t i = 0;
+    for (; i < lines.size(); ++i) {
+      const char c = lines[i];
+      if (c == '\n' && before != '\r') break;
+      to[i] = c;
+      before = c;
     }
-    if (!bare) {
-      Write(lines);
+    if (i == lines.size()) {
+      used_ += i;
       return;
     }
   }
+  WriteLinesChecked(lines);
+}
+
+// Apart, so that the short runs above do not pay for its registers.
+void LineWriter::WriteLinesChecked(std::string_view lines) {
   const char* done = lines.data();
   const char* const end = done + lines.size();
   if (*done == '\n') {  // an empty line with a bare end

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <random>
 
 #include "jobs/polish_format.h"
 #include "support/test_support.h"
@@ -152,6 +154,146 @@ TEST(DeleteLayer, DataOrOriginLevelsInMemory) {
        CrLf({"[POI]", "Origin0=(1,2)", "Data3=(1,2)", "[END]"}),
        {0, 0, 0}},
   });
+}
+
+// The rule restated over line numbers, as slow and plain as it can be: which lines of each
+// element the written form holds, in which order, and the counts that follow from that.
+struct ByIndex {
+  std::string output;
+  std::array<long long, 3> counts{};
+};
+
+bool HoldsAnyKey(std::string_view line, const std::vector<std::string>& keys) {
+  for (const std::string& k : keys) {
+    if (line.find(k) != std::string_view::npos) return true;
+  }
+  return false;
+}
+
+ByIndex ReduceByIndex(const std::vector<std::string>& lines, const LayerKeys& keys, bool whole) {
+  ByIndex r;
+  const auto write = [&](std::size_t i) { r.output += lines[i] + "\r\n"; };
+  for (std::size_t i = 0; i < lines.size();) {
+    if (!IsAnyElementHeader(lines[i])) {
+      write(i++);
+      continue;
+    }
+    // Places: header, type, label, city, direction, coordinates, end; -1 while empty.
+    std::array<long, 7> place;
+    place.fill(-1);
+    place[0] = static_cast<long>(i);
+    std::size_t last = i;  // the element's last line
+    bool onLayer = false;
+    if (i + 1 < lines.size()) {
+      last = i + 1;
+      place[ContainsElementEnd(lines[i + 1]) ? 6 : 1] = static_cast<long>(i + 1);
+      for (std::size_t j = i + 2; place[6] < 0 && j < lines.size(); ++j) {
+        const std::string& l = lines[j];
+        last = j;
+        const bool coordinates = HoldsAnyKey(l, keys.coordinate);
+        if (l.find("Label=") != std::string::npos) place[2] = static_cast<long>(j);
+        if (l.find("City=") != std::string::npos) place[3] = static_cast<long>(j);
+        if (l.find("DirIndicator") != std::string::npos) place[4] = static_cast<long>(j);
+        if (coordinates) place[5] = static_cast<long>(j);
+        if (coordinates && HoldsAnyKey(l, keys.onLayer)) onLayer = true;
+        if (ContainsElementEnd(l)) place[6] = static_cast<long>(j);
+      }
+    }
+    std::vector<long> written;
+    for (long p : place) {
+      if (p >= 0) written.push_back(p);
+    }
+    if (onLayer) {
+      ++r.counts[0];
+    } else if (whole) {
+      for (std::size_t j = i; j <= last; ++j) write(j);
+    } else {
+      for (long p : written) write(static_cast<std::size_t>(p));
+      std::vector<long> asItCame;
+      for (std::size_t j = i; j <= last; ++j) asItCame.push_back(static_cast<long>(j));
+      if (written != asItCame) {
+        ++r.counts[1];
+        std::sort(written.begin(), written.end());
+        const auto distinct = std::unique(written.begin(), written.end()) - written.begin();
+        r.counts[2] += static_cast<long long>(asItCame.size()) - distinct;
+      }
+    }
+    i = last + 1;
+  }
+  return r;
+}
+
+// Random maps from lines that fill several places at once, fill one twice, come in another
+// order than the written one, hold no key, or end an element early; some lines end in a bare
+// LF, some maps stop inside an element. Output and counts must equal the rule restated.
+TEST(DeleteLayer, RandomMapsCountedAsTheRuleByLineNumbers) {
+  const std::vector<std::string> vocabulary = {"[POI]",
+                                               "[POLYLINE]",
+                                               "[RGN40]",
+                                               "Type=0x1",
+                                               "Label=A",
+                                               "Label=B",
+                                               "City=Y",
+                                               "CityIdx=1",
+                                               "DirIndicator=1",
+                                               "Data0=(1,2)",
+                                               "Data1=(3,4)",
+                                               "Data2=(5,6)",
+                                               "Origin0=(1,2)",
+                                               "Origin1=(7,8)",
+                                               "RoadID=7",
+                                               "Label=City=X",
+                                               "City=Z DirIndicator=0",
+                                               "Data1=(1,2) Label=C",
+                                               "[END]",
+                                               "[END-RGN40]",
+                                               "",
+                                               "x [END] y",
+                                               "Levels=2"};
+  const std::vector<LayerKeys> keySets = {DataLayerKeys("0"), DataLayerKeys("1"),
+                                          DataOrOriginLevelKeys(0), DataOrOriginLevelKeys(1)};
+  std::mt19937 random(20261207);
+  for (int map = 0; map < 300; ++map) {
+    std::vector<std::string> lines;
+    std::string input;
+    bool bareLf = false;
+    const int count = 1 + static_cast<int>(random() % 60);
+    for (int k = 0; k < count; ++k) {
+      // Headers and ends more often than the rest, so that most lines are inside elements.
+      const std::size_t pick = random() % 4 == 0 ? (random() % 2 == 0 ? random() % 3 : 18)
+                                                 : random() % vocabulary.size();
+      lines.push_back(vocabulary[pick]);
+      const bool bare = random() % 8 == 0;
+      bareLf = bareLf || bare;
+      input += lines.back() + (bare ? "\n" : "\r\n");
+    }
+    if (random() % 4 == 0 && !lines.back().empty())
+      input.resize(input.rfind(lines.back()) + lines.back().size());
+    for (const LayerKeys& keys : keySets) {
+      for (const KeptForm form : {KeptForm::kReduced, KeptForm::kWhole}) {
+        const ByIndex expected = ReduceByIndex(lines, keys, form == KeptForm::kWhole);
+        for (std::size_t block :
+             {std::size_t{1}, std::size_t{3}, std::size_t{7}, LineReader::kDefaultBlock}) {
+          const test::Counted r = test::RunCounted(
+              input,
+              [&](LineReader& in, LineWriter& out) {
+                return ResultOf(DeleteLayer(in, out, keys, form));
+              },
+              block);
+          ASSERT_EQ(r.output, expected.output) << "map " << map << ", block " << block << "\n"
+                                               << input;
+          ASSERT_EQ((std::array<long long, 3>{r.Count("elementsDeleted"),
+                                              r.Count("elementsReduced"), r.Count("linesDropped")}),
+                    expected.counts)
+              << "map " << map << ", block " << block << "\n"
+              << input;
+          if (!bareLf) {
+            EXPECT_EQ(r.unchanged, r.output == input) << "map " << map;
+          }
+        }
+      }
+    }
+  }
 }
 
 const std::string kMap =

@@ -155,6 +155,23 @@ TEST(LineWriter, RunsOfLinesEndInCrLfLikeWriteLine) {
     if (run.back() != '\n') run += '\n';
     runs.push_back(run);
   }
+  // Every short run of these bytes, the ones copied without a vector scan, and runs just
+  // around the length where that stops.
+  std::vector<std::string> shortRuns = {""};
+  for (int length = 1; length <= 6; ++length) {
+    std::vector<std::string> longer;
+    for (const std::string& r : shortRuns) {
+      for (char c : {'a', '\r', '\n'}) longer.push_back(r + c);
+    }
+    shortRuns = longer;
+    for (const std::string& r : shortRuns) {
+      if (r.back() == '\n') runs.push_back(r);
+    }
+  }
+  for (std::size_t length : {31u, 32u, 33u}) {
+    runs.push_back(std::string(length - 2, 'b') + "\r\n");
+    runs.push_back(std::string(length - 1, 'b') + "\n");
+  }
   std::string clean;
   while (clean.size() < 300000) clean += "Data0=(55.1,37.2),(55.3,37.4)\r\n";
   runs.push_back(clean);
