@@ -180,33 +180,32 @@ void LineWriter::WriteLines(std::string_view lines) {
       return;
     }
   }
-  WriteLinesChecked(lines);
-}
-
-// Apart, so that the short runs above do not pay for its registers.
-void LineWriter::WriteLinesChecked(std::string_view lines) {
-  const char* done = lines.data();
-  const char* const end = done + lines.size();
-  if (*done == '\n') {  // an empty line with a bare end
-    Write("\r\n");
-    ++done;
-  }
-  while (done < end) {
-    const char* bare = FindBareLf(done == lines.data() ? done + 1 : done, end);
-    if (bare == end) {
-      const std::string_view run(done, static_cast<std::size_t>(end - done));
-      // A long run goes straight from the reader's buffer to the sink.
-      if (run.size() >= capacity_ / 2) {
-        WriteRun(run);
-      } else {
-        Write(run);
-      }
-      return;
+  // Apart, so that the short runs above do not pay for its registers.
+  const auto checked = [this](std::string_view run) __attribute__((noinline)) {
+    const char* done = run.data();
+    const char* const end = done + run.size();
+    if (*done == '\n') {  // an empty line with a bare end
+      Write("\r\n");
+      ++done;
     }
-    Write(std::string_view(done, static_cast<std::size_t>(bare - done)));
-    Write("\r\n");
-    done = bare + 1;
-  }
+    while (done < end) {
+      const char* bare = FindBareLf(done == run.data() ? done + 1 : done, end);
+      if (bare == end) {
+        const std::string_view rest(done, static_cast<std::size_t>(end - done));
+        // A long run goes straight from the reader's buffer to the sink.
+        if (rest.size() >= capacity_ / 2) {
+          WriteRun(rest);
+        } else {
+          Write(rest);
+        }
+        return;
+      }
+      Write(std::string_view(done, static_cast<std::size_t>(bare - done)));
+      Write("\r\n");
+      done = bare + 1;
+    }
+  };
+  checked(lines);
 }
 
 bool LineWriter::Flush() {

@@ -152,7 +152,6 @@ class LineWriter {
 
  private:
   void WriteLarge(std::string_view bytes);
-  [[gnu::noinline]] void WriteLinesChecked(std::string_view lines);
   void WriteBuffered(std::string_view bytes);
   void WriteRun(std::string_view run);
 
