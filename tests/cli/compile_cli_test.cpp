@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "cli/cli.h"
+#include "cli/cli_run.h"
 #include "pipeline/process_runner.h"
 #include "support/test_support.h"
 #include "text/strings.h"
@@ -22,15 +23,10 @@ using test::PathPrefix;
 using test::ScopedEnv;
 using test::TempDir;
 
-struct CliRun {
-  int status;
-  std::string err;
-};
+using test::CliRun;
 
 CliRun Cli(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  const int status = RunCli(args, out, err);
-  return {status, err.str()};
+  return test::RunCliCaptured(args);
 }
 
 std::string Map(const std::string& id) {

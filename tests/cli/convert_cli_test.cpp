@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "cli/cli.h"
+#include "cli/cli_run.h"
 #include "pipeline/process_runner.h"
 #include "support/test_support.h"
 
@@ -18,15 +19,10 @@ using test::ScopedEnv;
 using test::TempDir;
 using test::WriteShellProgram;
 
-struct CliRun {
-  int status;
-  std::string err;
-};
+using test::CliRun;
 
 CliRun Cli(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  const int status = RunCli(args, out, err);
-  return {status, err.str()};
+  return test::RunCliCaptured(args);
 }
 
 const std::string kMap = CrLf(
