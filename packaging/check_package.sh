@@ -102,6 +102,7 @@ delete-elements --ty|--type
 delete-elements ''|a.mp maps
 convert ''|a.mp c.img maps
 delete-elements -- --k|
+undo ''|maps
 CASES
   return $status
 }

@@ -2,11 +2,13 @@
 
 #include <atomic>
 #include <csignal>
+#include <optional>
 #include <ostream>
 
 #include "cli/json_file.h"
 #include "cli/json_report.h"
 #include "cli/terminal_host.h"
+#include "jobs/undo_journal.h"
 
 namespace pomvelt {
 
@@ -68,6 +70,17 @@ class SignalGuard {
   std::vector<SignalSetting> old_;
 };
 
+// The command and its options as the undo listing shows them (the files are in the batch).
+std::string CommandDescription(const CliCommand& command, const CliArgs& args) {
+  std::string text = command.name;
+  const auto quoted = [](const std::string& value) {
+    return value.empty() || value.find(' ') != std::string::npos ? "\"" + value + "\"" : value;
+  };
+  for (const auto& [name, value] : args.values) text += " " + name + " " + quoted(value);
+  for (const std::string& flag : args.flags) text += " " + flag;
+  return text;
+}
+
 }  // namespace
 
 void RequestCliCancel() {
@@ -120,10 +133,18 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
       return kExitOk;
     }
     parsed.out = &out;
+    if (command->runDirect) return command->runDirect(parsed, out, err);
     SignalGuard signals;
     TerminalHost host(err, errIsTerminal, g_interrupted, parsed.Has("--verbose"),
                       command->scope == kCliScopeMapWriter);
     host.SetWaitsForBusyFiles(!parsed.Has("--no-wait"));
+    // A dry run keeps nothing, so it makes no undo folder either.
+    std::optional<UndoSession> undo;
+    if ((command->scope & kCliScopeMapWriter) != 0 && !parsed.Has(kNoUndoOption) &&
+        !parsed.Has("--dry-run") && UndoEnabledByEnvironment()) {
+      undo.emplace(UndoSession::Options{CommandDescription(*command, parsed)});
+      host.SetUndoSession(&*undo);
+    }
     BatchReport report = command->run(parsed, BatchContext{host, parsed.Has("--dry-run")});
     report.command = command->name;
     // The batch report belongs to the commands that write maps; stats and check write their

@@ -74,6 +74,9 @@ struct CliSharedOption {
   unsigned scopes = kCliScopeEvery;
 };
 
+// Every command that writes maps takes it: the run keeps no originals for undo.
+inline constexpr const char* kNoUndoOption = "--no-undo";
+
 // Options shared by several commands, in the order the help shows them after a command's own.
 const std::vector<CliSharedOption>& SharedCliOptions();
 
@@ -116,6 +119,8 @@ struct CliCommand {
   // Runs the job over the arguments' files; returns its report. May throw CliUsageError before
   // it touches any file.
   std::function<BatchReport(const CliArgs&, const BatchContext&)> run;
+  // Instead of `run`, for a command that runs no batch (undo): returns the exit status.
+  std::function<int(const CliArgs&, std::ostream& out, std::ostream& err)> runDirect = nullptr;
 };
 
 // Adds a command; each command file registers itself with a static initialiser.

@@ -53,6 +53,8 @@ const std::vector<CliSharedOption>& SharedCliOptions() {
        kCliScopeMapWriter},
       {{"--verbose", 'v', "", {}, "", "print the counts of each file as it finishes"},
        kCliScopeMapWriter},
+      {{kNoUndoOption, 0, "", {}, "", "keep no originals for \"undo\" in this run"},
+       kCliScopeMapWriter},
   };
   return rows;
 }

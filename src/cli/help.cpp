@@ -19,7 +19,8 @@ constexpr const char* kInPlaceText =
     "old bytes or the whole result, and a map that cannot be written whole "
     "keeps its old bytes. The result is a new file, so a map with other hard links is parted "
     "from them: the other names keep the old content. A map that another run is changing is "
-    "waited for, or refused with --no-wait.";
+    "waited for, or refused with --no-wait. The original is kept in .pomvelt-undo beside the "
+    "map, for \"pomvelt-cli undo\".";
 
 // The number of bytes of a UTF-8 text that start a character: its width on a terminal.
 std::size_t Columns(const std::string& text) {

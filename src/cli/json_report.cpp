@@ -112,11 +112,11 @@ json ReportJson(const BatchReport& report) {
   totals["bytesOut"] = t.bytesOut;
   totals["counts"] = CountsObject(t.counts);
   j["totals"] = std::move(totals);
-  if (report.undo) {
-    j["undo"] = {{"folder", report.undo->folder},
-                 {"bytesKept", report.undo->bytesKept},
-                 {"copied", report.undo->copied}};
+  json undo = json::array();
+  for (const UndoFacts& u : report.undo) {
+    undo.push_back({{"folder", u.folder}, {"bytesKept", u.bytesKept}, {"copied", u.copied}});
   }
+  j["undo"] = std::move(undo);
   return j;
 }
 

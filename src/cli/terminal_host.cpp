@@ -1,5 +1,7 @@
 #include "cli/terminal_host.h"
 
+#include <filesystem>
+
 #include "jobs/batch_summary.h"
 
 namespace pomvelt {
@@ -77,7 +79,14 @@ void TerminalHost::BatchEnded(const BatchReport& report) {
   if (const std::string warning = NothingChangedWarning(report); !warning.empty()) {
     err_ << warning << '\n';
   }
-  if (const std::string undo = UndoLine(report); !undo.empty()) err_ << undo << '\n';
+  for (const UndoFacts& undo : report.undo) {
+    // The batch folder sits in ".pomvelt-undo" in the maps' folder, which undo is given.
+    const std::string mapFolder =
+        std::filesystem::path(undo.folder).parent_path().parent_path().string();
+    std::string quoted;
+    for (const char c : mapFolder) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    err_ << UndoLine(undo) << "\nОтменить: pomvelt-cli undo '" << quoted << "'\n";
+  }
   err_ << std::flush;
 }
 

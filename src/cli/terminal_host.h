@@ -53,6 +53,8 @@ class TerminalHost : public JobHost {
   bool WaitsForBusyFiles() const override { return waits_; }
   void SetWaitsForBusyFiles(bool waits) { waits_ = waits; }
   bool StopRequested() const override { return progress_.IsCancelled(); }
+  UndoSession* undoSession() override { return undo_; }
+  void SetUndoSession(UndoSession* undo) { undo_ = undo; }
   int messages() const { return messages_; }
 
  private:
@@ -62,6 +64,7 @@ class TerminalHost : public JobHost {
   bool summary_;
   int messages_ = 0;
   bool waits_ = true;
+  UndoSession* undo_ = nullptr;
 };
 
 }  // namespace pomvelt

@@ -1,5 +1,6 @@
 #include "jobs/batch_job.h"
 
+#include "jobs/undo_journal.h"
 #include "text/strings.h"
 
 namespace pomvelt {
@@ -77,6 +78,9 @@ BatchReport RunBatchJob(const BatchContext& batch, const std::vector<std::string
   if (hooks.afterLoop) hooks.afterLoop();
   progress.Hide();
   report.finished = std::chrono::system_clock::now();
+  if (const UndoSession* undo = host.undoSession(); undo != nullptr && !batch.dryRun) {
+    report.undo = undo->Facts();
+  }
   host.BatchEnded(report);
   return report;
 }

@@ -90,11 +90,11 @@ struct BatchTotals {
   Counts counts;  // the summed counts of every file
 };
 
-// Kept by the undo machinery when it ran for the batch; the front ends show it when present.
+// Where the undo machinery kept the originals of one folder's maps; the front ends show it.
 struct UndoFacts {
   std::string folder;                // the batch folder the originals went to
   unsigned long long bytesKept = 0;  // what the folder's kept batches hold on the disk
-  bool copied = false;               // the originals were copied (no hard links there)
+  bool copied = false;               // some originals were copied (no hard links there)
 };
 
 struct BatchReport {
@@ -107,7 +107,7 @@ struct BatchReport {
   std::chrono::system_clock::time_point started;
   std::chrono::system_clock::time_point finished;
   std::vector<FileOutcome> files;  // one per chosen file, in their order
-  std::optional<UndoFacts> undo;
+  std::vector<UndoFacts> undo;  // one per folder whose maps were kept; none: undo did not run
 
   bool FilesChosen() const { return end != BatchEnd::kNothingChosen; }
   bool Cancelled() const { return end == BatchEnd::kCancelled; }

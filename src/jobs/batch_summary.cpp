@@ -4,9 +4,6 @@
 
 namespace pomvelt {
 
-namespace {
-
-// "1,5 МБ", "830 КБ", "12 байт": enough to judge the disk space.
 std::string SizeText(unsigned long long bytes) {
   if (bytes < 1024) return std::to_string(bytes) + " байт";
   const char* units[] = {"КБ", "МБ", "ГБ", "ТБ"};
@@ -21,8 +18,6 @@ std::string SizeText(unsigned long long bytes) {
   if (tenths < 100 && tenths % 10 != 0) text += "," + std::to_string(tenths % 10);
   return text + " " + units[unit];
 }
-
-}  // namespace
 
 std::string FilesPhrase(int count) {
   const int tens = count % 100;
@@ -76,11 +71,10 @@ std::vector<std::string> FailureLines(const BatchReport& report, std::size_t lim
   return lines;
 }
 
-std::string UndoLine(const BatchReport& report) {
-  if (!report.undo) return {};
-  std::string line = "Оригиналы сохранены в " + report.undo->folder;
-  if (report.undo->copied) line += " (копиями)";
-  return line + "; сохранённые пакеты занимают " + SizeText(report.undo->bytesKept);
+std::string UndoLine(const UndoFacts& undo) {
+  std::string line = "Оригиналы сохранены в " + undo.folder;
+  if (undo.copied) line += " (копиями)";
+  return line + "; сохранённые пакеты занимают " + SizeText(undo.bytesKept);
 }
 
 // The counts that are not zero; all of them when every one is.
@@ -129,7 +123,9 @@ std::string FinalMessageText(const BatchReport& report) {
   if (const std::string warning = NothingChangedWarning(report); !warning.empty()) {
     text += "\n\n" + warning;
   }
-  if (const std::string undo = UndoLine(report); !undo.empty()) text += "\n\n" + undo;
+  for (std::size_t i = 0; i < report.undo.size(); ++i) {
+    text += (i == 0 ? "\n\n" : "\n") + UndoLine(report.undo[i]);
+  }
   return text;
 }
 

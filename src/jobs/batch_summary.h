@@ -24,8 +24,11 @@ std::string NothingChangedWarning(const BatchReport& report);
 // The failed files, "path: message (reason)", the first `limit` of them, then how many more.
 std::vector<std::string> FailureLines(const BatchReport& report, std::size_t limit);
 
-// Where the batch's originals are kept and what they hold; "" when undo did not run.
-std::string UndoLine(const BatchReport& report);
+// "1,5 МБ", "830 КБ", "12 байт": enough to judge the disk space.
+std::string SizeText(unsigned long long bytes);
+
+// Where the originals of one folder's maps are kept and what that folder's kept batches hold.
+std::string UndoLine(const UndoFacts& undo);
 
 // "удалено элементов: 3, ...": the counts that are not zero; all of them when every one is.
 std::string CountsText(const Counts& counts);
@@ -37,7 +40,7 @@ std::string_view ResultWord(FileResult result);
 std::string FileLine(const FileOutcome& file);
 
 // The desktop program's final message: the end message, the summary, the failed files (the
-// first ten), the warning and where the originals are kept, each part after an empty line.
+// first ten), the warning and where the originals are kept (one line per folder), each part after an empty line.
 std::string FinalMessageText(const BatchReport& report);
 
 }  // namespace pomvelt

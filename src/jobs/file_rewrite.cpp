@@ -8,6 +8,7 @@
 #include <system_error>
 #include <thread>
 
+#include "jobs/undo_journal.h"
 #include "os/file.h"
 #include "text/strings.h"
 
@@ -310,10 +311,25 @@ class Rewrite {
     }
     // The map is about to change: whatever must be done with the old version is done here,
     // under the lock, with the finished result beside it.
+    // Kept for undo, or the map is not replaced at all.
+    UndoSession* undo = request_.host != nullptr ? request_.host->undoSession() : nullptr;
+    std::optional<KeptOriginal> kept;
+    const std::optional<FileIdentity> result = IdentityOf(output_->path());
+    if (undo != nullptr) {
+      if (!result) return Fail(WriteErrorMessage(WrittenPath()));
+      KeepOutcome keep = undo->KeepOriginal(realPath_);
+      if (!keep.kept) return Fail(keep.error);
+      kept = keep.kept;
+    }
     if (!ReplaceLockedFile(input_, output_->path(), realPath_)) {
       return Fail(ReplaceErrorMessage(request_.inputPath), errno);
     }
     output_->Release();
+    if (kept) {
+      if (std::optional<std::string> unrecorded = undo->RecordResult(*kept, *result)) {
+        outcome_.messages.push_back(*unrecorded);  // the map holds its result; only undo is lost
+      }
+    }
     return Succeed(request_.inputPath);
   }
 

@@ -54,9 +54,13 @@ class Progress {
   virtual bool IsCancelled() const = 0;
 };
 
+class UndoSession;
+
 class JobHost {
  public:
   virtual ~JobHost() = default;
+  // Where in-place runs keep the originals of the maps they replace; none: undo is off.
+  virtual UndoSession* undoSession() { return nullptr; }
   // Shows a message (UTF-8) and returns when the user has dismissed it.
   virtual void MessageBox(const std::string& text) = 0;
   virtual Progress& progress() = 0;

@@ -5,6 +5,7 @@
 #include <functional>
 #include <system_error>
 
+#include "jobs/undo_journal.h"
 #include "text/file_io.h"
 #include "text/strings.h"
 
@@ -204,7 +205,13 @@ CompilerRun RunCgpsmapper(const std::string& path, CompilerStage stage, const Co
   // A number made up here is nowhere else to be seen: the user must learn where the map went.
   if (run.freshName) run.notice = "Карта " + path + " скомпилирована в файл " + run.outputPath;
   // A source that cannot be removed only costs disk space; the map itself is safe.
-  if (deletes) RemoveFileQuietly(path);
+  if (deletes) {
+    if (call.undo != nullptr) {
+      call.undo->MoveAside(path);
+    } else {
+      RemoveFileQuietly(path);
+    }
+  }
   return run;
 }
 

@@ -12,6 +12,8 @@
 
 namespace pomvelt {
 
+class UndoSession;
+
 enum class CompilerStage { kDecompile, kCompile };
 
 // How the batch calls the compiler.
@@ -22,6 +24,9 @@ struct CompilerCall {
   // Leave mkgmap's by-products ("osmmap.img", "osmmap.tdb") where it wrote them.
   bool keepCompilerFiles = false;
   bool deleteMpAfterCompile = false;
+  // Where the source deleteMpAfterCompile deletes goes instead, so that undo can bring it back
+  // (it stays where it was when that fails); none: it is deleted.
+  UndoSession* undo = nullptr;
 };
 
 struct CompilerRun {

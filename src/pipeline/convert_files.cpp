@@ -79,7 +79,7 @@ BatchReport ConvertFiles(const ConvertOptions& options, const std::vector<std::s
   const TranslationOptions translation{options.lowerCase, options.inPlace};
 
   const CompilerCall call{options.compiler, options.compilerArgs, options.keepCompilerFiles,
-                          options.deleteMpAfterCompile};
+                          options.deleteMpAfterCompile, host.undoSession()};
   // A signal on the command line stops a running compiler as well; its file is not done.
   const std::function<bool()> stop = [&host] { return host.StopRequested(); };
 

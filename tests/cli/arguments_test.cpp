@@ -216,7 +216,7 @@ TEST(CliTable, NamesAreUniqueAndDefaultsValid) {
   for (const CliCommand* c : CliCommands()) {
     SCOPED_TRACE(c->name);
     EXPECT_TRUE(commands.insert(c->name).second);
-    EXPECT_FALSE(c->summary.empty() || c->description.empty() || !c->run);
+    EXPECT_FALSE(c->summary.empty() || c->description.empty() || !(c->run || c->runDirect));
     std::set<std::string> longNames;
     std::set<char> shortNames;
     for (const CliOption& o : CliOptionsOf(*c)) {

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "cli/cli.h"
+#include "jobs/undo_journal.h"
 #include "support/test_support.h"
 
 namespace pomvelt {
@@ -19,6 +20,7 @@ using test::TempDir;
 std::set<std::string> Listing(const TempDir& dir) {
   std::set<std::string> names;
   for (const auto& e : std::filesystem::directory_iterator(dir.path())) {
+    if (e.path().filename() == kUndoFolderName) continue;  // the originals kept for undo
     names.insert(e.path().filename().string());
   }
   return names;

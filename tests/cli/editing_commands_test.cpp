@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "cli/cli.h"
+#include "jobs/undo_journal.h"
 #include "support/test_support.h"
 #include "text/cp1251.h"
 
@@ -86,11 +87,12 @@ TEST(CliEditing, CommandsInPlaceAndAsCopies) {
         << c.name << ": " << run.err;
     if (c.outputName.empty()) {
       EXPECT_EQ(test::ReadBytes(path), c.expected) << c.name;
-      // Only the map itself is left in the folder.
+      // Only the map itself is left in the folder, and the originals kept for undo.
       EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
                               std::filesystem::directory_iterator()),
-                1)
+                2)
           << c.name;
+      EXPECT_TRUE(test::Exists(dir.File(kUndoFolderName))) << c.name;
     } else {
       EXPECT_EQ(test::ReadBytes(path), kMap) << c.name;
       EXPECT_EQ(test::ReadBytes(dir.File(c.outputName)), c.expected) << c.name;

@@ -3,6 +3,7 @@
 //   POMVELT_FAULT_WRITE_AFTER=N  writes fail with ENOSPC once N bytes have been written
 //   POMVELT_FAULT_READ_AFTER=N   reads fail with EIO once N bytes have been read
 //   POMVELT_FAULT_FSYNC=1        fsync fails with EIO
+//   POMVELT_FAULT_NO_LINKS=1     hard links fail with EPERM, as on a file system without them
 
 #include <dlfcn.h>
 #include <errno.h>
@@ -83,4 +84,22 @@ extern "C" int fsync(int fd) {
     return -1;
   }
   return real(fd);
+}
+
+extern "C" int link(const char* from, const char* to) {
+  static auto real = Next<int (*)(const char*, const char*)>("link");
+  if (getenv("POMVELT_FAULT_NO_LINKS") != nullptr) {
+    errno = EPERM;
+    return -1;
+  }
+  return real(from, to);
+}
+
+extern "C" int linkat(int fromDir, const char* from, int toDir, const char* to, int flags) {
+  static auto real = Next<int (*)(int, const char*, int, const char*, int)>("linkat");
+  if (getenv("POMVELT_FAULT_NO_LINKS") != nullptr) {
+    errno = EPERM;
+    return -1;
+  }
+  return real(fromDir, from, toDir, to, flags);
 }
