@@ -4,6 +4,8 @@
 #include <string>
 #include <system_error>
 
+#include "app/last_undo.h"
+
 DialogJobRunner::DialogJobRunner(QWidget* dialog, CProgressWnd& progress)
     : dialog_(dialog), host_(dialog, progress) {}
 
@@ -18,6 +20,8 @@ void DialogJobRunner::Wait() {
 void DialogJobRunner::RunGuarded(const Job& job) {
   // An escaping exception would end the whole program from the job thread; the user is told
   // instead and the dialog comes back.
+  const std::unique_ptr<pomvelt::UndoSession> undo = LastUndo::Instance().Begin("pomvelt");
+  host_.SetUndoSession(undo.get());
   try {
     job(host_);
   } catch (const std::exception& e) {
@@ -25,6 +29,8 @@ void DialogJobRunner::RunGuarded(const Job& job) {
   } catch (...) {
     host_.MessageBox("Ошибка");
   }
+  host_.SetUndoSession(nullptr);
+  if (undo) LastUndo::Instance().Finished(*undo);
 }
 
 bool DialogJobRunner::StartThreadedJob(Job job) {

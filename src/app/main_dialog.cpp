@@ -17,6 +17,7 @@
 
 #include "app/about_dialog.h"
 #include "app/eurasia_dialog.h"
+#include "app/last_undo.h"
 #include "app/pomvelt_app.h"
 #include "app/recode_dialog.h"
 #include "app/search_replace_dialog.h"
@@ -91,6 +92,10 @@ CMainDialog::CMainDialog(QWidget* parent) : JobDialog(parent, QStringLiteral("ma
   aboutAction_ = new QAction(QStringLiteral("&About Pomvelt..."), this);
   connect(aboutAction_, &QAction::triggered, this, &CMainDialog::OnAbout);
   addAction(aboutAction_);
+  undoAction_ = new QAction(tr("Отменить последнюю операцию"), this);
+  undoAction_->setObjectName(QStringLiteral("undoAction"));
+  connect(undoAction_, &QAction::triggered, this, &CMainDialog::OnUndoLast);
+  addAction(undoAction_);
   setContextMenuPolicy(Qt::ActionsContextMenu);
 
   LoadSettings();
@@ -469,6 +474,14 @@ void CMainDialog::OpenJobDialog() {
   dialog.jobs().host().chooser = jobs().host().chooser;
   dialog.jobs().host().shower = jobs().host().shower;
   dialog.exec();
+}
+
+void CMainDialog::OnUndoLast() {
+  std::string text;
+  for (const std::string& line : LastUndo::Instance().Restore()) {
+    text += (text.empty() ? "" : "\n") + line;
+  }
+  jobs().host().MessageBox(text);
 }
 
 void CMainDialog::OnAbout() {

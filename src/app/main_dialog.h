@@ -54,6 +54,7 @@ class CMainDialog : public JobDialog {
   pomvelt::MainOptions& options() { return m_options; }
   const Controls& controls() const { return c_; }
   QAction* aboutAction() const { return aboutAction_; }
+  QAction* undoAction() const { return undoAction_; }
 
   // Offers these maps selected in the next command's file dialog.
   void SetDroppedMaps(const QStringList& paths);
@@ -94,6 +95,7 @@ class CMainDialog : public JobDialog {
   // After a job: the window with what a statistics or check run found.
   void ShowFindings();
   void OnAbout();
+  void OnUndoLast();
 
   // The conversion's names list and its compiler-missing flag, reused by every run.
   pomvelt::ConversionState m_conversion;
@@ -104,4 +106,5 @@ class CMainDialog : public JobDialog {
   Controls c_{};
   RadioGroup decompilerGroup_, translitGroup_, replaceKindGroup_, deleteKindGroup_;
   QAction* aboutAction_ = nullptr;
+  QAction* undoAction_ = nullptr;
 };

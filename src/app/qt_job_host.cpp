@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QThread>
 
+#include "app/last_undo.h"
 #include "app/report_dialog.h"
 #include "jobs/batch_summary.h"
 #include "widgets/progress_wnd.h"
@@ -42,7 +43,9 @@ void QtJobHost::MessageBox(const std::string& text) {
 }
 
 void QtJobHost::BatchEnded(const pomvelt::BatchReport& report) {
-  const std::string text = pomvelt::FinalMessageText(report);
+  std::string text = pomvelt::FinalMessageText(report);
+  // A job that kept originals can be taken back from the window menu.
+  if (!report.undo.empty()) text += std::string("\n") + kUndoAvailableText;
   OnGuiThread([&] {
     if (shower) {
       shower(text);

@@ -36,6 +36,10 @@ class QtJobHost : public pomvelt::JobHost {
   // One message box: the end message, the summary, the failed files, the warning.
   void BatchEnded(const pomvelt::BatchReport& report) override;
   pomvelt::Progress& progress() override;
+  pomvelt::UndoSession* undoSession() override { return undo_; }
+  // The running job's undo session (nullptr: none); its final message then says it can be
+  // taken back.
+  void SetUndoSession(pomvelt::UndoSession* undo) { undo_ = undo; }
 
   // The real message box: the text (UTF-8) with an OK button, above the owner, returning once
   // it is dismissed. With a report, a "Подробнее" button opens the table of its files.
@@ -50,4 +54,5 @@ class QtJobHost : public pomvelt::JobHost {
 
   QPointer<QWidget> owner_;
   CProgressWnd& progress_;
+  pomvelt::UndoSession* undo_ = nullptr;
 };

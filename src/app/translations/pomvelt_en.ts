@@ -342,6 +342,10 @@ after compiling</translation>
         <translation>About</translation>
     </message>
     <message>
+        <source>Отменить последнюю операцию</source>
+        <translation>Undo the last operation</translation>
+    </message>
+    <message>
         <source>Выход</source>
         <translation>Exit</translation>
     </message>
@@ -533,6 +537,14 @@ after compiling</translation>
     <message>
         <source>Прервано</source>
         <translation>Aborted</translation>
+    </message>
+    <message>
+        <source>Операцию можно отменить: &quot;Отменить последнюю операцию&quot; в меню окна</source>
+        <translation>The operation can be undone: &quot;Undo the last operation&quot; in the window menu</translation>
+    </message>
+    <message>
+        <source>Нет операции для отмены</source>
+        <translation>There is no operation to undo</translation>
     </message>
     <message>
         <source>Отсутствует файл cgpsmapper.exe</source>
