@@ -37,7 +37,7 @@ class UndoRunTest : public QObject {
       WriteBytes(dir.File(name), kMap);
       run.files.push_back(dir.File(name));
     }
-    run.Press(D::kIdDeleteElements);
+    run.Press(run.dialog.controls().deleteElements);
     QVERIFY(run.finished.wait(10000));
     QCOMPARE(run.messages.size(), std::size_t{1});
     const std::string& last = run.messages[0];
