@@ -134,19 +134,8 @@ TEST(Signals, KilledRunsNeverLeaveAPartialMapOrDebris) {
 
 // Runs pomvelt-cli to its end with standard error captured.
 Outcome RunToEnd(const std::vector<std::string>& args, const std::string& errFile) {
-  std::vector<char*> argv;
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0644);
-  pid_t pid = -1;
-  posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, test::ReadBytes(errFile)};
+  const int status = faults::WaitFor(Spawn(args, errFile));
+  return {status, test::ReadBytes(errFile)};
 }
 
 // Kills in-place batches at random moments, then takes them back: every map is its original
