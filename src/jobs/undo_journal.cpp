@@ -527,7 +527,9 @@ KeepOutcome UndoSession::Keep(const std::string& givenPath, bool move) {
   KeptOriginal kept;
   kept.batchFolder = batch->folder.string();
   kept.entry = ++batch->next;
-  const std::string backupName = std::to_string(kept.entry) + "-" + path.filename().string();
+  // The map's name after the number helps whoever looks into the folder, where it fits.
+  std::string backupName = std::to_string(kept.entry) + "-" + path.filename().string();
+  if (backupName.size() > 255) backupName = std::to_string(kept.entry);
   const fs::path backup = batch->folder / backupName;
   const auto record = [&](KeepKind kind) {
     return batch->journal.Append("keep " + std::to_string(kept.entry) + " " + KindWord(kind) + " " +

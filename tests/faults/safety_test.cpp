@@ -156,7 +156,9 @@ TEST(Naming, ThroughALinkOnAnotherFileSystemWithItsOwner) {
     EXPECT_EQ(after.st_uid, 65534u);
     EXPECT_EQ(after.st_gid, 65534u);
   }
-  EXPECT_EQ(std::distance(fs::directory_iterator(shm), fs::directory_iterator()), 1);
+  // The map, and the folder of the original kept for undo beside the real file.
+  EXPECT_EQ(std::distance(fs::directory_iterator(shm), fs::directory_iterator()), 2);
+  EXPECT_TRUE(test::Exists((fs::path(shm) / ".pomvelt-undo").string()));
   fs::remove_all(shm);
   if (!root) GTEST_SKIP() << "the owner is kept only where the process may set it (root)";
 }

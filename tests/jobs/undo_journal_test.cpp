@@ -28,7 +28,7 @@ UndoSession::Options Named(const std::string& command, int seconds = 0, bool lin
 
 // What the in-place frame does: a finished output, the original kept, the rename, the record.
 KeptOriginal Replace(UndoSession& session, const std::string& map, const std::string& bytes) {
-  const std::string temp = map + ".tmp";
+  const std::string temp = (fs::path(map).parent_path() / "result.tmp").string();
   WriteBytes(temp, bytes);
   const KeepOutcome kept = session.KeepOriginal(map);
   EXPECT_TRUE(kept.kept) << kept.error;
@@ -267,6 +267,18 @@ TEST(Undo, TheOriginalOfALinkedMapIsKeptBesideTheFileItself) {
   EXPECT_TRUE(RestoreLatestUndoBatch(dir.File("real")).Succeeded());
   EXPECT_EQ(ReadBytes(dir.File("link.mp")), "old");
   EXPECT_TRUE(fs::is_symlink(dir.File("link.mp")));
+}
+
+TEST(Undo, AMapWithTheLongestNameIsKeptToo) {
+  TempDir dir;
+  const std::string map = dir.File(std::string(252, 'n') + ".mp");
+  WriteBytes(map, "old");
+  {
+    UndoSession session(Named("delete-elements"));
+    Replace(session, map, "new");
+  }
+  EXPECT_TRUE(RestoreLatestUndoBatch(dir.path().string()).Succeeded());
+  EXPECT_EQ(ReadBytes(map), "old");
 }
 
 TEST(Undo, AnUndoFolderThatIsNoFolderRefusesToKeep) {

@@ -76,6 +76,8 @@ void WriteBytes(const std::string& path, std::string_view bytes) {
 std::set<std::string> FileNames(const TempDir& dir) {
   std::set<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    // The originals an in-place run keeps for undo are no debris.
+    if (entry.path().filename() == ".pomvelt-undo") continue;
     names.insert(entry.path().filename().string());
   }
   return names;

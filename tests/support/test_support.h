@@ -62,7 +62,8 @@ class TempDir {
 std::string ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, std::string_view bytes);
 bool Exists(const std::string& path);
-// The names in a folder (links and hidden files included), for tests that no debris is left.
+// The names in a folder (links and hidden files included, the undo folder left out), for tests
+// that no debris is left.
 std::set<std::string> FileNames(const TempDir& dir);
 
 // Lines joined with CR LF after each, as every command writes them.
