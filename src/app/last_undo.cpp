@@ -2,13 +2,17 @@
 
 #include <filesystem>
 
+#include "app/settings.h"
+
 LastUndo& LastUndo::Instance() {
   static LastUndo instance;
   return instance;
 }
 
 std::unique_ptr<pomvelt::UndoSession> LastUndo::Begin(const std::string& command) {
-  if (!pomvelt::UndoEnabledByEnvironment()) return nullptr;
+  if (!pomvelt::UndoEnabledByEnvironment() || !PomveltSettings().value(kUndoKey, true).toBool()) {
+    return nullptr;
+  }
   return std::make_unique<pomvelt::UndoSession>(pomvelt::UndoSession::Options{command});
 }
 

@@ -14,7 +14,8 @@ class LastUndo {
  public:
   static LastUndo& Instance();
 
-  // A session for the job about to start; none when undo is turned off.
+  // A session for the job about to start; none when undo is turned off (by the setting or the
+  // environment).
   std::unique_ptr<pomvelt::UndoSession> Begin(const std::string& command);
   // After the job: its batches become the last ones, when it kept anything.
   void Finished(const pomvelt::UndoSession& session);

@@ -1,5 +1,6 @@
 // What the desktop program remembers between runs: the options of its dialogs, the last folder
-// of the file dialog, the main window's position, the compiler and the interface language. One
+// of the file dialog, the main window's position, the compiler, the interface language and
+// whether jobs keep originals for undo. One
 // store per user, an ini file in the user's configuration folder.
 #pragma once
 
@@ -32,3 +33,5 @@ inline constexpr const char* kCompilerKey = "compiler/program";
 inline constexpr const char* kCompilerArgumentsKey = "compiler/arguments";
 inline constexpr const char* kFolderKey = "fileDialog/folder";  // where the file dialog opens
 inline constexpr const char* kPositionKey = "main/position";
+// false: jobs keep no originals for undo (as POMVELT_UNDO=0 in the environment); default true.
+inline constexpr const char* kUndoKey = "undo/enabled";

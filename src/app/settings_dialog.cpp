@@ -1,5 +1,6 @@
 #include "app/settings_dialog.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -24,6 +25,8 @@ CSettingsDialog::CSettingsDialog(QWidget* parent) : QDialog(parent, kDialogFlags
   m_compiler->setCurrentText(program.isEmpty() ? QStringLiteral("cgpsmapper") : program);
   m_compiler->setMinimumContentsLength(30);
   m_arguments = new QLineEdit(settings.value(kCompilerArgumentsKey).toString());
+  m_undo = new QCheckBox(tr("Сохранять оригиналы для отмены операции"));
+  m_undo->setChecked(settings.value(kUndoKey, true).toBool());
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -33,6 +36,7 @@ CSettingsDialog::CSettingsDialog(QWidget* parent) : QDialog(parent, kDialogFlags
   form->addRow(tr("Язык (со следующего запуска):"), m_language);
   form->addRow(tr("Компилятор:"), m_compiler);
   form->addRow(tr("Его дополнительные параметры:"), m_arguments);
+  form->addRow(m_undo);
   form->addRow(buttons);
   form->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -42,5 +46,6 @@ void CSettingsDialog::accept() {
   settings.setValue(kLanguageKey, m_language->currentData());
   settings.setValue(kCompilerKey, m_compiler->currentText().trimmed());
   settings.setValue(kCompilerArgumentsKey, m_arguments->text().trimmed());
+  settings.setValue(kUndoKey, m_undo->isChecked());
   QDialog::accept();
 }

@@ -1,9 +1,11 @@
 // The settings that are not options of a command: the interface language (used from the next
-// start) and the compiler the conversion runs, with extra arguments for it.
+// start), the compiler the conversion runs, with extra arguments for it, and whether jobs keep
+// the originals of the maps they replace for undo.
 #pragma once
 
 #include <QDialog>
 
+class QCheckBox;
 class QComboBox;
 class QLineEdit;
 
@@ -16,6 +18,7 @@ class CSettingsDialog : public QDialog {
   QComboBox* m_language;
   QComboBox* m_compiler;  // editable: a program's path may be typed
   QLineEdit* m_arguments;
+  QCheckBox* m_undo;
 
   void accept() override;
 };

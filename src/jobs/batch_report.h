@@ -107,7 +107,7 @@ struct BatchReport {
   std::chrono::system_clock::time_point started;
   std::chrono::system_clock::time_point finished;
   std::vector<FileOutcome> files;  // one per chosen file, in their order
-  std::vector<UndoFacts> undo;  // one per folder whose maps were kept; none: undo did not run
+  std::vector<UndoFacts> undo;     // one per folder whose maps were kept; none: undo did not run
 
   bool FilesChosen() const { return end != BatchEnd::kNothingChosen; }
   bool Cancelled() const { return end == BatchEnd::kCancelled; }

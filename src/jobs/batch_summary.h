@@ -40,7 +40,8 @@ std::string_view ResultWord(FileResult result);
 std::string FileLine(const FileOutcome& file);
 
 // The desktop program's final message: the end message, the summary, the failed files (the
-// first ten), the warning and where the originals are kept (one line per folder), each part after an empty line.
+// first ten), the warning and where the originals are kept (one line per folder), each part after
+// an empty line.
 std::string FinalMessageText(const BatchReport& report);
 
 }  // namespace pomvelt

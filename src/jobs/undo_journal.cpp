@@ -1,5 +1,7 @@
 #include "jobs/undo_journal.h"
 
+#include "jobs/file_rewrite.h"
+#include "os/file.h"
 #include "text/strings.h"
 
 #include <algorithm>
@@ -662,6 +664,14 @@ UndoResult RestoreUndoBatch(const std::string& batchFolder) {
     if (e.undone) continue;
     const fs::path backup = folder / e.backupName;
     const bool backupThere = fs::exists(fs::symlink_status(backup, ec));
+    // Under the map's lock, so that a run busy with the map cannot replace it between our look
+    // and our rename; that run, once it gets the lock, finds the map replaced and reads it anew.
+    InputFile held;
+    const bool opened = e.complete && !e.resultAbsent && held.Open(e.path);
+    if (opened && held.TryLock() == LockState::kBusy) {
+      result.busy.push_back(e.path);
+      continue;
+    }
     const std::optional<FileIdentity> now = IdentityOf(e.path);
     if (!e.complete) {
       // Killed before the result was recorded: the map is left as it is. Only a map that is
@@ -679,7 +689,8 @@ UndoResult RestoreUndoBatch(const std::string& batchFolder) {
     const bool stillOurs =
         e.resultAbsent
             ? !fs::exists(fs::symlink_status(e.path, ec))
-            : now && (*now == e.result || (copy != restoredCopies.end() && *now == copy->second));
+            : now && (!opened || now->SameFileAs(held.Identity())) &&
+                  (*now == e.result || (copy != restoredCopies.end() && *now == copy->second));
     if (!stillOurs) {
       result.changed.push_back(e.path);
       continue;
@@ -688,12 +699,10 @@ UndoResult RestoreUndoBatch(const std::string& batchFolder) {
       result.failed.push_back(e.path + ": копия " + backup.string() + " не найдена");
       continue;
     }
-    fs::rename(backup, e.path, ec);
-    if (ec) {
-      result.failed.push_back(e.path + ": " + Reason(ec));
+    if (!ReplaceLockedFile(held, backup.string(), e.path)) {
+      result.failed.push_back(e.path + ": " + std::strerror(errno));
       continue;
     }
-    SyncFolder(fs::path(e.path).parent_path());
     if (e.kind == KeepKind::kCopy) {
       if (const std::optional<FileIdentity> restored = IdentityOf(e.path)) {
         restoredCopies[e.path] = *restored;
@@ -721,8 +730,12 @@ std::vector<std::string> UndoResultLines(const UndoResult& result) {
   for (const std::string& path : result.incomplete) {
     lines.push_back("Операция над файлом " + path + " не была завершена, файл оставлен как есть");
   }
-  for (const std::string& text : result.failed)
+  for (const std::string& path : result.busy) {
+    lines.push_back(BusyMessage(path) + ", файл оставлен как есть");
+  }
+  for (const std::string& text : result.failed) {
     lines.push_back("Не могу восстановить файл " + text);
+  }
   lines.push_back("Восстановлено файлов: " + std::to_string(result.restored.size()));
   if (!result.Succeeded()) {
     lines.push_back("Оригиналы оставшихся файлов лежат в " + result.batch);

@@ -111,8 +111,11 @@ struct UndoResult {
   std::vector<std::string> changed;   // maps changed since the batch: left alone
   std::vector<std::string>
       incomplete;                   // entries never completed, where the map is not the original
+  std::vector<std::string> busy;    // maps another run holds locked: left alone
   std::vector<std::string> failed;  // rename failures, with the reason
-  bool Succeeded() const { return changed.empty() && incomplete.empty() && failed.empty(); }
+  bool Succeeded() const {
+    return changed.empty() && incomplete.empty() && busy.empty() && failed.empty();
+  }
 };
 
 // Restores one batch, newest entry first. A batch restored in full is removed; one with maps
@@ -130,6 +133,5 @@ std::optional<std::string> PurgeUndoBatches(const std::string& mapFolder);
 
 // "2026-12-07 10:53:29": a batch's start in local time.
 std::string FormatUndoBatchTime(long long startNanoseconds);
-
 
 }  // namespace pomvelt

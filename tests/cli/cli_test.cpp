@@ -8,6 +8,7 @@
 
 #include "cli/cli.h"
 #include "cli/terminal_host.h"
+#include "jobs/undo_journal.h"
 #include "support/test_support.h"
 
 namespace pomvelt {
@@ -41,14 +42,19 @@ TEST(Cli, DeleteElementsInPlaceAndCopy) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(test::ReadBytes(a), kNoPolygon);
   EXPECT_EQ(test::ReadBytes(b), kNoPolygon);
-  EXPECT_EQ(r.err.substr(0, r.err.find("Оригиналы сохранены")),
-            "[1] a.mp\n[2] b.mp\nГотово: 2 файла, изменено 2, без изменений 0, с ошибками 0; "
-            "удалено элементов: 2\n");
+  EXPECT_TRUE(r.err.starts_with(
+      "[1] a.mp\n[2] b.mp\nГотово: 2 файла, изменено 2, без изменений 0, с ошибками 0; "
+      "удалено элементов: 2\nОригиналы сохранены в " +
+      dir.File(kUndoFolderName) + "/"))
+      << r.err;
 
   test::WriteBytes(a, kMap);
   r = Cli({"delete-elements", "--copy", "--kind=line", a});
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.err, "[1] a.mp\nГотово\n");  // nothing replaced: nothing to take back
+  // Nothing replaced: nothing to take back.
+  EXPECT_EQ(r.err,
+            "[1] a.mp\nГотово: 1 файл, изменено 1, без изменений 0, с ошибками 0; удалено "
+            "элементов: 1\n");
   EXPECT_EQ(test::ReadBytes(a), kMap);
   EXPECT_EQ(test::ReadBytes(dir.File("a_0x4b_deleted.mp")),
             CrLf({"[IMG ID]", "[END-IMG ID]", "[POLYGON]", "Type=0x4b", "[END]"}));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "cli/cli.h"
@@ -68,6 +69,7 @@ const std::vector<std::vector<std::string>>& InPlaceCommands() {
       {"convert", "--translit", "to-translit", "--lower-case"},
       {"eurasia", "--remove-levels"},
       {"eurasia", "--fill-levels"},
+      {"recode", "--to", "65001"},
   };
   return commands;
 }
@@ -141,6 +143,49 @@ TEST(UndoCli, ACompiledSourceDeletedAfterTheCompileComesBack) {
   const CliRun undo = Cli({"undo", dir.path().string()});
   EXPECT_EQ(undo.status, 0) << undo.err;
   EXPECT_EQ(ReadBytes(map), UndoMap());  // moved back, then its translation taken back
+}
+
+// The report says where the originals went, per folder; a dry run keeps nothing at all.
+TEST(UndoCli, TheReportNamesTheBatchFoldersAndADryRunKeepsNothing) {
+  TempDir one, two;
+  const std::string a = one.File("a.mp"), b = two.File("b.mp");
+  WriteBytes(a, UndoMap());
+  WriteBytes(b, UndoMap());
+
+  CliRun run = Cli({"delete-elements", "--dry-run", "--report", "-", a, b});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(nlohmann::json::parse(run.out).at("undo"), nlohmann::json::array());
+  EXPECT_FALSE(test::Exists(one.File(kUndoFolderName)));
+  EXPECT_FALSE(test::Exists(two.File(kUndoFolderName)));
+  EXPECT_EQ(run.err.find("Оригиналы"), std::string::npos) << run.err;
+  EXPECT_EQ(ReadBytes(a), UndoMap());
+
+  run = Cli({"delete-elements", "--report", "-", a, b});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const nlohmann::json undo = nlohmann::json::parse(run.out).at("undo");
+  ASSERT_EQ(undo.size(), 2u) << undo;
+  const std::vector<UndoBatchInfo> batches = ListUndoBatches(one.path().string());
+  ASSERT_EQ(batches.size(), 1u);
+  EXPECT_EQ(undo[0].at("folder"), batches[0].folder);
+  EXPECT_EQ(undo[0].at("bytesKept"), UndoBytesHeld(one.path().string()));
+  EXPECT_EQ(undo[0].at("bytesKept"), UndoMap().size());  // the original, linked: its bytes
+  EXPECT_EQ(undo[0].at("copied"), false);
+  EXPECT_EQ(undo[1].at("folder"), ListUndoBatches(two.path().string()).at(0).folder);
+  // The summary reads the same facts: two lines for each folder.
+  for (const TempDir* dir : {&one, &two}) {
+    EXPECT_NE(run.err.find("Оригиналы сохранены в " + dir->File(kUndoFolderName) + "/"),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("Отменить: pomvelt-cli undo '" + dir->path().string() + "'\n"),
+              std::string::npos)
+        << run.err;
+  }
+
+  // Copies keep nothing either: the maps are not replaced.
+  run = Cli({"delete-elements", "--copy", "--report", "-", a});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(nlohmann::json::parse(run.out).at("undo"), nlohmann::json::array());
+  EXPECT_EQ(ListUndoBatches(one.path().string()).size(), 1u);
 }
 
 TEST(UndoCli, AMapChangedSinceIsLeftAloneAndNamed) {

@@ -67,12 +67,16 @@ class SettingsTest : public QObject {
     dialog.m_compiler->setCurrentText(QStringLiteral("/opt/mkgmap/run"));
     dialog.m_arguments->setText(QStringLiteral("--latin1"));
     dialog.m_language->setCurrentIndex(2);
+    QVERIFY(dialog.m_undo->isChecked());
+    dialog.m_undo->setChecked(false);
     dialog.accept();
     const PomveltSettings settings;
     QCOMPARE(settings.value(kCompilerKey).toString(), QStringLiteral("/opt/mkgmap/run"));
     QCOMPARE(settings.value(kCompilerArgumentsKey).toString(), QStringLiteral("--latin1"));
     QCOMPARE(settings.value(kLanguageKey).toString(), QStringLiteral("en"));
+    QCOMPARE(settings.value(kUndoKey).toBool(), false);
     CSettingsDialog again;
+    QVERIFY(!again.m_undo->isChecked());
     QCOMPARE(again.m_compiler->currentText(), QStringLiteral("/opt/mkgmap/run"));
     QCOMPARE(again.m_language->currentData().toString(), QStringLiteral("en"));
   }

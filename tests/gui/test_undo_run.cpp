@@ -5,6 +5,7 @@
 
 #include "app/last_undo.h"
 #include "app/main_dialog.h"
+#include "app/settings.h"
 #include "gui/dialog_run.h"
 #include "gui/gui_test.h"
 #include "support/test_support.h"
@@ -26,6 +27,8 @@ class UndoRunTest : public QObject {
   Q_OBJECT
 
  private slots:
+  void init() { PomveltSettings().clear(); }
+
   void theLastJobIsTakenBackFromTheWindowMenu() {
     pomvelt::test::ScopedEnv on("POMVELT_UNDO", std::nullopt);
     TempDir dir;
@@ -59,6 +62,24 @@ class UndoRunTest : public QObject {
     // Once taken back, there is nothing more to take back.
     run.dialog.undoAction()->trigger();
     QCOMPARE(run.messages.back(), std::string("Нет операции для отмены"));
+  }
+
+  // The setting turns undo off for good: nothing is kept and the final message does not offer
+  // to take the job back.
+  void theSettingTurnsUndoOff() {
+    pomvelt::test::ScopedEnv on("POMVELT_UNDO", std::nullopt);
+    PomveltSettings().setValue(kUndoKey, false);
+    TempDir dir;
+    pomvelt::test::DialogRun<D> run;
+    WriteBytes(dir.File("a.mp"), kMap);
+    run.files.push_back(dir.File("a.mp"));
+    run.Press(D::kIdDeleteElements);
+    QVERIFY(run.finished.wait(10000));
+    QCOMPARE(run.messages.size(), std::size_t{1});
+    QVERIFY(run.messages[0].find("Оригиналы") == std::string::npos);
+    QVERIFY(run.messages[0].find(kUndoAvailableText) == std::string::npos);
+    QVERIFY(ReadBytes(dir.File("a.mp")) != kMap);
+    QVERIFY(!pomvelt::test::Exists(dir.File(".pomvelt-undo")));
   }
 };
 

@@ -107,17 +107,23 @@ TEST(BatchSummary, FileLineAndUndoLine) {
 
   EXPECT_EQ(UndoLine(UndoFacts{"/m/.pomvelt-undo/x", 3 * 1024 * 1024 / 2, false}),
             "Оригиналы сохранены в /m/.pomvelt-undo/x; сохранённые пакеты занимают 1,5 МБ");
-  EXPECT_EQ(UndoLine(UndoFacts{"/n/.pomvelt-undo/y", 12, true}),
-            "Оригиналы сохранены в /n/.pomvelt-undo/y (копиями); сохранённые пакеты занимают 12 байт");
+  EXPECT_EQ(
+      UndoLine(UndoFacts{"/n/.pomvelt-undo/y", 12, true}),
+      "Оригиналы сохранены в /n/.pomvelt-undo/y (копиями); сохранённые пакеты занимают 12 байт");
 }
 
 TEST(BatchSummary, SizeText) {
   const struct {
     unsigned long long bytes;
     const char* text;
-  } sizes[] = {{0, "0 байт"},         {1023, "1023 байт"},     {1024, "1 КБ"},
-               {1536, "1,5 КБ"},      {10239, "10 КБ"},        {5ull << 20, "5 МБ"},
-               {(5ull << 20) + (1ull << 19), "5,5 МБ"}, {3ull << 30, "3 ГБ"}};
+  } sizes[] = {{0, "0 байт"},
+               {1023, "1023 байт"},
+               {1024, "1 КБ"},
+               {1536, "1,5 КБ"},
+               {10239, "10 КБ"},
+               {5ull << 20, "5 МБ"},
+               {(5ull << 20) + (1ull << 19), "5,5 МБ"},
+               {3ull << 30, "3 ГБ"}};
   for (const auto& c : sizes) EXPECT_EQ(SizeText(c.bytes), c.text) << c.bytes;
 }
 

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+
+#include "jobs/file_rewrite.h"
+#include "os/file.h"
 
 #include "support/test_support.h"
 
@@ -73,6 +77,37 @@ TEST(Undo, RestoresEveryMapOfTheBatchAndRemovesIt) {
     EXPECT_TRUE(ListUndoBatches(dir.path().string()).empty());
     EXPECT_EQ(RestoreLatestUndoBatch(dir.path().string()).batch, "");
   }
+}
+
+// A map another run holds locked is being changed by it: undo leaves it alone until that run
+// is done, and then puts it back.
+TEST(Undo, LeavesAMapAnotherRunHoldsUntilThatRunIsDone) {
+  TempDir dir;
+  WriteBytes(dir.File("a.mp"), "a old");
+  WriteBytes(dir.File("b.mp"), "b old");
+  {
+    UndoSession session(Named("delete-layer"));
+    Replace(session, dir.File("a.mp"), "a new");
+    Replace(session, dir.File("b.mp"), "b new");
+  }
+  {
+    InputFile other;
+    ASSERT_TRUE(other.Open(dir.File("b.mp")));
+    if (other.TryLock() != LockState::kLocked) GTEST_SKIP() << "no locks on this file system";
+    const UndoResult undo = RestoreLatestUndoBatch(dir.path().string());
+    EXPECT_FALSE(undo.Succeeded());
+    EXPECT_EQ(undo.busy, std::vector<std::string>{dir.File("b.mp")});
+    EXPECT_EQ(ReadBytes(dir.File("b.mp")), "b new");
+    EXPECT_EQ(ReadBytes(dir.File("a.mp")), "a old");
+    const std::vector<std::string> lines = UndoResultLines(undo);
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        BusyMessage(dir.File("b.mp")) + ", файл оставлен как есть"),
+              lines.end());
+  }
+  const UndoResult later = RestoreLatestUndoBatch(dir.path().string());
+  EXPECT_TRUE(later.Succeeded());
+  EXPECT_EQ(later.restored, std::vector<std::string>{dir.File("b.mp")});
+  EXPECT_EQ(ReadBytes(dir.File("b.mp")), "b old");
 }
 
 TEST(Undo, LeavesAMapChangedSinceAndNamesIt) {

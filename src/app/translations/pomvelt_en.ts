@@ -493,6 +493,10 @@ after compiling</translation>
         <source>Его дополнительные параметры:</source>
         <translation>Its extra arguments:</translation>
     </message>
+    <message>
+        <source>Сохранять оригиналы для отмены операции</source>
+        <translation>Keep the originals to undo an operation</translation>
+    </message>
 </context>
 <context>
     <name>CXFileDialog</name>
