@@ -4,9 +4,9 @@
 
 #include <filesystem>
 #include <map>
-#include <sstream>
 
 #include "cli/cli.h"
+#include "cli/cli_run.h"
 #include "support/test_support.h"
 
 namespace pomvelt {
@@ -15,15 +15,10 @@ namespace {
 using test::CrLf;
 using test::TempDir;
 
-struct CliRun {
-  int status;
-  std::string out, err;
-};
+using test::CliRun;
 
 CliRun Cli(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  const int status = RunCli(args, out, err);
-  return {status, out.str(), err.str()};
+  return test::RunCliCaptured(args);
 }
 
 const std::string kMap = CrLf({"[IMG ID]", "[END-IMG ID]", "[POLYGON]", "Type=0x4b", "[END]",

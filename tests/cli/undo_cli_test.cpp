@@ -4,9 +4,9 @@
 
 #include <filesystem>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 #include "cli/cli.h"
+#include "cli/cli_run.h"
 #include "jobs/undo_journal.h"
 #include "support/test_support.h"
 #include "text/cp1251.h"
@@ -20,15 +20,10 @@ using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
 
-struct CliRun {
-  int status;
-  std::string out, err;
-};
+using test::CliRun;
 
 CliRun Cli(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  const int status = RunCli(args, out, err);
-  return {status, out.str(), err.str()};
+  return test::RunCliCaptured(args);
 }
 
 // A map every in-place command changes: levels 0 and 1 empty, labels in both scripts, a
