@@ -43,8 +43,8 @@ class UndoRunTest : public QObject {
     run.Press(run.dialog.controls().deleteElements);
     QVERIFY(run.finished.wait(10000));
     QCOMPARE(run.messages.size(), std::size_t{1});
-    const std::string& last = run.messages[0];
-    QVERIFY(last.starts_with("Готово\n\n2 файла, изменено 2"));
+    const std::string& last = run.texts[0];
+    QVERIFY2(last.starts_with("Готово\n\n2 файла, изменено 2"), last.c_str());
     QVERIFY(last.find("\n\nОригиналы сохранены в " + dir.File(".pomvelt-undo") + "/") !=
             std::string::npos);
     QVERIFY(last.ends_with(std::string("\n") + kUndoAvailableText));
@@ -54,8 +54,8 @@ class UndoRunTest : public QObject {
     WriteBytes(dir.File("b.mp"), "edited");
     run.dialog.undoAction()->trigger();
     QCOMPARE(run.messages.size(), std::size_t{2});
-    QVERIFY(run.messages[1].find("Восстановлен файл " + dir.File("a.mp")) != std::string::npos);
-    QVERIFY(run.messages[1].find("Файл " + dir.File("b.mp") + " изменился") != std::string::npos);
+    QVERIFY(run.texts[1].find("Восстановлен файл " + dir.File("a.mp")) != std::string::npos);
+    QVERIFY(run.texts[1].find("Файл " + dir.File("b.mp") + " изменился") != std::string::npos);
     QCOMPARE(ReadBytes(dir.File("a.mp")), kMap);
     QCOMPARE(ReadBytes(dir.File("b.mp")), std::string("edited"));
 
@@ -73,11 +73,12 @@ class UndoRunTest : public QObject {
     pomvelt::test::DialogRun<D> run;
     WriteBytes(dir.File("a.mp"), kMap);
     run.files.push_back(dir.File("a.mp"));
-    run.Press(D::kIdDeleteElements);
+    run.dialog.show();
+    run.Press(run.dialog.controls().deleteElements);
     QVERIFY(run.finished.wait(10000));
     QCOMPARE(run.messages.size(), std::size_t{1});
-    QVERIFY(run.messages[0].find("Оригиналы") == std::string::npos);
-    QVERIFY(run.messages[0].find(kUndoAvailableText) == std::string::npos);
+    QVERIFY2(run.texts[0].find("Оригиналы") == std::string::npos, run.texts[0].c_str());
+    QVERIFY(run.texts[0].find(kUndoAvailableText) == std::string::npos);
     QVERIFY(ReadBytes(dir.File("a.mp")) != kMap);
     QVERIFY(!pomvelt::test::Exists(dir.File(".pomvelt-undo")));
   }
