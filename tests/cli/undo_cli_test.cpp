@@ -65,11 +65,23 @@ const std::vector<std::vector<std::string>>& InPlaceCommands() {
       {"eurasia", "--remove-levels"},
       {"eurasia", "--fill-levels"},
       {"recode", "--to", "65001"},
+      {"apply-rules", "RULES"},
   };
   return commands;
 }
 
+// The rules apply-rules is given, in a folder of their own.
+std::string RulesFile() {
+  static const TempDir folder;
+  const std::string path = folder.File("rules.txt");
+  WriteBytes(path, "[POLYGON]\n0x4b=0x1\n[DELETE-POLYLINE]\n0x1\n");
+  return path;
+}
+
 std::vector<std::string> With(std::vector<std::string> args, const std::vector<std::string>& more) {
+  for (std::string& arg : args) {
+    if (arg == "RULES") arg = RulesFile();
+  }
   args.insert(args.end(), more.begin(), more.end());
   return args;
 }
