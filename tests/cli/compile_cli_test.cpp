@@ -106,7 +106,7 @@ TEST(CompileCli, NoMapIsLostToACompileThatWroteNothingOrToANameTakenAlready) {
     std::string mode;
     std::vector<std::string> ids;  // of a.mp, b.mp
     std::vector<std::string> extra;
-    std::set<std::string> left;
+    std::set<std::string> left;         // a deleted map goes to ".pomvelt-undo", for undo
     std::vector<std::string> messages;  // each a part of standard error
   };
   const std::vector<Case> cases = {
@@ -114,7 +114,7 @@ TEST(CompileCli, NoMapIsLostToACompileThatWroteNothingOrToANameTakenAlready) {
        "write",
        {"58000240", "58000240"},
        {"--delete-mp"},
-       {"b.mp", "58000240.img"},
+       {"b.mp", "58000240.img", ".pomvelt-undo"},
        {"Карта B не скомпилирована: файл DIR/58000240.img уже получен из карты A"}},
       {"an exit status 0 and no map",
        "nothing",
@@ -134,7 +134,7 @@ TEST(CompileCli, NoMapIsLostToACompileThatWroteNothingOrToANameTakenAlready) {
        "write",
        {"", "58000241"},
        {"--delete-mp"},
-       {"58000241.img", "FRESH"},
+       {"58000241.img", "FRESH", ".pomvelt-undo"},
        {"Карта A скомпилирована в файл DIR/"}},
       {"the set files asked for",
        "write",
@@ -265,7 +265,7 @@ TEST(CompileCli, RealMkgmapCompilesTwoMapsBesideThemAndOnlyThenDeletesThem) {
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
       << test::ReadBytes(dir.File("err.txt"));
   EXPECT_EQ(Names(dir.path().string()),
-            (std::set<std::string>{"58000240.img", "58000010.img", "err.txt"}));
+            (std::set<std::string>{"58000240.img", "58000010.img", "err.txt", ".pomvelt-undo"}));
 }
 
 }  // namespace
