@@ -1,8 +1,6 @@
 #include "translit/case_normalise.h"
 
-#include "text/cp1251.h"
 #include "text/strings.h"
-#include "translit/tables.h"
 
 namespace pomvelt {
 
@@ -19,20 +17,19 @@ bool IsWordStartBefore(char previous) {
   }
 }
 
-std::string NormaliseCase(std::string text) {
-  MakeLower1251(text);
-  return CapitaliseWords(std::move(text));
+std::string NormaliseCase(std::string text, const LabelPage& page) {
+  page.MakeLower(text);
+  return CapitaliseWords(std::move(text), page);
 }
 
-std::string CapitaliseWords(std::string text) {
-  // No word-start character has a case, so testing the raised character is the same as
-  // testing the original one.
-  char previous = ' ';
-  for (char& c : text) {
-    if (IsWordStartBefore(previous)) c = ToUpper1251(c);
-    previous = c;
+std::string CapitaliseWords(std::string text, const LabelPage& page) {
+  // Every word-start character is ASCII, which no byte of a longer UTF-8 character is: the
+  // byte before a character says whether it starts a word, in any page. And none has a case,
+  // so testing the raised character is the same as testing the original one.
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (IsWordStartBefore(i == 0 ? ' ' : text[i - 1])) page.RaiseAt(text, i);
   }
-  ApplyReplacements(text, kCaseFixUpTable);
+  ApplyReplacements(text, page.caseFixUp());
   return text;
 }
 

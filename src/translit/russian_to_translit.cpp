@@ -8,9 +8,9 @@
 
 namespace pomvelt {
 
-std::string RussianToTranslit(std::string text) {
-  MakeUpper1251(text);
-  ApplyReplacements(text, kRussianToTranslitTable);
+std::string RussianToTranslit(std::string text, const LabelPage& page) {
+  page.MakeUpper(text);
+  ApplyReplacements(text, page.russianToTranslit());
   return text;
 }
 

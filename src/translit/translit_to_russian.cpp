@@ -8,15 +8,15 @@
 
 namespace pomvelt {
 
-std::string TranslitToRussian(std::string text) {
-  MakeUpper1251(text);
+std::string TranslitToRussian(std::string text, const LabelPage& page) {
+  page.MakeUpper(text);
   // Roman numbers at the end of a name ("ZVEHIGOROD-II") would otherwise become letters.
   if (text.ends_with("-II")) {
     ReplaceAll(text, "-II", "-2");
   } else if (text.ends_with("-I")) {
     ReplaceAll(text, "-I", "-1");
   }
-  ApplyReplacements(text, kTranslitToRussianTable);
+  ApplyReplacements(text, page.translitToRussian());
   return text;
 }
 

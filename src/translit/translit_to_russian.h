@@ -8,13 +8,14 @@
 
 #include "jobs/map_list_file.h"
 #include "translit/label_file.h"
+#include "translit/label_page.h"
 
 namespace pomvelt {
 
 // One label text: upper-cased, a Roman "-II" / "-I" ending turned into "-2" / "-1" (every such
 // group of the text, not only the last), then kTranslitToRussianTable row by row. Characters
 // no row matches (digits, punctuation, Q, W, X, Cyrillic) stay as they are.
-std::string TranslitToRussian(std::string text);
+std::string TranslitToRussian(std::string text, const LabelPage& page = LabelPage::Cp1251());
 
 // A whole label line holding "~[": only the road letters and the shield codes change; the
 // letters stay Latin.
