@@ -14,6 +14,10 @@ std::string RussianToTranslit(std::string text, const LabelPage& page) {
   return text;
 }
 
+std::string RussianToTranslit(std::string text) {
+  return RussianToTranslit(std::move(text), LabelPage::Cp1251());
+}
+
 std::string ShieldLineToTranslit(std::string line) {
   ApplyReplacements(line, kShieldToTranslitTable);
   return line;

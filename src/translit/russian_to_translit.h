@@ -14,7 +14,9 @@ namespace pomvelt {
 
 // One label text: upper-cased, then kRussianToTranslitTable row by row. Characters without a
 // row (digits, punctuation, Latin letters, non-Russian letters) stay as they are.
-std::string RussianToTranslit(std::string text, const LabelPage& page = LabelPage::Cp1251());
+std::string RussianToTranslit(std::string text, const LabelPage& page);
+// The same for code page 1251.
+std::string RussianToTranslit(std::string text);
 
 // A whole label line holding "~[": the shield codes "~[0x01]".."~[0x06]" become
 // "~[0x2a]".."~[0x2f]"; no letter changes.

@@ -20,6 +20,10 @@ std::string TranslitToRussian(std::string text, const LabelPage& page) {
   return text;
 }
 
+std::string TranslitToRussian(std::string text) {
+  return TranslitToRussian(std::move(text), LabelPage::Cp1251());
+}
+
 std::string ShieldLineToRussian(std::string line) {
   const bool hasGeneralShield = Contains(line, "~[0x2e]");
   ApplyReplacements(line, kShieldToRussianTable);

@@ -15,7 +15,9 @@ namespace pomvelt {
 // One label text: upper-cased, a Roman "-II" / "-I" ending turned into "-2" / "-1" (every such
 // group of the text, not only the last), then kTranslitToRussianTable row by row. Characters
 // no row matches (digits, punctuation, Q, W, X, Cyrillic) stay as they are.
-std::string TranslitToRussian(std::string text, const LabelPage& page = LabelPage::Cp1251());
+std::string TranslitToRussian(std::string text, const LabelPage& page);
+// The same for code page 1251.
+std::string TranslitToRussian(std::string text);
 
 // A whole label line holding "~[": only the road letters and the shield codes change; the
 // letters stay Latin.

@@ -68,7 +68,8 @@ TEST(LabelPage, Utf8LabelsTranslateAsTheir1251Spelling) {
       const std::size_t end = map.find_first_of("\r\n", at);
       const std::string label = map.substr(at + 6, end - at - 6);
       const std::string inUtf8 = *cp1251.ToUtf8(label);
-      for (const Translation translate : {&RussianToTranslit, &TranslitToRussian, &Untouched}) {
+      for (const Translation translate :
+           std::initializer_list<Translation>{RussianToTranslit, TranslitToRussian, Untouched}) {
         for (const bool lower : {false, true}) {
           std::string expected = translate(label, LabelPage::Cp1251());
           if (lower) expected = NormaliseCase(std::move(expected));
