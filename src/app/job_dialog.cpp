@@ -20,6 +20,18 @@ QLineEdit* JobDialog::NewEdit(bool digitsOnly) {
   return edit;
 }
 
+QLineEdit* JobDialog::NewAnyTextEdit() {
+  return new QLineEdit(this);
+}
+
+void JobDialog::AnyText(bool save, QLineEdit* edit, std::string& member) {
+  if (save) {
+    member = edit->text().toStdString();
+  } else {
+    edit->setText(QString::fromStdString(member));
+  }
+}
+
 void JobDialog::Text(bool save, QLineEdit* edit, std::string& member) {
   if (!save) {
     edit->setText(QString::fromStdString(pomvelt::Cp1251ToUtf8(member)));

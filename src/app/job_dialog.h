@@ -50,6 +50,10 @@ class JobDialog : public QDialog {
   static void Radio(bool save, RadioGroup& group, int& member);
   // A new edit that takes only what code page 1251 can hold (only digits when asked).
   QLineEdit* NewEdit(bool digitsOnly = false);
+  // An edit that takes any character, and its UTF-8 member: each map checks the text against
+  // its own code page.
+  void AnyText(bool save, QLineEdit* edit, std::string& member);
+  QLineEdit* NewAnyTextEdit();
 
   // A job uses the members of the derived dialog, which are gone before this base is
   // destroyed: its destructor calls this first. (Closing is refused while a job runs, so this

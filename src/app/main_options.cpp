@@ -1,5 +1,7 @@
 #include "app/main_options.h"
 
+#include "text/cp1251.h"
+
 namespace pomvelt {
 
 ElementKind ElementKindFromIndex(int index) {
@@ -14,12 +16,13 @@ ElementKind ElementKindFromIndex(int index) {
 }
 
 DeleteElementsOptions DeleteElementsOptionsOf(const MainOptions& o) {
-  return {ElementKindFromIndex(o.m_nDeleteKind), o.m_strDeleteType, o.m_bDeleteInPlace != 0};
+  return {ElementKindFromIndex(o.m_nDeleteKind), Cp1251ToUtf8(o.m_strDeleteType),
+          o.m_bDeleteInPlace != 0};
 }
 
 ReplaceTypeOptions ReplaceTypeOptionsOf(const MainOptions& o) {
-  return {ElementKindFromIndex(o.m_nReplaceKind), o.m_strReplaceFrom, o.m_strReplaceTo,
-          o.m_bReplaceInPlace != 0};
+  return {ElementKindFromIndex(o.m_nReplaceKind), Cp1251ToUtf8(o.m_strReplaceFrom),
+          Cp1251ToUtf8(o.m_strReplaceTo), o.m_bReplaceInPlace != 0};
 }
 
 DeleteLayerOptions DeleteLayerOptionsOf(const MainOptions& o) {

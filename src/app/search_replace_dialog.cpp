@@ -15,8 +15,8 @@ CSearchReplaceDialog::CSearchReplaceDialog(QWidget* parent)
                     "пользователя карта после замены строк может не открыться вовсе. Поэтому все "
                     "эксперименты настоятельно рекомендую производить на копиях."));
   warning->setWordWrap(true);
-  m_find = NewEdit();
-  m_replace = NewEdit();
+  m_find = NewAnyTextEdit();
+  m_replace = NewAnyTextEdit();
   m_chooseAndReplace = new QPushButton(tr("Выбрать файлы и конвертировать"));
   m_chooseAndReplace->setMinimumHeight(m_chooseAndReplace->sizeHint().height() * 3 / 2);
   m_close = new QPushButton(tr("Закрыть"));
@@ -48,12 +48,13 @@ CSearchReplaceDialog::~CSearchReplaceDialog() {
 }
 
 std::vector<OptionKey> CSearchReplaceDialog::SettingKeys() {
-  return {{"find", nullptr, &m_options.m_strFind}, {"replace", nullptr, &m_options.m_strReplace}};
+  return {{"find", nullptr, &m_options.m_strFind, true},
+          {"replace", nullptr, &m_options.m_strReplace, true}};
 }
 
 void CSearchReplaceDialog::DoDataExchange(bool save) {
-  Text(save, m_find, m_options.m_strFind);
-  Text(save, m_replace, m_options.m_strReplace);
+  AnyText(save, m_find, m_options.m_strFind);
+  AnyText(save, m_replace, m_options.m_strReplace);
 }
 
 // Always in place: the dialog has no choice of a copy.

@@ -9,7 +9,7 @@
 
 class QPushButton;
 
-// The dialog's option members: the texts as code page 1251 bytes.
+// The dialog's option members: the texts in UTF-8, as typed.
 struct SearchReplaceDialogOptions {
   std::string m_strFind = pomvelt::SearchReplaceOptions{}.find;
   std::string m_strReplace = pomvelt::SearchReplaceOptions{}.replace;
@@ -22,7 +22,7 @@ class CSearchReplaceDialog : public JobDialog {
   explicit CSearchReplaceDialog(QWidget* parent = nullptr);
   ~CSearchReplaceDialog() override;
 
-  // The texts as code page 1251 bytes, copied from the edits when the command starts.
+  // The texts in UTF-8, copied from the edits when the command starts.
   SearchReplaceDialogOptions& options() { return m_options; }
 
   QLineEdit* m_find;

@@ -14,6 +14,8 @@ void LoadOptions(const QString& group, const std::vector<OptionKey>& options) {
       bool ok = false;
       const int number = value.toInt(&ok);
       if (ok) *option.number = number;
+    } else if (option.anyText) {
+      *option.text = value.toString().toStdString();
     } else if (std::optional<std::string> text =
                    pomvelt::Utf8ToCp1251(value.toString().toStdString())) {
       *option.text = std::move(*text);
@@ -26,8 +28,9 @@ void SaveOptions(const QString& group, const std::vector<OptionKey>& options) {
   store.beginGroup(group);
   for (const OptionKey& option : options) {
     const QVariant value =
-        option.number ? QVariant(*option.number)
-                      : QVariant(QString::fromStdString(pomvelt::Cp1251ToUtf8(*option.text)));
+        option.number    ? QVariant(*option.number)
+        : option.anyText ? QVariant(QString::fromStdString(*option.text))
+                         : QVariant(QString::fromStdString(pomvelt::Cp1251ToUtf8(*option.text)));
     store.setValue(QLatin1String(option.key), value);
   }
 }

@@ -14,11 +14,13 @@ class PomveltSettings : public QSettings {
   PomveltSettings() : QSettings(QSettings::IniFormat, QSettings::UserScope, "Pomvelt", "Pomvelt") {}
 };
 
-// One option of a dialog under its key: a number, or a text of code page 1251 bytes.
+// One option of a dialog under its key: a number, or a text of code page 1251 bytes (UTF-8
+// when anyText: a text each map takes in its own code page).
 struct OptionKey {
   const char* key;
   int* number;
   std::string* text;
+  bool anyText = false;
 };
 
 // Options absent from the store, or texts code page 1251 cannot hold, keep their values.

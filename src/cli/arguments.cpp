@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "cli/cli.h"
-#include "text/cp1251.h"
+#include "text/page_codec.h"
 
 namespace pomvelt {
 
@@ -173,13 +173,11 @@ std::vector<std::string> CliArgs::Values(const std::string& name) const {
   return it == lists.end() ? std::vector<std::string>() : it->second;
 }
 
-std::string CliTextToCp1251(const std::string& text, const std::string& option) {
-  std::optional<std::string> converted = Utf8ToCp1251(text);
-  if (!converted) {
-    throw CliUsageError{"the text of " + option + " (\"" + text +
-                        "\") holds a character that code page 1251 cannot hold"};
+std::string CliTypedText(const std::string& text, const std::string& option) {
+  if (!PageCodec::For(CodePage(CodePage::kUtf8))->CanDecode(text)) {
+    throw CliUsageError{"the text of " + option + " is not UTF-8"};
   }
-  return *converted;
+  return text;
 }
 
 int CliChoice(const CliArgs& args, const std::string& option,

@@ -144,8 +144,9 @@ void PrintCliCommandHelp(const CliCommand& command, std::ostream& os);
 
 // --- for the command files -------------------------------------------------------------------
 
-// Converts a user's UTF-8 text to code page 1251 or throws CliUsageError naming the option.
-std::string CliTextToCp1251(const std::string& text, const std::string& option);
+// A text the user typed, for the maps to take in their own code pages: any character, but it
+// must be UTF-8, or CliUsageError names the option.
+std::string CliTypedText(const std::string& text, const std::string& option);
 
 // An output a command meant to write but could not (its message has been shown), as a failed
 // entry of the report: the run then fails.

@@ -1,6 +1,5 @@
 #include "cli/cli.h"
 #include "jobs/delete_elements.h"
-#include "text/cp1251.h"
 
 namespace pomvelt {
 namespace {
@@ -44,11 +43,11 @@ const bool kRegistered = RegisterCliCommand({
           DeleteElementsOptions options;
           options.kind = static_cast<ElementKind>(CliChoice(
               args, "--kind", {"polygon", "line", "point"}, static_cast<int>(options.kind)));
-          options.typeCode = CliTextToCp1251(args.Value("--type", options.typeCode), "--type");
+          options.typeCode = CliTypedText(args.Value("--type", options.typeCode), "--type");
           options.inPlace = !args.Has("--copy");
           BatchReport report = DeleteElementsJob(options, args.files, batch);
           report.options = {{"kind", args.Value("--kind", "polygon")},
-                            {"type", Cp1251ToUtf8(options.typeCode)},
+                            {"type", options.typeCode},
                             {"inPlace", CliFlag(options.inPlace)}};
           return report;
         },

@@ -1,6 +1,5 @@
 #include "cli/cli.h"
 #include "jobs/replace_type.h"
-#include "text/cp1251.h"
 
 namespace pomvelt {
 namespace {
@@ -37,13 +36,13 @@ const bool kRegistered = RegisterCliCommand({
           ReplaceTypeOptions options;
           options.kind = static_cast<ElementKind>(
               CliChoice(args, "--kind", {"polygon", "line"}, static_cast<int>(options.kind)));
-          options.fromCode = CliTextToCp1251(args.Value("--from", options.fromCode), "--from");
-          options.toCode = CliTextToCp1251(args.Value("--to", options.toCode), "--to");
+          options.fromCode = CliTypedText(args.Value("--from", options.fromCode), "--from");
+          options.toCode = CliTypedText(args.Value("--to", options.toCode), "--to");
           options.inPlace = !args.Has("--copy");
           BatchReport report = ReplaceTypeJob(options, args.files, batch);
           report.options = {{"kind", args.Value("--kind", "polygon")},
-                            {"from", Cp1251ToUtf8(options.fromCode)},
-                            {"to", Cp1251ToUtf8(options.toCode)},
+                            {"from", options.fromCode},
+                            {"to", options.toCode},
                             {"inPlace", CliFlag(options.inPlace)}};
           return report;
         },

@@ -1,6 +1,5 @@
 #include "cli/cli.h"
 #include "jobs/search_replace.h"
-#include "text/cp1251.h"
 
 namespace pomvelt {
 namespace {
@@ -12,8 +11,8 @@ const bool kRegistered = RegisterCliCommand({
     .description =
         "Replaces every occurrence of a text in every line of each map by another text, left to "
         "right, the replacement not searched again. The texts are given in UTF-8 and searched "
-        "for as code page 1251 bytes, exactly and case-sensitively; a text that code page 1251 "
-        "cannot hold is refused.",
+        "for in each map's own code page, exactly and case-sensitively; a map whose code page "
+        "cannot hold them is left as it is, with a message naming it and the character.",
     .options =
         {
             {"--find", 0, "TEXT", {}, "~[0x4]", "the text to find"},
@@ -32,12 +31,12 @@ const bool kRegistered = RegisterCliCommand({
     .run =
         [](const CliArgs& args, const BatchContext& batch) {
           SearchReplaceOptions options;
-          options.find = CliTextToCp1251(args.Value("--find", options.find), "--find");
-          options.replace = CliTextToCp1251(args.Value("--replace", options.replace), "--replace");
+          options.find = CliTypedText(args.Value("--find", options.find), "--find");
+          options.replace = CliTypedText(args.Value("--replace", options.replace), "--replace");
           options.inPlace = !args.Has("--copy");
           BatchReport report = SearchReplaceJob(options, args.files, batch);
-          report.options = {{"find", Cp1251ToUtf8(options.find)},
-                            {"replace", Cp1251ToUtf8(options.replace)},
+          report.options = {{"find", options.find},
+                            {"replace", options.replace},
                             {"inPlace", CliFlag(options.inPlace)}};
           return report;
         },

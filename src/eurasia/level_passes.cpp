@@ -7,6 +7,7 @@
 #include "jobs/delete_layer.h"
 #include "jobs/file_rewrite.h"
 #include "jobs/polish_format.h"
+#include "text/code_page.h"
 #include "text/file_io.h"
 #include "text/strings.h"
 
@@ -164,6 +165,11 @@ TransformResult ResultOf(const ShiftCounts& counts, const std::string& path) {
 
 ShiftCounts ShiftLevelLines(LineReader& in, LineWriter& out) {
   ShiftCounts counts;
+  // The header keeps declaring the page the map's texts are in (code page 1251 when it
+  // declared none or one that is no number).
+  const MapHeaderInfo header = PeekMapHeader(in);
+  const std::string pageLine =
+      "CodePage=" + (header.pageReadable ? header.page : CodePage()).Name();
   bool headerEndFound = false;
   std::string headerEnd;
   std::string changed;
@@ -200,7 +206,7 @@ ShiftCounts ShiftLevelLines(LineReader& in, LineWriter& out) {
       if (changed != line) ++counts.linesRenumbered;
     } else if (Contains(line, "Preprocess=") || Contains(line, "PreProcess=")) {
       out.WriteLine("Preprocess=N");
-      out.WriteLine("CodePage=1251");
+      out.WriteLine(pageLine);
       out.WriteLine("LblCoding=9");
       counts.linesChanged = true;
     } else if (!Contains(line, "CodePage=")) {

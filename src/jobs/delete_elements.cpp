@@ -1,6 +1,7 @@
 #include "jobs/delete_elements.h"
 
 #include "jobs/file_rewrite.h"
+#include "jobs/map_texts.h"
 
 namespace pomvelt {
 
@@ -99,7 +100,11 @@ FileOutcome DeleteElementsInFile(const std::string& path, const DeleteElementsOp
   RewriteRequest request = BatchRequest(
       batch, path, MakeOutputPath(path, "_" + options.typeCode + "_deleted.mp"), options.inPlace);
   return RewriteFile(request, [&](LineReader& in, LineWriter& out) {
-    return ResultOf(DeleteElements(in, out, options));
+    DeleteElementsOptions inPage = options;
+    if (auto skipped = PutTextsInMapPage(in, path, {&inPage.typeCode})) {
+      return RefusedWith(std::move(*skipped));
+    }
+    return ResultOf(DeleteElements(in, out, inPage));
   });
 }
 

@@ -13,7 +13,7 @@ namespace pomvelt {
 
 struct DeleteElementsOptions {
   ElementKind kind = ElementKind::kPolygon;
-  std::string typeCode = "0x4b";  // code page 1251 bytes, compared exactly
+  std::string typeCode = "0x4b";  // UTF-8 as typed, compared exactly in the map's page
   bool inPlace = true;            // false: the suffixed copy
 };
 

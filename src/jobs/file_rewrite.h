@@ -49,6 +49,13 @@ struct TransformResult {
   std::optional<std::string> refused;
 };
 
+// The map is to be left as it was, with this text.
+inline TransformResult RefusedWith(std::string message) {
+  TransformResult result;
+  result.refused = std::move(message);
+  return result;
+}
+
 // A transform over the lines of one file.
 using LineTransform = std::function<TransformResult(LineReader&, LineWriter&)>;
 

@@ -4,14 +4,14 @@
 
 #include "text/code_page.h"
 #include "text/page_codec.h"
+#include "text/strings.h"
 
 namespace pomvelt {
 
 std::optional<std::string> PutTextsInMapPage(LineReader& in, const std::string& path,
                                              std::initializer_list<std::string*> texts) {
-  const bool ascii = std::all_of(texts.begin(), texts.end(), [](const std::string* t) {
-    return std::all_of(t->begin(), t->end(), [](char c) { return (c & 0x80) == 0; });
-  });
+  const bool ascii =
+      std::all_of(texts.begin(), texts.end(), [](const std::string* t) { return IsAscii(*t); });
   if (ascii) return std::nullopt;
   const CodePage page = PeekMapHeader(in).page;
   const PageCodec* codec = PageCodec::For(page);

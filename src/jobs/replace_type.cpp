@@ -1,6 +1,7 @@
 #include "jobs/replace_type.h"
 
 #include "jobs/file_rewrite.h"
+#include "jobs/map_texts.h"
 
 namespace pomvelt {
 
@@ -82,7 +83,11 @@ FileOutcome ReplaceTypeInFile(const std::string& path, const ReplaceTypeOptions&
   RewriteRequest request = BatchRequest(
       batch, path, MakeOutputPath(path, "_" + options.fromCode + "_replaced.mp"), options.inPlace);
   return RewriteFile(request, [&](LineReader& in, LineWriter& out) {
-    return ResultOf(ReplaceType(in, out, options));
+    ReplaceTypeOptions inPage = options;
+    if (auto skipped = PutTextsInMapPage(in, path, {&inPage.fromCode, &inPage.toCode})) {
+      return RefusedWith(std::move(*skipped));
+    }
+    return ResultOf(ReplaceType(in, out, inPage));
   });
 }
 

@@ -13,7 +13,7 @@ namespace pomvelt {
 
 struct ReplaceTypeOptions {
   ElementKind kind = ElementKind::kPolygon;  // polygons or lines
-  std::string fromCode = "0x1";              // code page 1251 bytes, compared exactly
+  std::string fromCode = "0x1";              // UTF-8 as typed, compared in the map's page
   std::string toCode = "0xd";
   bool inPlace = true;  // false: the suffixed copy
 };

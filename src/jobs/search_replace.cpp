@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "jobs/file_rewrite.h"
+#include "jobs/map_texts.h"
 
 namespace pomvelt {
 
@@ -77,7 +78,11 @@ FileOutcome SearchReplaceInFile(const std::string& path, const SearchReplaceOpti
       BatchRequest(batch, path, MakeOutputPath(path, "_replaced.mp"), options.inPlace);
   request.cannotOpenInputMessage = CannotOpenNamedForReading(path);
   return RewriteFile(request, [&](LineReader& in, LineWriter& out) {
-    return ResultOf(SearchReplace(in, out, options));
+    SearchReplaceOptions inPage = options;
+    if (auto skipped = PutTextsInMapPage(in, path, {&inPage.find, &inPage.replace})) {
+      return RefusedWith(std::move(*skipped));
+    }
+    return ResultOf(SearchReplace(in, out, inPage));
   });
 }
 

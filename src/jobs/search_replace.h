@@ -12,7 +12,9 @@
 
 namespace pomvelt {
 
-// Both texts are code page 1251 bytes. The initial texts turn the label code 0x4 into 0x3.
+// The texts as typed, in UTF-8; each map gets them in its own code page (SearchReplace itself
+// takes them in the page of the lines it reads). The initial texts turn the label code 0x4
+// into 0x3.
 struct SearchReplaceOptions {
   std::string find = "~[0x4]";
   std::string replace = "~[0x3]";
@@ -36,7 +38,8 @@ SearchReplaceCounts SearchReplace(LineReader& in, LineWriter& out,
                                   const SearchReplaceOptions& options);
 
 // Output: the input's stem + "_replaced.mp", which then replaces the input unless inPlace is
-// false. A file that cannot be read is reported with its name.
+// false. A file that cannot be read is reported with its name; a map whose code page cannot
+// hold a text is left as it was, with a message naming it and the character.
 FileOutcome SearchReplaceInFile(const std::string& path, const SearchReplaceOptions& options,
                                 const BatchContext& batch);
 

@@ -11,6 +11,14 @@ inline bool Contains(std::string_view text, std::string_view part) {
   return text.find(part) != std::string_view::npos;
 }
 
+// Every byte below 0x80: the same text in every code page the program reads.
+inline bool IsAscii(std::string_view text) {
+  for (const char c : text) {
+    if ((static_cast<unsigned char>(c) & 0x80) != 0) return false;
+  }
+  return true;
+}
+
 inline bool BeginsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
 }

@@ -12,25 +12,43 @@ namespace pomvelt {
 
 TransformResult ResultOf(const TranslationCounts& counts) {
   return {{{"labelsChanged", "изменено подписей", counts.labelsChanged},
-           {"headerLinesRewritten", "переписано строк заголовка", counts.headerLinesRewritten}},
+           {"headerLinesRewritten", "переписано строк заголовка", counts.headerLinesRewritten},
+           {"labelsNotDecodable", "подписей не в кодовой странице карты",
+            counts.labelsNotDecodable}},
           counts.labelsChanged > 0 || counts.headerLinesRewritten > 0,
           std::nullopt};
 }
 
-bool WriteTranslatedLabel(LineWriter& out, std::string_view line, bool lowerCase,
-                          std::string (*shieldLine)(std::string),
-                          std::string (*label)(std::string)) {
+std::string PageRefusalMessage(const std::string& path, CodePage page) {
+  return "Файл " + path + " не переведён: его буквы кодовой страницы " + page.Name() +
+         " нельзя объявить кодовой страницей 1251; сначала перекодируйте его в UTF-8 "
+         "(pomvelt-cli recode --to 65001)";
+}
+
+void WriteTranslatedLabel(LineWriter& out, std::string_view line, bool lowerCase,
+                          const LabelPage& page, std::string (*shieldLine)(std::string),
+                          std::string (*label)(std::string, const LabelPage&),
+                          TranslationCounts& counts) {
   if (Contains(line, "~[")) {
     const std::string written = shieldLine(std::string(line));
     out.WriteLine(written);
-    return written != line;
+    if (written != line) ++counts.labelsChanged;
+    return;
   }
-  std::string text = label(std::string(LabelTextOf(line)));
-  if (lowerCase) text = NormaliseCase(std::move(text));
+  const std::string_view original = LabelTextOf(line);
+  if (!page.CanDecode(original)) {
+    out.WriteLine(line);
+    ++counts.labelsNotDecodable;
+    return;
+  }
+  std::string text = label(std::string(original), page);
+  if (lowerCase) text = NormaliseCase(std::move(text), page);
   out.Write(kLabelKey);
   out.WriteLine(text);
-  return !(line.size() == kLabelKey.size() + text.size() && line.starts_with(kLabelKey) &&
-           line.substr(kLabelKey.size()) == text);
+  if (!(line.size() == kLabelKey.size() + text.size() && line.starts_with(kLabelKey) &&
+        line.substr(kLabelKey.size()) == text)) {
+    ++counts.labelsChanged;
+  }
 }
 
 FileOutcome ConvertLabelFile(const LabelFileRequest& request, const TranslationOptions& options,
@@ -48,7 +66,9 @@ FileOutcome ConvertLabelFile(const LabelFileRequest& request, const TranslationO
     onNameLine = [&nameLines](std::string_view line) { nameLines.emplace_back(line); };
   }
   FileOutcome outcome = RewriteFile(rewrite, [&](LineReader& in, LineWriter& out) {
-    return ResultOf(transform(in, out, options.lowerCase, onNameLine));
+    const TranslationCounts counts = transform(in, out, options.lowerCase, onNameLine);
+    if (counts.refusedPage) return RefusedWith(PageRefusalMessage(request.path, *counts.refusedPage));
+    return ResultOf(counts);
   });
   if (outcome.Failed()) return outcome;
 

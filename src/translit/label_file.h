@@ -10,7 +10,9 @@
 #include "jobs/batch_job.h"
 #include "jobs/file_rewrite.h"
 #include "jobs/map_list_file.h"
+#include "text/code_page.h"
 #include "text/line_io.h"
+#include "translit/label_page.h"
 
 namespace pomvelt {
 
@@ -22,6 +24,10 @@ struct TranslationOptions {
 struct TranslationCounts {
   long long labelsChanged = 0;         // label lines written otherwise than they were
   long long headerLinesRewritten = 0;  // header lines replaced or dropped
+  long long labelsNotDecodable = 0;    // labels left as they were: not text of the map's page
+  // The map is in a code page the result cannot be declared in without garbling its letters:
+  // it was not translated (what was written is to be dropped).
+  std::optional<CodePage> refusedPage;
 };
 TransformResult ResultOf(const TranslationCounts& counts);
 
@@ -38,11 +44,15 @@ inline std::string_view LabelTextOf(std::string_view line) {
 }
 
 // Writes a "Label=" line translated: a line with a special code ("~[") through `shieldLine`,
-// whole; any other as "Label=" + `label` of its text, case-normalised with lowerCase. True when
-// the written line differs from the line.
-bool WriteTranslatedLabel(LineWriter& out, std::string_view line, bool lowerCase,
-                          std::string (*shieldLine)(std::string),
-                          std::string (*label)(std::string));
+// whole; any other as "Label=" + `label` of its text in the map's page, case-normalised with
+// lowerCase. A text the page does not decode is written as it was, and counted.
+void WriteTranslatedLabel(LineWriter& out, std::string_view line, bool lowerCase,
+                          const LabelPage& page, std::string (*shieldLine)(std::string),
+                          std::string (*label)(std::string, const LabelPage&),
+                          TranslationCounts& counts);
+
+// "Файл " + path + " не переведён: ..." for a map refused for its code page.
+std::string PageRefusalMessage(const std::string& path, CodePage page);
 
 struct LabelFileRequest {
   std::string path;

@@ -24,6 +24,11 @@ class LabelPage {
   // For a page the program does not convert: ASCII labels are translated as in any page, and
   // every other label counts as one that does not decode.
   static const LabelPage& AsciiOnly();
+  // The page's tables, or AsciiOnly for a page the program does not convert.
+  static const LabelPage& OfMap(CodePage page) {
+    const LabelPage* found = For(page);
+    return found != nullptr ? *found : AsciiOnly();
+  }
 
   CodePage page() const { return page_; }
   bool IsUtf8() const { return page_.IsUtf8(); }

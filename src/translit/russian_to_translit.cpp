@@ -2,6 +2,7 @@
 
 #include "jobs/file_rewrite.h"
 #include "jobs/polish_format.h"
+#include "text/code_page.h"
 #include "text/cp1251.h"
 #include "text/strings.h"
 #include "translit/tables.h"
@@ -26,14 +27,19 @@ std::string ShieldLineToTranslit(std::string line) {
 TranslationCounts RussianToTranslitLines(LineReader& in, LineWriter& out, bool lowerCase,
                                          const NameLineSink& onNameLine) {
   TranslationCounts counts;
+  const CodePage declared = PeekMapHeader(in).page;
+  const LabelPage& page = LabelPage::OfMap(declared);
+  // Cyrillic becomes ASCII, which needs no 8-bit label coding; the letters of other pages
+  // stay as they are, and need it still.
+  const bool dropsCoding = declared == CodePage() || declared.IsUtf8();
   std::string_view line;
   while (in.ReadLine(line)) {
     if (onNameLine && Contains(line, kNameKey)) onNameLine(line);
     if (Contains(line, kLabelKey)) {
-      if (WriteTranslatedLabel(out, line, lowerCase, ShieldLineToTranslit, RussianToTranslit)) {
-        ++counts.labelsChanged;
-      }
-    } else if (!Contains(line, "CodePage=1251") && !Contains(line, "LblCoding=9")) {
+      WriteTranslatedLabel(out, line, lowerCase, page, ShieldLineToTranslit, RussianToTranslit,
+                           counts);
+    } else if (!Contains(line, "CodePage=1251") &&
+               !(dropsCoding && Contains(line, "LblCoding=9"))) {
       out.WriteLine(line);
     } else {
       ++counts.headerLinesRewritten;

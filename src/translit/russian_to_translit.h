@@ -1,6 +1,7 @@
 // Russian to translit: Cyrillic labels become upper-case Latin transliteration, road-shield
 // labels get the shield codes of the Latin maps, and the header lines declaring code page 1251
-// and label coding 9 are dropped.
+// and label coding 9 are dropped (a map in another single-byte page keeps its label coding:
+// its own letters stay in its labels).
 #pragma once
 
 #include <optional>
@@ -24,8 +25,9 @@ std::string ShieldLineToTranslit(std::string line);
 
 // The line rules, first match wins: a "Label=" line with "~[" gets its shield codes rewritten;
 // another "Label=" line becomes "Label=" + the transliterated text after its last "="
-// (case-normalised with lowerCase); a line holding "CodePage=1251" or "LblCoding=9" is
-// dropped; every other line is copied.
+// (case-normalised with lowerCase); a line holding "CodePage=1251" or, in a map of code page
+// 1251 or UTF-8, "LblCoding=9" is dropped; every other line is copied. Labels are read and written in the page the map
+// declares; one that is no text of that page stays as it is, counted.
 TranslationCounts RussianToTranslitLines(LineReader& in, LineWriter& out, bool lowerCase,
                                          const NameLineSink& onNameLine = {});
 

@@ -2,6 +2,7 @@
 
 #include "jobs/file_rewrite.h"
 #include "jobs/polish_format.h"
+#include "text/code_page.h"
 #include "text/cp1251.h"
 #include "text/strings.h"
 #include "translit/tables.h"
@@ -40,19 +41,30 @@ std::string ShieldLineToRussian(std::string line) {
 TranslationCounts TranslitToRussianLines(LineReader& in, LineWriter& out, bool lowerCase,
                                          const NameLineSink& onNameLine) {
   TranslationCounts counts;
+  // Russian letters can be declared as code page 1251 or kept in UTF-8, whose map keeps its
+  // own "CodePage=" line; a map in another page is translated only while its texts are ASCII,
+  // the same in either, and its page line, in any letter case, goes.
+  const CodePage declared = PeekMapHeader(in).page;
+  const bool utf8 = declared.IsUtf8() && LabelPage::For(declared) != nullptr;
+  const bool asciiOnly = !utf8 && declared != CodePage();
+  const LabelPage& page = utf8 ? *LabelPage::For(declared) : LabelPage::Cp1251();
   std::string_view line;
   while (in.ReadLine(line)) {
+    if (asciiOnly && !IsAscii(line)) {
+      counts.refusedPage = declared;
+      return counts;
+    }
     if (onNameLine && Contains(line, kNameKey)) onNameLine(line);
     if (Contains(line, kLabelKey)) {
-      if (WriteTranslatedLabel(out, line, lowerCase, ShieldLineToRussian, TranslitToRussian)) {
-        ++counts.labelsChanged;
-      }
+      WriteTranslatedLabel(out, line, lowerCase, page, ShieldLineToRussian, TranslitToRussian,
+                           counts);
     } else if (Contains(line, "Preprocess=") || Contains(line, "PreProcess=")) {
       out.WriteLine("Preprocess=Y");
-      out.WriteLine("CodePage=1251");
+      if (!utf8) out.WriteLine("CodePage=1251");
       out.WriteLine("LblCoding=9");
       ++counts.headerLinesRewritten;
-    } else if (!Contains(line, "CodePage=")) {
+    } else if (utf8 || (asciiOnly ? !HeaderValue(line, "codepage").has_value()
+                                  : !Contains(line, "CodePage="))) {
       out.WriteLine(line);
     } else {
       ++counts.headerLinesRewritten;

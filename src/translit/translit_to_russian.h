@@ -1,6 +1,6 @@
 // Translit to Russian: labels in Latin transliteration become Russian Cyrillic (code page
-// 1251), road-shield labels get the shield codes of the Russian maps, and the map header is
-// made to declare code page 1251.
+// 1251, or UTF-8 in a UTF-8 map), road-shield labels get the shield codes of the Russian maps,
+// and the map header is made to declare the page of the result.
 #pragma once
 
 #include <optional>
@@ -26,7 +26,11 @@ std::string ShieldLineToRussian(std::string line);
 // The line rules, first match wins: a "Label=" line with "~[" gets the shield rewrite; another
 // "Label=" line becomes "Label=" + the translated text after its last "=" (case-normalised
 // with lowerCase); a "Preprocess=" / "PreProcess=" line becomes "Preprocess=Y",
-// "CodePage=1251", "LblCoding=9"; a "CodePage=" line is dropped; every other line is copied.
+// "CodePage=1251" ("CodePage=65001" in a UTF-8 map), "LblCoding=9"; a "CodePage=" line is
+// dropped; every other line is copied. Labels are read in the page the map declares; one that
+// is no text of that page stays as it is, counted. A map in another page than 1251 or UTF-8
+// is refused (refusedPage) at its first line that is not ASCII: its letters would be
+// declared 1251.
 TranslationCounts TranslitToRussianLines(LineReader& in, LineWriter& out, bool lowerCase,
                                          const NameLineSink& onNameLine = {});
 

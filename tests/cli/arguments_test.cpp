@@ -71,7 +71,7 @@ TEST(CliArguments, UsageErrorsPrintOneLineExitTwoAndTouchNothing) {
       {{"replace-type", "--from", "0X4b", "MAP"}, "0X4b"},
       {{"replace-type", "--from", " 1", "MAP"}, "\" 1\""},
       {{"replace-type", "--to=漢", "MAP"}, "漢"},
-      {{"search-replace", "--find", "€漢", "MAP"}, "code page 1251"},
+      {{"search-replace", "--find", "\xff\xfe", "MAP"}, "--find is not UTF-8"},
       {{"--version", "MAP"}, "--version"},
       {{"help", "frobnicate"}, "unknown command frobnicate"},
   };

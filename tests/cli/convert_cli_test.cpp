@@ -107,10 +107,10 @@ TEST(ConvertCli, CompilesARealMapWithMkgmap) {
   std::filesystem::copy_file(map, dir.File("map.mp"));
   const std::string command =
       "cd '" + dir.path().string() + "' && '" + POMVELT_CLI_PATH +
-      "' convert --translit to-russian --compile --copy --compiler mkgmap " +
+      "' convert --translit to-translit --compile --copy --compiler mkgmap " +
       "map.mp >out.txt 2>err.txt";
   EXPECT_EQ(ExitStatusOf(std::system(command.c_str())), 0) << test::ReadBytes(dir.File("err.txt"));
-  EXPECT_TRUE(Exists(dir.File("map_rus.mp")));
+  EXPECT_TRUE(Exists(dir.File("map_translit.mp")));
   std::vector<std::string> compiled;
   for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
     if (entry.path().extension() == ".img") compiled.push_back(entry.path().filename().string());

@@ -9,6 +9,7 @@
 #include "jobs/undo_journal.h"
 #include "support/test_support.h"
 #include "text/cp1251.h"
+#include "text/page_codec.h"
 
 namespace pomvelt {
 namespace {
@@ -104,7 +105,7 @@ TEST(CliEditing, UsageErrorsTouchNoFile) {
   const std::vector<std::vector<std::string>> cases = {
       {"delete-layer", "--layer", "1a"},   {"delete-layer", "--layer", "../1"},
       {"replace-type", "--kind", "point"}, {"replace-type", "--to", "漢"},
-      {"search-replace", "--find", "漢"},  {"search-replace", "--replace", "€漢"},
+      {"search-replace", "--find", "\xFF"}, {"search-replace", "--replace", "\xE2\x82"},
       {"search-replace", "--where", "x"},
   };
   for (const auto& c : cases) {
@@ -154,6 +155,66 @@ TEST(CliEditing, CyrillicSearchTextFindsItsCodePageBytes) {
   EXPECT_EQ(test::ReadBytes(path),
             CrLf({"[POI]", "Type=0x2f06",
                   std::string("Label=") + std::string("Великий Новгород"_cp), "[END]"}));
+}
+
+// The typed texts go into each map's own code page when its turn comes: a map that cannot
+// hold them is refused, named with the character, and the rest of the batch is done.
+TEST(CliEditing, SearchTextsInEachMapsCodePage) {
+  struct Map {
+    const char* name;
+    const char* page;    // the header's value, "" for none
+    std::string label;   // UTF-8, written in the map's page
+    std::string result;  // UTF-8 label afterwards; "" when the map is refused
+  };
+  struct Case {
+    std::string find, replace;
+    std::vector<Map> maps;
+    std::string refusal;  // the one message expected, "" when every map is done
+  } cases[] = {
+      {"Спасс",
+       "Спас",
+       {{"a.mp", "1251", "Спасск", "Спаск"},
+        {"b.mp", "65001", "Спасск", "Спаск"},
+        {"c.mp", "", "Спасск", "Спаск"}},
+       ""},
+      {"Lodz",
+       "Łódź",
+       {{"a.mp", "1250", "Lodz", "Łódź"},
+        {"b.mp", "1251", "Lodz", ""},
+        {"c.mp", "65001", "Lodz", "Łódź"}},
+       "Файл B пропущен: символа «Ł» (U+0141) нет в его кодовой странице 1251"},
+      {"Łódź",
+       "Lodz",
+       {{"a.mp", "1250", "Łódź", "Lodz"}, {"b.mp", "1252", "Lodz", ""}},
+       "Файл B пропущен: символа «Ł» (U+0141) нет в его кодовой странице 1252"},
+  };
+  for (const Case& c : cases) {
+    test::TempDir dir;
+    std::vector<std::string> args = {"search-replace", "--find", c.find, "--replace", c.replace};
+    auto mapOf = [](const Map& m, const std::string& label) {
+      const PageCodec& codec = *PageCodec::For(CodePage(*m.page ? std::atoi(m.page) : 0));
+      std::vector<std::string> lines = {"[IMG ID]", "[END-IMG ID]", "[POI]",
+                                        "Label=" + codec.FromUtf8(label).value(), "[END]"};
+      if (*m.page) lines.insert(lines.begin() + 1, std::string("CodePage=") + m.page);
+      return CrLf({lines.begin(), lines.end()});
+    };
+    for (const Map& m : c.maps) {
+      test::WriteBytes(dir.File(m.name), mapOf(m, m.label));
+      args.push_back(dir.File(m.name));
+    }
+    const CliRun run = RunInProcess(args);
+    std::string refusal = c.refusal;
+    if (!refusal.empty()) refusal.replace(refusal.find('B'), 1, dir.File("b.mp"));
+    EXPECT_EQ(run.status, refusal.empty() ? kExitOk : kExitFailed) << c.find;
+    EXPECT_EQ(run.err.find("пропущен") != std::string::npos, !refusal.empty()) << run.err;
+    if (!refusal.empty()) {
+      EXPECT_NE(run.err.find(refusal), std::string::npos) << run.err;
+    }
+    for (const Map& m : c.maps) {
+      EXPECT_EQ(test::ReadBytes(dir.File(m.name)), mapOf(m, m.result.empty() ? m.label : m.result))
+          << c.find << " " << m.name;
+    }
+  }
 }
 
 }  // namespace
