@@ -5,6 +5,7 @@
 #include "jobs/batch_job.h"
 #include "jobs/file_rewrite.h"
 #include "jobs/polish_format.h"
+#include "text/page_codec.h"
 #include "text/strings.h"
 #include "translit/case_normalise.h"
 
@@ -51,6 +52,21 @@ void WriteTranslatedLabel(LineWriter& out, std::string_view line, bool lowerCase
   }
 }
 
+namespace {
+
+// The names list is code page 1251: a name of another page is converted, "?" standing for
+// what 1251 lacks (or its page does not define).
+std::string InListPage(const std::string& line, CodePage page) {
+  const PageCodec* from = PageCodec::For(page);
+  const PageCodec* cp1251 = PageCodec::For(CodePage());
+  if (page == CodePage() || from == nullptr || cp1251 == nullptr || IsAscii(line)) return line;
+  std::string converted;
+  ConvertText(line, *from, *cp1251, converted, '?');
+  return converted;
+}
+
+}  // namespace
+
 FileOutcome ConvertLabelFile(const LabelFileRequest& request, const TranslationOptions& options,
                              CMapListFile* namesList, const BatchContext& batch,
                              const LabelTransform& transform) {
@@ -65,7 +81,9 @@ FileOutcome ConvertLabelFile(const LabelFileRequest& request, const TranslationO
   if (namesList != nullptr) {
     onNameLine = [&nameLines](std::string_view line) { nameLines.emplace_back(line); };
   }
+  CodePage page;
   FileOutcome outcome = RewriteFile(rewrite, [&](LineReader& in, LineWriter& out) {
+    page = PeekMapHeader(in).page;
     const TranslationCounts counts = transform(in, out, options.lowerCase, onNameLine);
     if (counts.refusedPage) return RefusedWith(PageRefusalMessage(request.path, *counts.refusedPage));
     return ResultOf(counts);
@@ -73,7 +91,7 @@ FileOutcome ConvertLabelFile(const LabelFileRequest& request, const TranslationO
   if (outcome.Failed()) return outcome;
 
   for (const std::string& line : nameLines) {
-    namesList->AddMapName(line);
+    namesList->AddMapName(InListPage(line, page));
     namesList->AddFileName(request.path);
   }
   return outcome;

@@ -120,5 +120,32 @@ TEST(LabelFiles, NamesListEntries) {
   EXPECT_TRUE(host.messages.empty());
 }
 
+// The list is code page 1251 whatever page the maps are in.
+TEST(LabelFiles, NamesListTakesNamesInto1251) {
+  TempDir dir;
+  struct Case {
+    const char* page;
+    std::string name;   // in the map's page
+    std::string entry;  // in the list
+  } cases[] = {
+      {"65001", "Москва", "Москва"_cp},
+      {"65001", "Łódź Москва", "??d? Москва"_cp},
+      {"1252", "Bogot\xE1", "Bogot?"},
+      {"1251", "\xC0\x98", "\xC0\x98"},  // as it always was
+  };
+  for (const Case& c : cases) {
+    const std::string map = dir.File("m.mp");
+    test::WriteBytes(map, CrLf({"[IMG ID]", std::string("CodePage=") + c.page, "Name=" + c.name,
+                                "[END-IMG ID]"}));
+    RecordingHost host;
+    CMapListFile list;
+    ASSERT_TRUE(list.OpenNamesList(dir.File("names.txt"), host));
+    ASSERT_FALSE(RussianToTranslitFile(map, kCopying, &list, {host}).Failed()) << c.page;
+    EXPECT_EQ(list.Text(),
+              std::string("Имя карты:  Имя файла:\r\n\r\n"_cp) + CrLf({"  " + c.entry + "  m.mp"}))
+        << c.page << " " << c.name;
+  }
+}
+
 }  // namespace
 }  // namespace pomvelt
