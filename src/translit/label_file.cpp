@@ -12,12 +12,12 @@
 namespace pomvelt {
 
 TransformResult ResultOf(const TranslationCounts& counts) {
-  return {{{"labelsChanged", "изменено подписей", counts.labelsChanged},
-           {"headerLinesRewritten", "переписано строк заголовка", counts.headerLinesRewritten},
-           {"labelsNotDecodable", "подписей не в кодовой странице карты",
-            counts.labelsNotDecodable}},
-          counts.labelsChanged > 0 || counts.headerLinesRewritten > 0,
-          std::nullopt};
+  return {
+      {{"labelsChanged", "изменено подписей", counts.labelsChanged},
+       {"headerLinesRewritten", "переписано строк заголовка", counts.headerLinesRewritten},
+       {"labelsNotDecodable", "подписей не в кодовой странице карты", counts.labelsNotDecodable}},
+      counts.labelsChanged > 0 || counts.headerLinesRewritten > 0,
+      std::nullopt};
 }
 
 std::string PageRefusalMessage(const std::string& path, CodePage page) {
@@ -85,7 +85,8 @@ FileOutcome ConvertLabelFile(const LabelFileRequest& request, const TranslationO
   FileOutcome outcome = RewriteFile(rewrite, [&](LineReader& in, LineWriter& out) {
     page = PeekMapHeader(in).page;
     const TranslationCounts counts = transform(in, out, options.lowerCase, onNameLine);
-    if (counts.refusedPage) return RefusedWith(PageRefusalMessage(request.path, *counts.refusedPage));
+    if (counts.refusedPage)
+      return RefusedWith(PageRefusalMessage(request.path, *counts.refusedPage));
     return ResultOf(counts);
   });
   if (outcome.Failed()) return outcome;

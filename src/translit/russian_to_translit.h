@@ -26,8 +26,8 @@ std::string ShieldLineToTranslit(std::string line);
 // The line rules, first match wins: a "Label=" line with "~[" gets its shield codes rewritten;
 // another "Label=" line becomes "Label=" + the transliterated text after its last "="
 // (case-normalised with lowerCase); a line holding "CodePage=1251" or, in a map of code page
-// 1251 or UTF-8, "LblCoding=9" is dropped; every other line is copied. Labels are read and written in the page the map
-// declares; one that is no text of that page stays as it is, counted.
+// 1251 or UTF-8, "LblCoding=9" is dropped; every other line is copied. Labels are read and written
+// in the page the map declares; one that is no text of that page stays as it is, counted.
 TranslationCounts RussianToTranslitLines(LineReader& in, LineWriter& out, bool lowerCase,
                                          const NameLineSink& onNameLine = {});
 

@@ -27,7 +27,8 @@ std::string WithoutPageLines(std::string_view map) {
   std::string kept;
   while (!map.empty()) {
     const std::size_t end = map.find('\n');
-    const std::string_view line = map.substr(0, end == std::string_view::npos ? map.size() : end + 1);
+    const std::string_view line =
+        map.substr(0, end == std::string_view::npos ? map.size() : end + 1);
     if (!HeaderValue(line.substr(0, line.find_first_of("\r\n")), "codepage")) kept += line;
     map.remove_prefix(line.size());
   }

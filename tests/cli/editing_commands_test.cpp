@@ -103,8 +103,8 @@ TEST(CliEditing, CommandsInPlaceAndAsCopies) {
 
 TEST(CliEditing, UsageErrorsTouchNoFile) {
   const std::vector<std::vector<std::string>> cases = {
-      {"delete-layer", "--layer", "1a"},   {"delete-layer", "--layer", "../1"},
-      {"replace-type", "--kind", "point"}, {"replace-type", "--to", "漢"},
+      {"delete-layer", "--layer", "1a"},    {"delete-layer", "--layer", "../1"},
+      {"replace-type", "--kind", "point"},  {"replace-type", "--to", "漢"},
       {"search-replace", "--find", "\xFF"}, {"search-replace", "--replace", "\xE2\x82"},
       {"search-replace", "--where", "x"},
   };

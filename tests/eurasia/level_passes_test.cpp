@@ -49,8 +49,9 @@ TEST(ShiftLevels, HeaderAndCoordinateRewrites) {
             "[POLYGON]",   "Type=0x1",    "Data2=(1,2)",   "Data3=(3,4)",   "Data4=(5,6)",
             "Data5=(7,8)", "Data6=(9,9)", "Data1=(0,0)",   "Origin4=(1,1)", "Label=Data2 street",
             "[END]"});
+  // The page line moves behind "Preprocess=" and keeps the page the map's texts are in.
   const std::string expected = CrLf(
-      Join({{"[IMG ID]", "Name=A", "Preprocess=N", "CodePage=1251", "LblCoding=9", "LblCoding=9"},
+      Join({{"[IMG ID]", "Name=A", "Preprocess=N", "CodePage=1252", "LblCoding=9", "LblCoding=9"},
             kLevelBlock,
             {"[END-IMG ID]", "[POLYGON]", "Type=0x1", "Data0=(1,2)", "Data1=(3,4)", "Data2=(5,6)",
              "Data3=(7,8)", "Data6=(9,9)", "Data1=(0,0)", "Origin2=(1,1)", "Label=Data0 street",
@@ -340,6 +341,25 @@ TEST(LevelRemoval, RealMaps) {
     const std::string block = CrLf(Join({kLevelBlock, {"[END-IMG ID]"}}));
     EXPECT_NE(after.find(block), std::string::npos);
     EXPECT_EQ(after.find("Levels="), after.find(block));
+  }
+}
+
+TEST(ShiftLevels, TheHeaderKeepsDeclaringTheMapsPage) {
+  const struct {
+    std::vector<std::string_view> header;
+    std::string_view written;
+  } cases[] = {
+      {{"CodePage=65001"}, "CodePage=65001"}, {{"CodePage=1250"}, "CodePage=1250"},
+      {{"CodePage=0"}, "CodePage=1251"},      {{}, "CodePage=1251"},
+      {{"CodePage=utf8"}, "CodePage=1251"},  // no number: as it always was
+  };
+  for (const auto& c : cases) {
+    const std::string in = CrLf(
+        Join({{"[IMG ID]"}, c.header, {"Preprocess=F", "Levels=8", "[END-IMG ID]", "[POLYGON]"}}));
+    const std::string expected = CrLf(Join({{"[IMG ID]", "Preprocess=N", c.written, "LblCoding=9"},
+                                            kLevelBlock,
+                                            {"[END-IMG ID]", "[POLYGON]"}}));
+    EXPECT_EQ(Shift(in), expected) << c.written;
   }
 }
 

@@ -75,7 +75,9 @@ class SecondaryRunsTest : public QObject {
     pomvelt::test::DialogRun<S> run;
     run.dialog.show();
     const std::string polish = CrLf({"[IMG ID]", "CodePage=1250", "[END-IMG ID]", "[POI]",
-                                     "Label=\xA3\xF3" "d\x9F", "[END]"});
+                                     "Label=\xA3\xF3"
+                                     "d\x9F",
+                                     "[END]"});
     WriteBytes(dir.File("pl.mp"), polish);
     WriteBytes(dir.File("ru.mp"), kLabels);
     run.files = {dir.File("pl.mp"), dir.File("ru.mp")};
@@ -87,7 +89,8 @@ class SecondaryRunsTest : public QObject {
     QCOMPARE(run.messages.size(), std::size_t{3});
     QVERIFY(QString::fromStdString(run.messages[0]).contains(QStringLiteral("«中» (U+4E2D)")));
     QVERIFY(QString::fromStdString(run.messages[1]).contains(QStringLiteral("«Ł» (U+0141)")));
-    QVERIFY(QString::fromStdString(run.messages[1]).contains(QString::fromStdString(dir.File("ru.mp"))));
+    QVERIFY(QString::fromStdString(run.messages[1])
+                .contains(QString::fromStdString(dir.File("ru.mp"))));
     QCOMPARE(ReadBytes(dir.File("pl.mp")), polish);
     QCOMPARE(ReadBytes(dir.File("ru.mp")), kLabels);
     QCOMPARE(run.dialog.options().m_strReplace, std::string("Łódź 中"));
