@@ -2,12 +2,16 @@
 # make run:  install what is missing, build, start the desktop program.
 # make screenshots: pictures of the desktop program for docs/, taken under Xvfb.
 # make package: the Debian package build/pomvelt_<version>_<arch>.deb (make test checks it).
+# make test-windows: pomvelt-cli and the core's tests for Windows, cross-built, run under Wine.
+# make package-windows: build-windows/pomvelt-cli-<version>-windows-x86_64.zip.
 PACKAGES := cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev qt6-base-dev qt6-l10n-tools \
   qt6-translations-l10n ccache xvfb xauth time mkgmap \
-  dpkg-dev lintian desktop-file-utils appstream shared-mime-info man-db scdoc nlohmann-json3-dev
+  dpkg-dev lintian desktop-file-utils appstream shared-mime-info man-db scdoc nlohmann-json3-dev \
+  g++-mingw-w64-x86-64-posix wine64 googletest
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build test test-asan fuzz run screenshots bench clean format package
+.PHONY: all deps configure build test test-asan fuzz run screenshots bench clean format package \
+  test-windows package-windows
 FUZZ_SECONDS ?= 60
 
 all: build
@@ -28,6 +32,9 @@ build-asan/build.ninja: | deps
 
 build-fuzz/build.ninja: | deps
 	cmake --preset fuzz
+
+build-windows/build.ninja: | deps
+	cmake --preset windows
 
 configure: build/build.ninja
 
@@ -52,6 +59,13 @@ fuzz: deps build-fuzz/build.ninja
 package: build
 	cmake --build --preset default --target package
 
+test-windows: deps build-windows/build.ninja
+	cmake --build --preset windows
+	ctest --preset windows
+
+package-windows: deps build-windows/build.ninja
+	cmake --build --preset windows --target package
+
 run: build
 	@if [ -x build/src/app/pomvelt ]; then build/src/app/pomvelt; else build/src/pomvelt-cli --help; fi
 
@@ -67,4 +81,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf build build-asan build-fuzz
+	rm -rf build build-asan build-fuzz build-windows

@@ -5,6 +5,7 @@
 #include "cli/json_file.h"
 #include "cli/table_output.h"
 #include "examine/map_stats.h"
+#include "os/path.h"
 #include "text/strings.h"
 
 namespace pomvelt {
@@ -101,7 +102,7 @@ void PrintTables(std::ostream& os, const std::vector<FileStats>& files, const Ma
 }
 
 bool WriteCsv(const std::string& path, const std::vector<FileStats>& files, StatsBy by) {
-  std::ofstream csv(path, std::ios::binary | std::ios::trunc);
+  std::ofstream csv(PathOf(path), std::ios::binary | std::ios::trunc);
   std::vector<std::string> header = {"file", "id", "name"};
   for (std::string& h : BreakdownHeader(by)) header.push_back(std::move(h));
   header.push_back("elements");

@@ -2,10 +2,12 @@
 
 #include <fstream>
 
+#include "os/path.h"
+
 namespace pomvelt {
 
 bool WriteJsonFile(const std::string& path, const nlohmann::json& value) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::ofstream out(PathOf(path), std::ios::binary | std::ios::trunc);
   out << value.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
   out.close();
   return !out.fail();

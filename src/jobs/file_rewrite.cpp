@@ -10,6 +10,7 @@
 
 #include "jobs/undo_journal.h"
 #include "os/file.h"
+#include "os/path.h"
 #include "text/strings.h"
 
 namespace pomvelt {
@@ -77,7 +78,7 @@ class StoppableSource : public ByteSource {
 
 bool SameFile(const std::string& a, const std::string& b) {
   std::error_code ec;
-  return std::filesystem::equivalent(a, b, ec) && !ec;
+  return std::filesystem::equivalent(PathOf(a), PathOf(b), ec) && !ec;
 }
 
 // The byte-order marks of the encodings whose maps the line layer would garble. UTF-32 comes

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "jobs/file_rewrite.h"
+#include "os/path.h"
 #include "text/cp1251.h"
 #include "text/strings.h"
 
@@ -52,7 +53,7 @@ bool CMapListFile::Open(const std::string& path, std::string_view header, JobHos
   // that the folder takes no list.
   const std::string partPath = path + ".part";
   std::error_code ec;
-  const bool folder = std::filesystem::is_directory(path, ec);
+  const bool folder = std::filesystem::is_directory(PathOf(path), ec);
   if (folder || !part_.Create(partPath)) {
     const int error = folder ? EISDIR : part_.Error();
     host.MessageBox(WithSystemReason(std::string(kCannotOpenForList) + ": " + path, error));

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "os/file.h"
+#include "os/path.h"
 
 namespace pomvelt {
 
@@ -71,23 +72,23 @@ bool ReplaceFileAtomically(const std::string& source, const std::string& linkOrT
   namespace fs = std::filesystem;
   std::error_code ec;
   const std::string target = RealPathOf(linkOrTarget).value_or(linkOrTarget);
-  const fs::file_status st = fs::status(target, ec);
+  const fs::file_status st = fs::status(PathOf(target), ec);
   if (!ec && fs::exists(st)) {
-    fs::permissions(source, st.permissions(), fs::perm_options::replace, ec);
+    fs::permissions(PathOf(source), st.permissions(), fs::perm_options::replace, ec);
   }
   return RenameOver(source, target);
 }
 
 bool IsRegularFileOrAbsent(const std::string& path) {
   std::error_code ec;
-  const std::filesystem::file_status st = std::filesystem::symlink_status(path, ec);
+  const std::filesystem::file_status st = std::filesystem::symlink_status(PathOf(path), ec);
   if (st.type() == std::filesystem::file_type::not_found) return true;
   return !ec && st.type() == std::filesystem::file_type::regular;
 }
 
 void RemoveFileQuietly(const std::string& path) {
   std::error_code ec;
-  std::filesystem::remove(path, ec);
+  std::filesystem::remove(PathOf(path), ec);
 }
 
 }  // namespace pomvelt

@@ -86,6 +86,22 @@ void CloseQuietly(std::intptr_t& handle) {
   handle = -1;
 }
 
+// What marks a temporary as a live run's: a lock of one byte far beyond the end of any map, so
+// that it never stands in the way of the file's own reads and writes.
+OVERLAPPED TemporaryLockByte() {
+  OVERLAPPED at{};
+  at.OffsetHigh = 0x7FFFFFFF;
+  return at;
+}
+
+// A handle that may take a temporary's lock: it lets every other handle read, write, delete
+// and rename the file.
+HANDLE OpenForLock(const std::string& path) {
+  return ::CreateFileW(Wide(path).c_str(), GENERIC_READ,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
 }  // namespace
 
 std::optional<FileIdentity> IdentityOf(const std::string& path) {
@@ -232,16 +248,39 @@ bool OutputFile::CreateTemporary(const std::string& folder, const std::string& n
   const std::size_t nameMax = MaxNameLength(folder);
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string path = Join(folder, NewTemporaryName(name, nameMax));
-    // Without delete sharing no other run can remove the temporary while this one holds it.
-    const HANDLE h =
-        ::CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ,
-                      nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_HIDDEN, nullptr);
+    // Delete sharing lets the run remove its own temporary after a failure while it is open.
+    const HANDLE h = ::CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+                                   FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                                   FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_HIDDEN, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
       if (::GetLastError() == ERROR_FILE_EXISTS) continue;
       error_ = ErrnoFrom(::GetLastError());
       return false;
     }
+    // The lock lives on a handle of its own, kept after Close until Release: the closed
+    // temporary stays this run's until it has been renamed, which its sharing allows.
+    const HANDLE lock = OpenForLock(path);
+    OVERLAPPED at = TemporaryLockByte();
+    if (lock == INVALID_HANDLE_VALUE ||
+        !::LockFileEx(lock, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &at)) {
+      error_ = ErrnoFrom(::GetLastError());
+      if (lock != INVALID_HANDLE_VALUE) ::CloseHandle(lock);
+      ::CloseHandle(h);
+      ::DeleteFileW(Wide(path).c_str());
+      return false;
+    }
+    // Another run may have taken the new file for a leftover before the lock was ours; the
+    // name then names nothing (or another file), and a new one is made.
+    FileIdentity own;
+    bool regular = false;
+    const std::optional<FileIdentity> named = IdentityOf(path);
+    if (!IdentityFromHandle(h, own, regular) || !named || !named->SameFileAs(own)) {
+      ::CloseHandle(lock);
+      ::CloseHandle(h);
+      continue;
+    }
     handle_ = FromHandle(h);
+    lockHandle_ = FromHandle(lock);
     path_ = path;
     return true;
   }
@@ -310,15 +349,43 @@ void RemoveLeftoverTemporaries(const std::string& folder, const std::string& nam
         !IsTemporaryNameOf(candidate, name, nameMax)) {
       continue;
     }
-    // A temporary a live run holds is open without delete sharing: deleting it fails.
-    ::DeleteFileW(Wide(Join(folder, candidate)).c_str());
+    // A live run holds its temporary's lock.
+    const std::string path = Join(folder, candidate);
+    const HANDLE h = OpenForLock(path);
+    if (h == INVALID_HANDLE_VALUE) continue;
+    OVERLAPPED at = TemporaryLockByte();
+    const bool leftover =
+        ::LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at) != 0;
+    ::CloseHandle(h);
+    if (leftover) ::DeleteFileW(Wide(path).c_str());
   } while (::FindNextFileW(search, &found));
   ::FindClose(search);
 }
 
 bool RenameOver(const std::string& source, const std::string& target) {
-  return ::MoveFileExW(Wide(source).c_str(), Wide(target).c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  const std::wstring from = Wide(source);
+  const std::wstring to = Wide(target);
+  // The temporary is hidden; what takes the name gets the attributes the file there had, and a
+  // new file none of the temporary's.
+  const DWORD sourceAttributes = ::GetFileAttributesW(from.c_str());
+  constexpr DWORD kSettable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                              FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                              FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  DWORD attributes = ::GetFileAttributesW(to.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES && sourceAttributes != INVALID_FILE_ATTRIBUTES) {
+    attributes = sourceAttributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN);
+  }
+  if (attributes != INVALID_FILE_ATTRIBUTES) attributes &= kSettable;
+  if (attributes != INVALID_FILE_ATTRIBUTES && attributes != (sourceAttributes & kSettable)) {
+    ::SetFileAttributesW(from.c_str(), attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes);
+  }
+  if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return true;
+  }
+  // Nothing changed: the temporary stays hidden, for leftover removal to find.
+  if (sourceAttributes != INVALID_FILE_ATTRIBUTES)
+    ::SetFileAttributesW(from.c_str(), sourceAttributes);
+  return false;
 }
 
 bool ReplaceLockedFile(InputFile& locked, const std::string& source, const std::string& target) {

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "jobs/undo_journal.h"
+#include "os/path.h"
 #include "text/file_io.h"
 #include "text/strings.h"
 
@@ -39,14 +40,14 @@ std::string Lower(std::string_view text) {
 // The folder a path's program runs in and its output lands in, absolute.
 std::string AbsoluteFolderOf(const std::string& path) {
   std::error_code ec;
-  const fs::path absolute = fs::absolute(path, ec);
-  return (ec ? fs::path(path) : absolute).parent_path().string();
+  const fs::path absolute = fs::absolute(PathOf(path), ec);
+  return NameOf((ec ? PathOf(path) : absolute).parent_path());
 }
 
 std::string AbsolutePath(const std::string& path) {
   std::error_code ec;
-  const fs::path absolute = fs::absolute(path, ec);
-  return ec ? path : absolute.string();
+  const fs::path absolute = fs::absolute(PathOf(path), ec);
+  return ec ? path : NameOf(absolute);
 }
 
 // The header's "ID=" value when it is a number of 1 to 8 digits.
@@ -89,9 +90,9 @@ std::string FreshName(const std::string& path, const std::string& folder,
   std::size_t n = std::hash<std::string>{}(AbsolutePath(path)) % 90000000;
   for (;; n = (n + 1) % 90000000) {
     const std::string name = std::to_string(10000000 + n);
-    const std::string output = (fs::path(folder) / (name + ".img")).string();
+    const std::string output = NameOf(PathOf(folder) / PathOf(name + ".img"));
     std::error_code ec;
-    if (state.compiledOutputs.count(output) == 0 && !fs::exists(output, ec)) return name;
+    if (state.compiledOutputs.count(output) == 0 && !fs::exists(PathOf(output), ec)) return name;
   }
 }
 
@@ -156,7 +157,7 @@ CompilerRun RunCgpsmapper(const std::string& path, CompilerStage stage, const Co
       name = FreshName(path, folder, state);
       run.freshName = true;
     }
-    run.outputPath = (fs::path(folder) / (*name + ".img")).string();
+    run.outputPath = NameOf(PathOf(folder) / PathOf(*name + ".img"));
     const auto [first, added] = state.compiledOutputs.emplace(run.outputPath, path);
     if (!added) {
       run.failure = "Карта " + path + " не скомпилирована: файл " + run.outputPath +
@@ -166,7 +167,7 @@ CompilerRun RunCgpsmapper(const std::string& path, CompilerStage stage, const Co
     request.args = {"--output-dir=" + folder, "--mapname=" + *name};
     outputBefore = IdentityOf(run.outputPath);
     for (const char* setFile : kMkgmapSetFiles) {
-      const std::string p = (fs::path(folder) / setFile).string();
+      const std::string p = NameOf(PathOf(folder) / PathOf(setFile));
       setFilesBefore.emplace_back(p, IdentityOf(p));
     }
   }

@@ -6,6 +6,7 @@
 #include <array>
 
 #include "jobs/file_rewrite.h"
+#include "os/path.h"
 #include "pipeline/process_runner.h"
 #include "text/file_io.h"
 #include "text/strings.h"
@@ -110,12 +111,12 @@ void RunConvertScript(const std::string& pathInFolder, JobHost& host) {
   WriteConvertScript(scriptPath, host);
   // It runs in the job's folder, as it did when the file dialog left the current folder there.
   std::error_code ec;
-  const std::filesystem::path script = std::filesystem::absolute(scriptPath, ec);
+  const std::filesystem::path script = std::filesystem::absolute(PathOf(scriptPath), ec);
   ProcessRequest request;
   request.program = kScriptHostProgram;
-  request.args = {ec ? scriptPath : script.string()};
+  request.args = {ec ? scriptPath : NameOf(script)};
   request.mode = WindowMode::kShown;
-  if (!ec) request.folder = script.parent_path().string();
+  if (!ec) request.folder = NameOf(script.parent_path());
   request.stop = [&host] { return host.StopRequested(); };
   ProcessRunner::Run(request);
   RemoveFileQuietly(scriptPath);

@@ -1,5 +1,7 @@
 #include "pipeline/process_runner.h"
 
+#include "os/path.h"
+
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -67,7 +69,7 @@ std::vector<std::string> SearchFolders() {
     const std::string_view entry = rest.substr(0, end);
     rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
     // Empty and relative entries stand for the current folder or a folder below it.
-    if (!entry.empty() && fs::path(entry).is_absolute()) folders.emplace_back(entry);
+    if (!entry.empty() && PathOf(entry).is_absolute()) folders.emplace_back(entry);
   }
   return folders;
 }
@@ -77,9 +79,9 @@ std::vector<std::string> SearchFolders() {
 std::wstring Widen(const std::string& text) {
   if (text.empty()) return {};
   const int n =
-      ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+      ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+  ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
   return wide;
 }
 
@@ -138,7 +140,7 @@ ProcessOutcome RunWin32(const ProcessRequest& request) {
   }
   std::error_code ec;
   const std::wstring folder =
-      fs::is_directory(request.folder, ec) ? Widen(request.folder) : std::wstring();
+      fs::is_directory(PathOf(request.folder), ec) ? Widen(request.folder) : std::wstring();
   PROCESS_INFORMATION info{};
   const BOOL created = ::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr,
                                         output != INVALID_HANDLE_VALUE, 0, nullptr,
@@ -313,7 +315,7 @@ std::string ProcessRunner::OwnExecutableFolder() {
   const DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
   if (n == 0 || n >= buffer.size()) return {};
   buffer.resize(n);
-  return fs::path(buffer).parent_path().string();
+  return NameOf(fs::path(buffer).parent_path());
 #elif defined(__linux__)
   std::error_code ec;
   const fs::path self = fs::read_symlink("/proc/self/exe", ec);
@@ -326,12 +328,12 @@ std::string ProcessRunner::OwnExecutableFolder() {
 std::optional<std::string> ProcessRunner::FindProgram(const std::string& name) {
   if (name.empty()) return std::nullopt;
   if (HoldsFolder(name)) {
-    if (IsRunnableFile(name)) return name;
+    if (IsRunnableFile(PathOf(name))) return name;
     return std::nullopt;
   }
   for (const std::string& folder : SearchFolders()) {
-    const fs::path candidate = fs::path(folder) / name;
-    if (IsRunnableFile(candidate)) return candidate.string();
+    const fs::path candidate = PathOf(folder) / PathOf(name);
+    if (IsRunnableFile(candidate)) return NameOf(candidate);
   }
   return std::nullopt;
 }

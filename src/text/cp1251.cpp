@@ -56,12 +56,8 @@ std::optional<std::string> Utf8ToCp1251(std::string_view utf8) {
 }
 
 std::string FileNameToCp1251(std::string_view name) {
-#ifdef _WIN32
-  return std::string(name);
-#else
   std::optional<std::string> converted = Utf8ToCp1251(name);
   return converted ? std::move(*converted) : std::string(name);
-#endif
 }
 
 std::string Cp1251ToUtf8(std::string_view bytes) {

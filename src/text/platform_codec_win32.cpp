@@ -11,6 +11,16 @@ namespace pomvelt {
 
 namespace {
 
+// Windows fills the gaps of its single-byte tables with the C1 controls (byte 0x98 of code page
+// 1251 becomes U+0098), where the page itself defines nothing: such a byte is not text, and
+// such a character has no place in those pages.
+bool HoldsC1Control(const std::wstring& wide) {
+  for (wchar_t c : wide) {
+    if (c >= 0x80 && c <= 0x9F) return true;
+  }
+  return false;
+}
+
 std::optional<std::wstring> ToWide(UINT page, std::string_view bytes) {
   if (bytes.empty()) return std::wstring();
   const int inSize = static_cast<int>(bytes.size());
@@ -20,11 +30,13 @@ std::optional<std::wstring> ToWide(UINT page, std::string_view bytes) {
   if (MultiByteToWideChar(page, MB_ERR_INVALID_CHARS, bytes.data(), inSize, wide.data(), n) != n) {
     return std::nullopt;
   }
+  if (page != CP_UTF8 && HoldsC1Control(wide)) return std::nullopt;
   return wide;
 }
 
 std::optional<std::string> FromWide(UINT page, const std::wstring& wide) {
   if (wide.empty()) return std::string();
+  if (page != CP_UTF8 && HoldsC1Control(wide)) return std::nullopt;
   const int inSize = static_cast<int>(wide.size());
   // UTF-8 takes no default character; every other page is asked to report one it had to use,
   // and never to pick a look-alike.

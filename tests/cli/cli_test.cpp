@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -119,7 +118,7 @@ TEST(Cli, BuiltProgramEndToEnd) {
             "элементов: 1\n");
   const std::string usage = std::string("'") + POMVELT_CLI_PATH + "' delete-elements 2>/dev/null";
   const int status = std::system(usage.c_str());
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2);
+  EXPECT_EQ(test::ExitStatusOf(status), 2);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <filesystem>
 #include <sstream>
 
@@ -28,9 +27,7 @@ CliRun Cli(const std::vector<std::string>& args) {
 const std::string kMap = CrLf(
     {"[IMG ID]", "Name=Volga", "[END-IMG ID]", "[POLYLINE]", "Type=0x1", "Label=REKA", "[END]"});
 
-int ExitStatusOf(int systemResult) {
-  return WIFEXITED(systemResult) ? WEXITSTATUS(systemResult) : -1;
-}
+using test::ExitStatusOf;
 
 TEST(ConvertCli, RefusesUnknownChoices) {
   for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{

@@ -2,7 +2,9 @@
 // with the platform's converter, and UTF-8 validity follows the standard's table.
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <iconv.h>
+#endif
 
 #include "examine/code_page.h"
 
@@ -13,6 +15,7 @@ bool Invalid(const CodePageBytes& page, std::string_view bytes) {
   return page.FindInvalid(bytes.data(), bytes.data() + bytes.size()) != bytes.data() + bytes.size();
 }
 
+#ifndef _WIN32
 bool ConverterTakes(int codePage, char byte) {
   const iconv_t cd = iconv_open("UTF-8", ("CP" + std::to_string(codePage)).c_str());
   if (cd == reinterpret_cast<iconv_t>(-1)) return true;
@@ -25,8 +28,12 @@ bool ConverterTakes(int codePage, char byte) {
   iconv_close(cd);
   return ok;
 }
+#endif
 
 TEST(CodePage, SingleBytePagesAgreeWithTheConverter) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the reference is iconv's tables, which Windows does not have";
+#else
   for (int page : {874, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258}) {
     const CodePageBytes bytes(page);
     ASSERT_TRUE(bytes.known()) << page;
@@ -36,6 +43,7 @@ TEST(CodePage, SingleBytePagesAgreeWithTheConverter) {
           << "page " << page << " byte " << b;
     }
   }
+#endif
 }
 
 TEST(CodePage, FindsTheFirstInvalidByteInLongRuns) {

@@ -120,7 +120,7 @@ MapStats StatsOf(const std::string& text, std::size_t block = LineReader::kDefau
 
 TEST(MapStats, EveryRealMapMatchesTheReferenceAndTotalsAddUp) {
   const std::string folder =
-      std::filesystem::path(test::DataMap("zkir_RussiaBkg.mp")).parent_path();
+      std::filesystem::path(test::DataMap("zkir_RussiaBkg.mp")).parent_path().string();
   if (folder.empty()) GTEST_SKIP() << "no shared data";
   MapStats total;
   std::uint64_t elements = 0, lines = 0;

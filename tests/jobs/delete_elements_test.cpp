@@ -167,7 +167,9 @@ TEST(DeleteElementsInFile, InPlaceAndAsCopy) {
   EXPECT_EQ(o.output, a);
   EXPECT_EQ(test::ReadBytes(a), kFiltered);
   EXPECT_FALSE(test::Exists(dir.File("a_0x4b_deleted.mp")));
+#ifndef _WIN32  // where files have permission bits
   EXPECT_EQ(std::filesystem::status(a).permissions(), std::filesystem::perms(0640));
+#endif
   EXPECT_TRUE(host.messages.empty());
   // Nothing left to delete: the map is the same, byte for byte.
   EXPECT_EQ(DeleteElementsInFile(a, options, {host}).result, FileResult::kUnchanged);

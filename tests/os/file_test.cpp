@@ -2,7 +2,15 @@
 
 #include <filesystem>
 
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
+
 #include "os/file.h"
+#include "os/path.h"
 #include "support/test_support.h"
 
 namespace pomvelt {
@@ -105,6 +113,28 @@ TEST(InputFile, ReadsTheHeadWithoutMovingAndReadsAWrittenTemporaryBack) {
   ASSERT_TRUE(in.Rewind());
   EXPECT_EQ(in.Read(all, 2), 2);
   EXPECT_EQ(std::string(all, 2), "ab");
+}
+
+// A finished temporary takes its map's name, or a new copy's, while its lock is still held, and
+// what it becomes is an ordinary file (on Windows no longer hidden).
+TEST(OutputFile, AFinishedTemporaryTakesItsNameWhileStillLocked) {
+  for (const bool targetExists : {true, false}) {
+    TempDir dir;
+    const std::string target = dir.File("m.mp");
+    if (targetExists) test::WriteBytes(target, "old");
+    OutputFile out;
+    ASSERT_TRUE(out.CreateTemporary(dir.path().string(), "m.mp"));
+    ASSERT_TRUE(out.Write("new", 3) && out.Sync() && out.Close());
+    RemoveLeftoverTemporaries(dir.path().string(), "m.mp");
+    ASSERT_TRUE(RenameOver(out.path(), target)) << targetExists;
+    out.Release();
+    EXPECT_EQ(test::ReadBytes(target), "new") << targetExists;
+    EXPECT_FALSE(test::Exists(out.path())) << targetExists;
+#ifdef _WIN32
+    EXPECT_EQ(::GetFileAttributesW(PathOf(target).c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u)
+        << targetExists;
+#endif
+  }
 }
 
 }  // namespace

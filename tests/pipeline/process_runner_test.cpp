@@ -121,9 +121,14 @@ TEST(ProcessRunner, QuotesArgumentsTheWayWindowsProgramsSplitThem) {
 }
 
 TEST(ProcessRunner, CompilerNameComesFromTheOptionThenTheEnvironment) {
+#ifdef _WIN32
+  const std::string kDefault = "cgpsmapper.exe";
+#else
+  const std::string kDefault = "cgpsmapper";
+#endif
   {
     ScopedEnv env(kCompilerEnvironmentVariable, std::nullopt);
-    EXPECT_EQ(CompilerProgram(), "cgpsmapper");
+    EXPECT_EQ(CompilerProgram(), kDefault);
     EXPECT_EQ(CompilerProgram("mkgmap"), "mkgmap");
   }
   {
@@ -133,7 +138,7 @@ TEST(ProcessRunner, CompilerNameComesFromTheOptionThenTheEnvironment) {
   }
   {
     ScopedEnv env(kCompilerEnvironmentVariable, std::string());
-    EXPECT_EQ(CompilerProgram(), "cgpsmapper");
+    EXPECT_EQ(CompilerProgram(), kDefault);
   }
 }
 

@@ -6,6 +6,12 @@
 #include <random>
 #include <sstream>
 
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
+#include "os/path.h"
+
 namespace pomvelt::test {
 
 void RecordingHost::SetRange(int lower, int upper, int step) {
@@ -61,15 +67,19 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(path_, ec);
 }
 
+std::string TempDir::File(const std::string& name) const {
+  return NameOf(path_ / PathOf(name));
+}
+
 std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(PathOf(path), std::ios::binary);
   std::ostringstream ss;
   ss << in.rdbuf();
   return ss.str();
 }
 
 void WriteBytes(const std::string& path, std::string_view bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::ofstream out(PathOf(path), std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
@@ -85,7 +95,7 @@ std::set<std::string> FileNames(const TempDir& dir) {
 
 bool Exists(const std::string& path) {
   std::error_code ec;
-  return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
+  return std::filesystem::exists(std::filesystem::symlink_status(PathOf(path), ec));
 }
 
 std::string CrLf(const std::vector<std::string_view>& lines) {
@@ -135,22 +145,37 @@ std::string DataMap(const std::string& name) {
   return std::filesystem::exists(p) ? p.string() : std::string();
 }
 
+namespace {
+void SetEnv(const std::string& name, const std::optional<std::string>& value) {
+#ifdef _WIN32
+  // An empty value removes the variable.
+  ::_putenv_s(name.c_str(), value ? value->c_str() : "");
+#else
+  if (value) {
+    ::setenv(name.c_str(), value->c_str(), 1);
+  } else {
+    ::unsetenv(name.c_str());
+  }
+#endif
+}
+}  // namespace
+
 ScopedEnv::ScopedEnv(std::string name, const std::optional<std::string>& value)
     : name_(std::move(name)) {
   if (const char* old = std::getenv(name_.c_str())) old_ = old;
-  if (value) {
-    ::setenv(name_.c_str(), value->c_str(), 1);
-  } else {
-    ::unsetenv(name_.c_str());
-  }
+  SetEnv(name_, value);
 }
 
 ScopedEnv::~ScopedEnv() {
-  if (old_) {
-    ::setenv(name_.c_str(), old_->c_str(), 1);
-  } else {
-    ::unsetenv(name_.c_str());
-  }
+  SetEnv(name_, old_);
+}
+
+int ExitStatusOf(int systemResult) {
+#ifdef _WIN32
+  return systemResult;
+#else
+  return WIFEXITED(systemResult) ? WEXITSTATUS(systemResult) : -1;
+#endif
 }
 
 void WriteShellProgram(const std::string& path, const std::string& body) {
@@ -163,7 +188,12 @@ void WriteShellProgram(const std::string& path, const std::string& body) {
 namespace {
 std::string PrefixedPath(const std::string& folder) {
   const char* old = std::getenv("PATH");
-  return folder + (old != nullptr && *old != '\0' ? ":" + std::string(old) : std::string());
+#ifdef _WIN32
+  const std::string separator = ";";
+#else
+  const std::string separator = ":";
+#endif
+  return folder + (old != nullptr && *old != '\0' ? separator + old : std::string());
 }
 }  // namespace
 

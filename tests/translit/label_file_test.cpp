@@ -5,6 +5,7 @@
 
 #include "jobs/batch_job.h"
 #include "jobs/file_rewrite.h"
+#include "os/path.h"
 #include "support/test_support.h"
 #include "text/cp1251.h"
 #include "translit/russian_to_translit.h"
@@ -92,8 +93,8 @@ TEST(LabelFiles, EachDirectionHasItsOwnReadFailure) {
 TEST(LabelFiles, NamesListEntries) {
   TempDir dir;
   // The folder's name is UTF-8, as file names are on this system; the list holds code page 1251.
-  std::filesystem::create_directory(dir.path() / "карты");
-  const std::string map = (dir.path() / "карты" / "река.mp").string();
+  std::filesystem::create_directory(dir.path() / PathOf("карты"));
+  const std::string map = NameOf(dir.path() / PathOf("карты") / PathOf("река.mp"));
   test::WriteBytes(map, CrLf({"[IMG ID]", "Name=Big  River", "LocalName=Река=Волга"_cp,
                               "[END-IMG ID]", "Label=Name=X"}));
   RecordingHost host;
