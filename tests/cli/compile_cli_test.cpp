@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <sys/wait.h>
 #include <filesystem>
 #include <set>
 #include <sstream>
@@ -88,7 +87,7 @@ TEST(CompileCli, MkgmapRunsInTheMapsFolderWithItsNameAndTheExtraArguments) {
                               "' convert --compile --compiler mkgmap --compiler-arg=-v " +
                               "--compiler-arg 'x y' maps/a.mp maps/63240002.mp 2>err.txt";
   const int status = std::system(command.c_str());
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+  EXPECT_EQ(test::ExitStatusOf(status), 0)
       << test::ReadBytes(dir.File("err.txt"));
   const std::string maps = Real(dir.File("maps"));
   EXPECT_EQ(mkgmap.Log(), maps + "|--output-dir=" + maps + " --mapname=58000240 -v x y " + maps +
@@ -262,7 +261,7 @@ TEST(CompileCli, RealMkgmapCompilesTwoMapsBesideThemAndOnlyThenDeletesThem) {
                               dir.File("a.mp") + "' '" + dir.File("b.mp") + "' 2>'" +
                               dir.File("err.txt") + "'";
   const int status = std::system(command.c_str());
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+  EXPECT_EQ(test::ExitStatusOf(status), 0)
       << test::ReadBytes(dir.File("err.txt"));
   EXPECT_EQ(Names(dir.path().string()),
             (std::set<std::string>{"58000240.img", "58000010.img", "err.txt", ".pomvelt-undo"}));
