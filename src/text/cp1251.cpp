@@ -55,6 +55,7 @@ std::optional<std::string> Utf8ToCp1251(std::string_view utf8) {
   return codec->FromUtf8(utf8);
 }
 
+// On Windows too the name is UTF-8: the program turns the system's UTF-16 into UTF-8.
 std::string FileNameToCp1251(std::string_view name) {
   std::optional<std::string> converted = Utf8ToCp1251(name);
   return converted ? std::move(*converted) : std::string(name);

@@ -145,9 +145,9 @@ void MakeLower1251(std::string& s);
 // A user's UTF-8 text in code page 1251, or nullopt when it holds a character the code page
 // lacks or is not valid UTF-8.
 std::optional<std::string> Utf8ToCp1251(std::string_view utf8);
-// A file name as the program keeps it, in code page 1251, for the lists that name files. Names
-// are taken as UTF-8 (on Windows they always are: the program turns the system's UTF-16 into
-// UTF-8); a name that is not UTF-8 text code page 1251 can hold is kept byte for byte.
+// A file name as the operating system spells it, in code page 1251, for the lists that name
+// files. POSIX names are taken as UTF-8; a name that is not UTF-8 text code page 1251 can hold
+// is kept byte for byte. Windows narrow names are already in the ANSI code page.
 std::string FileNameToCp1251(std::string_view name);
 // Code page 1251 bytes as UTF-8 (the unused byte 0x98 becomes U+FFFD).
 std::string Cp1251ToUtf8(std::string_view bytes);

@@ -30,7 +30,7 @@ std::size_t EntriesIn(const std::string& folder) {
 }
 
 std::string MakeFolder(const test::TempDir& dir, const std::string& name) {
-  const std::string folder = dir.File(name);
+  const std::string folder = NameOf(dir.path() / PathOf(name));
   std::filesystem::create_directory(PathOf(folder));
   return folder;
 }

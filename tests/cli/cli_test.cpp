@@ -8,6 +8,7 @@
 #include "cli/cli.h"
 #include "cli/terminal_host.h"
 #include "jobs/undo_journal.h"
+#include "support/exit_status.h"
 #include "support/test_support.h"
 
 namespace pomvelt {

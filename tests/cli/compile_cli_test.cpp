@@ -10,6 +10,7 @@
 #include "cli/cli.h"
 #include "cli/cli_run.h"
 #include "pipeline/process_runner.h"
+#include "support/exit_status.h"
 #include "support/test_support.h"
 #include "text/strings.h"
 
@@ -87,8 +88,7 @@ TEST(CompileCli, MkgmapRunsInTheMapsFolderWithItsNameAndTheExtraArguments) {
                               "' convert --compile --compiler mkgmap --compiler-arg=-v " +
                               "--compiler-arg 'x y' maps/a.mp maps/63240002.mp 2>err.txt";
   const int status = std::system(command.c_str());
-  EXPECT_EQ(test::ExitStatusOf(status), 0)
-      << test::ReadBytes(dir.File("err.txt"));
+  EXPECT_EQ(test::ExitStatusOf(status), 0) << test::ReadBytes(dir.File("err.txt"));
   const std::string maps = Real(dir.File("maps"));
   EXPECT_EQ(mkgmap.Log(), maps + "|--output-dir=" + maps + " --mapname=58000240 -v x y " + maps +
                               "/a.mp\n" + maps + "|--output-dir=" + maps +
@@ -261,8 +261,7 @@ TEST(CompileCli, RealMkgmapCompilesTwoMapsBesideThemAndOnlyThenDeletesThem) {
                               dir.File("a.mp") + "' '" + dir.File("b.mp") + "' 2>'" +
                               dir.File("err.txt") + "'";
   const int status = std::system(command.c_str());
-  EXPECT_EQ(test::ExitStatusOf(status), 0)
-      << test::ReadBytes(dir.File("err.txt"));
+  EXPECT_EQ(test::ExitStatusOf(status), 0) << test::ReadBytes(dir.File("err.txt"));
   EXPECT_EQ(Names(dir.path().string()),
             (std::set<std::string>{"58000240.img", "58000010.img", "err.txt", ".pomvelt-undo"}));
 }

@@ -6,6 +6,7 @@
 #include "cli/cli.h"
 #include "cli/cli_run.h"
 #include "pipeline/process_runner.h"
+#include "support/exit_status.h"
 #include "support/test_support.h"
 
 namespace pomvelt {

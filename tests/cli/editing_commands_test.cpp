@@ -6,6 +6,7 @@
 
 #include "cli/cli.h"
 #include "jobs/undo_journal.h"
+#include "support/exit_status.h"
 #include "support/test_support.h"
 #include "text/cp1251.h"
 #include "text/page_codec.h"

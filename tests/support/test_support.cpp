@@ -11,6 +11,7 @@
 #endif
 
 #include "os/path.h"
+#include "support/exit_status.h"
 
 namespace pomvelt::test {
 
@@ -65,10 +66,6 @@ TempDir::~TempDir() {
   std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
                                std::filesystem::perm_options::add, ec);
   std::filesystem::remove_all(path_, ec);
-}
-
-std::string TempDir::File(const std::string& name) const {
-  return NameOf(path_ / PathOf(name));
 }
 
 std::string ReadBytes(const std::string& path) {

@@ -53,8 +53,7 @@ class TempDir {
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
   const std::filesystem::path& path() const { return path_; }
-  // The path of `name` (UTF-8) in the folder.
-  std::string File(const std::string& name) const;
+  std::string File(const std::string& name) const { return (path_ / name).string(); }
 
  private:
   std::filesystem::path path_;
@@ -103,10 +102,7 @@ class ScopedEnv {
   std::optional<std::string> old_;
 };
 
-// The exit status of a program std::system ran through the shell; -1 when it did not exit.
-int ExitStatusOf(int systemResult);
-
-// Writes a fake outside program: "#!/bin/sh", a line end, the body; executable. POSIX only.
+// Writes a fake outside program: "#!/bin/sh", a line end, the body; executable.
 void WriteShellProgram(const std::string& path, const std::string& body);
 
 // Puts a folder first on PATH for the life of the object.
