@@ -6,6 +6,7 @@
 #include "cli/cli.h"
 #include "jobs/batch_summary.h"
 #include "jobs/undo_journal.h"
+#include "os/path.h"
 
 namespace pomvelt {
 namespace {
@@ -13,15 +14,15 @@ namespace {
 std::string FolderArgument(const CliArgs& args) {
   std::error_code ec;
   const std::string folder =
-      args.files.empty() ? std::filesystem::current_path(ec).string() : args.files.front();
-  if (ec || !std::filesystem::is_directory(folder, ec)) {
+      args.files.empty() ? NameOf(std::filesystem::current_path(ec)) : args.files.front();
+  if (ec || !std::filesystem::is_directory(PathOf(folder), ec)) {
     throw CliUsageError{"not a folder: " + folder};
   }
   return folder;
 }
 
 std::string HeldLine(const std::string& folder) {
-  return "Копии для отмены в " + (std::filesystem::path(folder) / kUndoFolderName).string() + ": " +
+  return "Копии для отмены в " + NameOf(PathOf(folder) / kUndoFolderName) + ": " +
          SizeText(UndoBytesHeld(folder));
 }
 

@@ -2,6 +2,7 @@
 
 #include "jobs/file_rewrite.h"
 #include "os/file.h"
+#include "os/path.h"
 #include "text/strings.h"
 
 #include <algorithm>
@@ -256,7 +257,7 @@ void ParseJournalLine(std::string_view line, Journal& journal) {
 Journal ReadJournal(const fs::path& batchFolder) {
   Journal journal;
   InputFile file;
-  if (!file.Open((batchFolder / kUndoJournalName).string())) return journal;
+  if (!file.Open(NameOf(batchFolder / kUndoJournalName))) return journal;
   std::string bytes;
   char buf[16384];
   for (;;) {
@@ -333,7 +334,7 @@ std::string FormatLocalTime(long long nanoseconds, const char* format) {
 }
 
 fs::path UndoRoot(const std::string& mapFolder) {
-  return fs::path(mapFolder) / kUndoFolderName;
+  return PathOf(mapFolder) / kUndoFolderName;
 }
 
 bool IsRealFolder(const fs::path& p) {
@@ -360,7 +361,7 @@ std::vector<BatchOnDisk> BatchesIn(const std::string& mapFolder) {
     if (a.journal.startNanoseconds != b.journal.startNanoseconds) {
       return a.journal.startNanoseconds > b.journal.startNanoseconds;
     }
-    return a.folder.filename().string() > b.folder.filename().string();
+    return NameOf(a.folder.filename()) > NameOf(b.folder.filename());
   });
   return batches;
 }
@@ -373,7 +374,7 @@ std::uint64_t KeptBytes(const fs::path& batchFolder, std::set<InodeKey>& seen) {
   std::error_code ec;
   for (fs::directory_iterator it(batchFolder, ec), end; !ec && it != end; it.increment(ec)) {
     if (it->path().filename() == kUndoJournalName) continue;
-    const std::optional<FileIdentity> id = IdentityOf(it->path().string());
+    const std::optional<FileIdentity> id = IdentityOf(NameOf(it->path()));
     if (!id || !seen.insert({id->device, id->inode}).second) continue;
     total += static_cast<std::uint64_t>(id->size);
   }
@@ -460,7 +461,7 @@ UndoSession::Batch* UndoSession::BatchFor(const std::string& mapFolder, std::str
   std::error_code ec;
   fs::create_directory(root, ec);
   if (ec || !IsRealFolder(root)) {
-    error = ec ? Reason(ec) : root.string() + " is not a folder";
+    error = ec ? Reason(ec) : NameOf(root) + " is not a folder";
     return nullptr;
   }
   const long long start = Nanoseconds(options_.start);
@@ -500,7 +501,7 @@ UndoSession::Batch* UndoSession::BatchFor(const std::string& mapFolder, std::str
 
   Batch* made = batch.get();
   batches_[mapFolder] = std::move(batch);
-  order_.push_back(made->folder.string());
+  order_.push_back(NameOf(made->folder));
   return made;
 }
 
@@ -514,25 +515,25 @@ KeepOutcome UndoSession::MoveAside(const std::string& path) {
 
 KeepOutcome UndoSession::Keep(const std::string& givenPath, bool move) {
   std::error_code ec;
-  fs::path path = fs::absolute(givenPath, ec);
+  fs::path path = fs::absolute(PathOf(givenPath), ec);
   // The originals live beside the file a link points to: that is the file being replaced.
   // A file moved aside is a name that goes away: a link is moved as a link.
   if (!move && fs::is_symlink(fs::symlink_status(path, ec))) path = fs::canonical(path, ec);
   if (ec) return {std::nullopt, KeepErrorMessage(givenPath, Reason(ec))};
-  const std::string pathText = path.string();
+  const std::string pathText = NameOf(path);
 
   std::lock_guard<std::mutex> lock(mutex_);
   std::string error;
-  Batch* batch = BatchFor(path.parent_path().string(), error);
+  Batch* batch = BatchFor(NameOf(path.parent_path()), error);
   if (batch == nullptr) return {std::nullopt, KeepErrorMessage(pathText, error)};
 
   KeptOriginal kept;
-  kept.batchFolder = batch->folder.string();
+  kept.batchFolder = NameOf(batch->folder);
   kept.entry = ++batch->next;
   // The map's name after the number helps whoever looks into the folder, where it fits.
-  std::string backupName = std::to_string(kept.entry) + "-" + path.filename().string();
+  std::string backupName = std::to_string(kept.entry) + "-" + NameOf(path.filename());
   if (backupName.size() > 255) backupName = std::to_string(kept.entry);
-  const fs::path backup = batch->folder / backupName;
+  const fs::path backup = batch->folder / PathOf(backupName);
   const auto record = [&](KeepKind kind) {
     return batch->journal.Append("keep " + std::to_string(kept.entry) + " " + KindWord(kind) + " " +
                                  Escape(backupName) + " " + Escape(pathText));
@@ -557,7 +558,7 @@ KeepOutcome UndoSession::Keep(const std::string& givenPath, bool move) {
   if (options_.hardLinks) fs::create_hard_link(path, backup, ec);
   if (!options_.hardLinks || ec) {
     // No hard links here (or none allowed): the bytes themselves must be kept.
-    if (std::optional<std::string> failed = CopyAndSync(pathText, backup.string())) {
+    if (std::optional<std::string> failed = CopyAndSync(pathText, NameOf(backup))) {
       fs::remove(backup, ec);
       return {std::nullopt, KeepErrorMessage(pathText, *failed)};
     }
@@ -579,7 +580,7 @@ std::optional<std::string> UndoSession::RecordResult(const KeptOriginal& kept,
                                                      const FileIdentity& result) {
   std::lock_guard<std::mutex> lock(mutex_);
   for (auto& [folder, batch] : batches_) {
-    if (batch->folder.string() != kept.batchFolder) continue;
+    if (NameOf(batch->folder) != kept.batchFolder) continue;
     std::ostringstream line;
     line << "done " << kept.entry << ' ' << result.device << ' ' << result.inode << ' '
          << result.size << ' ' << result.mtimeNanoseconds;
@@ -599,7 +600,7 @@ std::vector<UndoFacts> UndoSession::Facts() const {
   std::vector<UndoFacts> facts;
   for (const std::string& folder : order_) {
     for (const auto& [mapFolder, batch] : batches_) {
-      if (batch->folder.string() != folder) continue;
+      if (NameOf(batch->folder) != folder) continue;
       facts.push_back({folder, UndoBytesHeld(mapFolder), batch->copied > 0});
     }
   }
@@ -623,8 +624,8 @@ std::vector<UndoBatchInfo> ListUndoBatches(const std::string& mapFolder) {
   std::vector<UndoBatchInfo> list;
   for (const BatchOnDisk& batch : BatchesIn(mapFolder)) {
     UndoBatchInfo info;
-    info.folder = batch.folder.string();
-    info.name = batch.folder.filename().string();
+    info.folder = NameOf(batch.folder);
+    info.name = NameOf(batch.folder.filename());
     info.startNanoseconds = batch.journal.startNanoseconds;
     info.command = batch.journal.command;
     for (const JournalEntry& e : batch.journal.entries) {
@@ -649,7 +650,7 @@ std::uint64_t UndoBytesHeld(const std::string& mapFolder) {
 UndoResult RestoreUndoBatch(const std::string& batchFolder) {
   UndoResult result;
   result.batch = batchFolder;
-  const fs::path folder(batchFolder);
+  const fs::path folder = PathOf(batchFolder);
   const Journal journal = ReadJournal(folder);
   JournalWriter writer;
   // A line a kill cut short is ended first, so that it cannot swallow the next record.
@@ -662,7 +663,7 @@ UndoResult RestoreUndoBatch(const std::string& batchFolder) {
   for (auto it = journal.entries.rbegin(); it != journal.entries.rend(); ++it) {
     const JournalEntry& e = *it;
     if (e.undone) continue;
-    const fs::path backup = folder / e.backupName;
+    const fs::path backup = folder / PathOf(e.backupName);
     const bool backupThere = fs::exists(fs::symlink_status(backup, ec));
     // Under the map's lock, so that a run busy with the map cannot replace it between our look
     // and our rename; that run, once it gets the lock, finds the map replaced and reads it anew.
@@ -677,11 +678,11 @@ UndoResult RestoreUndoBatch(const std::string& batchFolder) {
       // Killed before the result was recorded: the map is left as it is. Only a map that is
       // not plainly the original is worth naming.
       if (!backupThere) continue;
-      const std::optional<FileIdentity> kept = IdentityOf(backup.string());
+      const std::optional<FileIdentity> kept = IdentityOf(NameOf(backup));
       const bool original = now && kept &&
                             (e.kind == KeepKind::kLink
                                  ? now->device == kept->device && now->inode == kept->inode
-                                 : e.kind == KeepKind::kCopy && SameBytes(e.path, backup.string()));
+                                 : e.kind == KeepKind::kCopy && SameBytes(e.path, NameOf(backup)));
       if (!original) result.incomplete.push_back(e.path);
       continue;
     }
@@ -696,10 +697,10 @@ UndoResult RestoreUndoBatch(const std::string& batchFolder) {
       continue;
     }
     if (!backupThere) {
-      result.failed.push_back(e.path + ": копия " + backup.string() + " не найдена");
+      result.failed.push_back(e.path + ": копия " + NameOf(backup) + " не найдена");
       continue;
     }
-    if (!ReplaceLockedFile(held, backup.string(), e.path)) {
+    if (!ReplaceLockedFile(held, NameOf(backup), e.path)) {
       result.failed.push_back(e.path + ": " + std::strerror(errno));
       continue;
     }
@@ -718,7 +719,7 @@ UndoResult RestoreUndoBatch(const std::string& batchFolder) {
 UndoResult RestoreLatestUndoBatch(const std::string& mapFolder) {
   const std::vector<BatchOnDisk> batches = BatchesIn(mapFolder);
   if (batches.empty()) return {};
-  return RestoreUndoBatch(batches.front().folder.string());
+  return RestoreUndoBatch(NameOf(batches.front().folder));
 }
 
 std::vector<std::string> UndoResultLines(const UndoResult& result) {
@@ -748,9 +749,9 @@ std::optional<std::string> PurgeUndoBatches(const std::string& mapFolder) {
   std::error_code ec;
   const fs::file_status st = fs::symlink_status(root, ec);
   if (!fs::exists(st)) return std::nullopt;
-  if (!fs::is_directory(st)) return root.string() + " is not a folder";
+  if (!fs::is_directory(st)) return NameOf(root) + " is not a folder";
   fs::remove_all(root, ec);
-  if (ec) return root.string() + ": " + Reason(ec);
+  if (ec) return NameOf(root) + ": " + Reason(ec);
   return std::nullopt;
 }
 
