@@ -84,7 +84,7 @@ TEST(Cli, AFailureNamesTheFileAsGivenAndTheSystemsReason) {
         "cd '" + dir.path().string() + "' && '" + POMVELT_CLI_PATH + "' " + c.args + " 2>err.txt";
     const int status = std::system(command.c_str());
     const std::string err = test::ReadBytes(dir.File("err.txt"));
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << c.args << "\n" << err;
+    EXPECT_EQ(test::ExitStatusOf(status), 1) << c.args << "\n" << err;
     EXPECT_NE(err.find("\n" + c.line + "\n"), std::string::npos) << c.args << "\n" << err;
     EXPECT_EQ(test::ReadBytes(dir.File("maps/b.mp")), kMap);
   }
