@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "jobs/batch_summary.h"
+#include "os/path.h"
 
 namespace pomvelt {
 
@@ -81,8 +82,7 @@ void TerminalHost::BatchEnded(const BatchReport& report) {
   }
   for (const UndoFacts& undo : report.undo) {
     // The batch folder sits in ".pomvelt-undo" in the maps' folder, which undo is given.
-    const std::string mapFolder =
-        std::filesystem::path(undo.folder).parent_path().parent_path().string();
+    const std::string mapFolder = NameOf(PathOf(undo.folder).parent_path().parent_path());
     std::string quoted;
     for (const char c : mapFolder) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     err_ << UndoLine(undo) << "\nОтменить: pomvelt-cli undo '" << quoted << "'\n";

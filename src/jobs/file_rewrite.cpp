@@ -401,7 +401,7 @@ class Rewrite {
 }  // namespace
 
 std::string SystemReason(int error) {
-  return error == 0 ? std::string() : std::system_category().message(error);
+  return error == 0 ? std::string() : std::generic_category().message(error);
 }
 
 std::string WithSystemReason(std::string text, int error) {

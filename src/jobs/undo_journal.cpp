@@ -281,10 +281,12 @@ Journal ReadJournal(const fs::path& batchFolder) {
 class JournalWriter {
  public:
   JournalWriter() = default;
-  ~JournalWriter() {
+  ~JournalWriter() { Close(); }
+  void Close() {
     if (fd_ < 0) return;
     if (unsynced_) SyncFd(fd_);
     CloseFd(fd_);
+    fd_ = -1;
   }
   JournalWriter(const JournalWriter&) = delete;
   JournalWriter& operator=(const JournalWriter&) = delete;
@@ -490,13 +492,11 @@ UndoSession::Batch* UndoSession::BatchFor(const std::string& mapFolder, std::str
   SyncFolder(root);
 
   // The new batch is made before the old ones go, so a folder never holds fewer than it should.
-  int kept = 0;
+  // It counts first whatever its journal says: Windows lets nobody read a journal open for
+  // writing, so its start may read as unknown.
+  int kept = 1;
   for (const BatchOnDisk& old : BatchesIn(mapFolder)) {
-    if (old.folder == batch->folder) {
-      ++kept;
-      continue;
-    }
-    if (++kept > kUndoBatchesKept) fs::remove_all(old.folder, ec);
+    if (old.folder != batch->folder && ++kept > kUndoBatchesKept) fs::remove_all(old.folder, ec);
   }
 
   Batch* made = batch.get();
@@ -712,6 +712,8 @@ UndoResult RestoreUndoBatch(const std::string& batchFolder) {
     writer.AppendConfirmation("undone " + std::to_string(e.number));
     result.restored.push_back(e.path);
   }
+  // Windows removes no folder whose journal is still open.
+  writer.Close();
   if (result.Succeeded()) fs::remove_all(folder, ec);
   return result;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "jobs/undo_journal.h"
 #include "os/path.h"
 #include "pipeline/process_runner.h"
 #include "support/test_support.h"
@@ -24,9 +25,13 @@ int RunBuilt(const std::vector<std::string>& args) {
   return outcome.exitStatus;
 }
 
+// Entries of a folder besides the undo folder an in-place run makes there.
 std::size_t EntriesIn(const std::string& folder) {
-  const std::filesystem::directory_iterator it(PathOf(folder));
-  return static_cast<std::size_t>(std::distance(it, std::filesystem::directory_iterator()));
+  std::size_t n = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(PathOf(folder))) {
+    n += entry.path().filename() != kUndoFolderName;
+  }
+  return n;
 }
 
 std::string MakeFolder(const test::TempDir& dir, const std::string& name) {

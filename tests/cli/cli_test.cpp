@@ -8,6 +8,7 @@
 #include "cli/cli.h"
 #include "cli/terminal_host.h"
 #include "jobs/undo_journal.h"
+#include "os/path.h"
 #include "support/exit_status.h"
 #include "support/test_support.h"
 
@@ -45,7 +46,7 @@ TEST(Cli, DeleteElementsInPlaceAndCopy) {
   EXPECT_TRUE(r.err.starts_with(
       "[1] a.mp\n[2] b.mp\nГотово: 2 файла, изменено 2, без изменений 0, с ошибками 0; "
       "удалено элементов: 2\nОригиналы сохранены в " +
-      dir.File(kUndoFolderName) + "/"))
+      NameOf(PathOf(dir.File(kUndoFolderName)) / "")))
       << r.err;
 
   test::WriteBytes(a, kMap);

@@ -8,6 +8,7 @@
 #include "cli/cli.h"
 #include "cli/cli_run.h"
 #include "jobs/undo_journal.h"
+#include "os/path.h"
 #include "support/test_support.h"
 #include "text/cp1251.h"
 
@@ -180,8 +181,9 @@ TEST(UndoCli, TheReportNamesTheBatchFoldersAndADryRunKeepsNothing) {
   EXPECT_EQ(undo[1].at("folder"), ListUndoBatches(two.path().string()).at(0).folder);
   // The summary reads the same facts: two lines for each folder.
   for (const TempDir* dir : {&one, &two}) {
-    EXPECT_NE(run.err.find("Оригиналы сохранены в " + dir->File(kUndoFolderName) + "/"),
-              std::string::npos)
+    EXPECT_NE(
+        run.err.find("Оригиналы сохранены в " + NameOf(PathOf(dir->File(kUndoFolderName)) / "")),
+        std::string::npos)
         << run.err;
     EXPECT_NE(run.err.find("Отменить: pomvelt-cli undo '" + dir->path().string() + "'\n"),
               std::string::npos)
