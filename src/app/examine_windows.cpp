@@ -67,10 +67,12 @@ QDialogButtonBox* CloseButton(QDialog* window) {
 class QuietEnd : public pomvelt::JobHost {
  public:
   explicit QuietEnd(pomvelt::JobHost& host) : host_(host) {}
-  void MessageBox(const std::string& text) override { host_.MessageBox(text); }
-  pomvelt::Progress& progress() override { return host_.progress(); }
   bool WaitsForBusyFiles() const override { return host_.WaitsForBusyFiles(); }
   void BatchEnded(const pomvelt::BatchReport&) override {}
+
+ protected:
+  void ShowMessageBox(const std::string& text) override { host_.MessageBox(text); }
+  pomvelt::Progress& HostProgress() override { return host_.progress(); }
 
  private:
   pomvelt::JobHost& host_;

@@ -32,7 +32,7 @@ std::optional<std::vector<std::string>> QtJobHost::ChooseFiles(
   return chosen;
 }
 
-void QtJobHost::MessageBox(const std::string& text) {
+void QtJobHost::ShowMessageBox(const std::string& text) {
   OnGuiThread([&] {
     if (shower) {
       shower(text);
@@ -55,7 +55,7 @@ void QtJobHost::BatchEnded(const pomvelt::BatchReport& report) {
   });
 }
 
-pomvelt::Progress& QtJobHost::progress() {
+pomvelt::Progress& QtJobHost::HostProgress() {
   return progress_;
 }
 

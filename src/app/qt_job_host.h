@@ -32,10 +32,8 @@ class QtJobHost : public pomvelt::JobHost {
   // The file dialog with the job's parameters: the chosen full paths in the dialog's order, or
   // nullopt when the user cancelled.
   std::optional<std::vector<std::string>> ChooseFiles(const pomvelt::JobFileDialogParams& params);
-  void MessageBox(const std::string& text) override;
   // One message box: the end message, the summary, the failed files, the warning.
   void BatchEnded(const pomvelt::BatchReport& report) override;
-  pomvelt::Progress& progress() override;
   pomvelt::UndoSession* undoSession() override { return undo_; }
   // The running job's undo session (nullptr: none); its final message then says it can be
   // taken back.
@@ -48,6 +46,10 @@ class QtJobHost : public pomvelt::JobHost {
   // The message in the interface's language: the whole text when it is known, else the fixed
   // text before ": " with the rest (a file, the system's reason) as it is.
   static QString TranslatedMessage(const std::string& text);
+
+ protected:
+  void ShowMessageBox(const std::string& text) override;
+  pomvelt::Progress& HostProgress() override;
 
  private:
   void OnGuiThread(const std::function<void()>& call);

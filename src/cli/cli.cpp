@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <optional>
@@ -89,6 +90,15 @@ void RequestCliCancel() {
 
 namespace {
 
+// More threads than this only cost memory: each job holds its own buffers.
+constexpr int kMaxJobs = 256;
+
+// The parser has checked the value: 1 to 9 digits, not 0.
+int JobCount(const std::string& value) {
+  if (value.empty()) return DefaultJobCount();
+  return std::min(kMaxJobs, std::stoi(value));
+}
+
 // One line naming the problem and where to read more; nothing else, so that a script's log
 // shows what went wrong.
 int UsageError(std::ostream& err, const std::string& text, const CliCommand* command) {
@@ -145,7 +155,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
       undo.emplace(UndoSession::Options{CommandDescription(*command, parsed)});
       host.SetUndoSession(&*undo);
     }
-    BatchReport report = command->run(parsed, BatchContext{host, parsed.Has("--dry-run")});
+    BatchReport report = command->run(
+        parsed, BatchContext{host, parsed.Has("--dry-run"), JobCount(parsed.Value("--jobs", ""))});
     report.command = command->name;
     // The batch report belongs to the commands that write maps; stats and check write their
     // own under the same option.

@@ -100,11 +100,15 @@ const bool kRegistered = RegisterCliCommand({
               outcome.result = FileResult::kFailed;  // its message has been shown
               return outcome;
             }
-            for (const Diagnostic& d : *found) *args.out << FormatDiagnostic(path, d) << '\n';
-            args.out->flush();
             // A map with problems makes the run fail, as a compiler's errors do.
             outcome.result = found->empty() ? FileResult::kUnchanged : FileResult::kFailed;
-            files.push_back({path, std::move(*found)});
+            InFileOrder([&files, &args, path, diagnostics = std::move(*found)] {
+              for (const Diagnostic& d : diagnostics) {
+                *args.out << FormatDiagnostic(path, d) << '\n';
+              }
+              args.out->flush();
+              files.push_back({path, diagnostics});
+            });
             return outcome;
           });
           const std::string report = args.Value("--report", "");

@@ -201,7 +201,9 @@ const bool kRegistered = RegisterCliCommand({
             std::optional<MapStats> stats = StatsOfFile(path, host);
             // A map that could not be read has had its message shown.
             outcome.result = stats ? FileResult::kUnchanged : FileResult::kFailed;
-            if (stats) files.push_back({path, std::move(*stats)});
+            if (stats) {
+              InFileOrder([&files, path, s = std::move(*stats)] { files.push_back({path, s}); });
+            }
             return outcome;
           });
           MapStats total;

@@ -22,11 +22,6 @@ std::vector<CliCommand>& Registry() {
 // the commands concerned (args.Has("--no-undo"), args.Value("--report", "")); the parser,
 // every command's --help and the manual page check pick it up from here. Short forms must not
 // clash with the own options of any command in the row's scopes (a test checks this).
-// Rows that belong to other pieces of work, for example:
-//   {{"--dry-run", 'n', "", {}, "", "show what would change, writing nothing"},
-//    kCliScopeMapWriter},
-//   {{"--jobs", 'j', "N", {}, "1", "work on N maps at once", CliValueKind::kCount},
-//    kCliScopeMapWriter | kCliScopeMapReader},
 const std::vector<CliSharedOption>& SharedCliOptions() {
   static const std::vector<CliSharedOption> rows = {
       {{"--help", 'h', "", {}, "", "show this help and exit"}, kCliScopeEvery},
@@ -55,6 +50,15 @@ const std::vector<CliSharedOption>& SharedCliOptions() {
        kCliScopeMapWriter},
       {{kNoUndoOption, 0, "", {}, "", "keep no originals for \"undo\" in this run"},
        kCliScopeMapWriter},
+      {{"--jobs",
+        'j',
+        "N",
+        {},
+        "",
+        "work on N maps at once (by default as many as there are processors); what is shown "
+        "and written stays in the order of the files",
+        CliValueKind::kCount},
+       kCliScopeMapWriter | kCliScopeMapReader},
   };
   return rows;
 }

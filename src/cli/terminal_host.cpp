@@ -53,7 +53,7 @@ void TerminalProgress::KeepLine() {
   lineShown_ = false;
 }
 
-void TerminalHost::MessageBox(const std::string& text) {
+void TerminalHost::ShowMessageBox(const std::string& text) {
   progress_.KeepLine();
   err_ << text << '\n' << std::flush;
   ++messages_;

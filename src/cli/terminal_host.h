@@ -43,19 +43,21 @@ class TerminalHost : public JobHost {
   TerminalHost(std::ostream& err, bool isTerminal, const std::atomic<bool>& interrupted,
                bool verbose = false, bool summary = false)
       : err_(err), progress_(err, isTerminal, interrupted), verbose_(verbose), summary_(summary) {}
-  void MessageBox(const std::string& text) override;
   // With verbose, a line of counts per file.
   void FileDone(const FileOutcome& file) override;
   // "Готово: " (or "Прервано: ") and the summary on one line, the warning when no file changed,
   // and where the originals are kept; a job's own stop message stands on its own line first.
   void BatchEnded(const BatchReport& report) override;
-  Progress& progress() override { return progress_; }
   bool WaitsForBusyFiles() const override { return waits_; }
   void SetWaitsForBusyFiles(bool waits) { waits_ = waits; }
   bool StopRequested() const override { return progress_.IsCancelled(); }
   UndoSession* undoSession() override { return undo_; }
   void SetUndoSession(UndoSession* undo) { undo_ = undo; }
   int messages() const { return messages_; }
+
+ protected:
+  void ShowMessageBox(const std::string& text) override;
+  Progress& HostProgress() override { return progress_; }
 
  private:
   std::ostream& err_;

@@ -67,9 +67,14 @@ BatchReport EurasiaJob(const EurasiaOptions& options, const std::vector<std::str
           // The remedy's message comes before the bar moves, the list entry's after it.
           ShowNewMessages(batch.host, outcome);
           batch.host.progress().StepIt();
+          // A cancel dropped the remedy of a file that ran in parallel: no entry for it.
+          if (outcome.result == FileResult::kNotStarted && batch.jobs > 1) return outcome;
         }
         if (makeList) {
-          FileOutcome entry = AddPreviewEntry(path, list);
+          // Entries join the list in file order, also when files run in parallel.
+          CMapListFile own;
+          FileOutcome entry = AddPreviewEntry(path, own);
+          InFileOrder([&list, text = own.Text()] { list.AddText(text); });
           if (entry.Failed() || outcome.result == FileResult::kNotStarted) {
             entry.counts.clear();
             entry.bytesIn = outcome.bytesIn;

@@ -1,6 +1,14 @@
 #include "jobs/batch_job.h"
 
+#include <algorithm>
+#include <condition_variable>
+#include <exception>
+#include <filesystem>
+#include <mutex>
+#include <thread>
+
 #include "jobs/undo_journal.h"
+#include "os/file.h"
 #include "text/strings.h"
 
 namespace pomvelt {
@@ -16,8 +24,288 @@ RewriteRequest BatchRequest(const BatchContext& batch, const std::string& input,
   return r;
 }
 
+namespace {
+
+// What a worker of a parallel batch keeps of one file until the runner thread shows it: the
+// calls its step made to the host, in order, and what it returned.
+struct FileSlot;
+thread_local FileSlot* tCurrentSlot = nullptr;
+
+class KeptProgress : public Progress {
+ public:
+  explicit KeptProgress(std::vector<std::function<void()>>& kept) : kept_(kept) {}
+  void Target(Progress& real) { real_ = &real; }
+  void SetRange(int lower, int upper, int step) override {
+    Keep([=](Progress& p) { p.SetRange(lower, upper, step); });
+  }
+  void Show() override {
+    Keep([](Progress& p) { p.Show(); });
+  }
+  void SetText(const std::string& text) override {
+    Keep([text](Progress& p) { p.SetText(text); });
+  }
+  // The position is the runner's: nothing before the replay can know it.
+  int SetPos(int pos) override {
+    Keep([pos](Progress& p) { p.SetPos(pos); });
+    return 0;
+  }
+  int StepIt() override {
+    Keep([](Progress& p) { p.StepIt(); });
+    return 0;
+  }
+  void Hide() override {
+    Keep([](Progress& p) { p.Hide(); });
+  }
+  bool IsCancelled() const override { return real_->IsCancelled(); }
+
+ private:
+  void Keep(std::function<void(Progress&)> call) {
+    kept_.push_back([real = real_, call = std::move(call)] { call(*real); });
+  }
+  std::vector<std::function<void()>>& kept_;
+  Progress* real_ = nullptr;
+};
+
+struct FileSlot {
+  enum class State { kWaiting, kRunning, kDone, kSkipped };
+  State state = State::kWaiting;  // guarded by the batch's mutex
+  FileOutcome outcome;
+  std::exception_ptr error;
+  std::vector<std::function<void()>> kept;
+  KeptProgress progress{kept};
+};
+
+// For each file, the last file before it that is the same file (by name or by identity), or
+// npos: that one must be done before this one starts.
+std::vector<std::size_t> EarlierTurns(const std::vector<std::string>& files) {
+  std::vector<std::string> names;
+  std::vector<std::optional<FileIdentity>> ids;
+  for (const std::string& path : files) {
+    std::error_code ec;
+    const std::filesystem::path canonical = std::filesystem::weakly_canonical(path, ec);
+    names.push_back(ec ? path : canonical.string());
+    ids.push_back(IdentityOf(path));
+  }
+  std::vector<std::size_t> earlier(files.size(), std::string::npos);
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    for (std::size_t j = i; j-- > 0;) {
+      if (names[j] == names[i] || (ids[i] && ids[j] && ids[i]->SameFileAs(*ids[j]))) {
+        earlier[i] = j;
+        break;
+      }
+    }
+  }
+  return earlier;
+}
+
+// Shows one finished file: its messages, the verbose line, the bar.
+void ShowFile(JobHost& host, const BatchHooks& hooks, const std::string& path, FileOutcome outcome,
+              BatchReport& report) {
+  outcome.path = path;
+  ShowNewMessages(host, outcome);
+  host.FileDone(outcome);
+  report.files.push_back(std::move(outcome));
+  if (hooks.stepAfterEachFile) host.progress().StepIt();
+}
+
+void RunSerially(const BatchContext& batch, const std::vector<std::string>& files,
+                 const FileStep& step, const BatchHooks& hooks, BatchReport& report) {
+  JobHost& host = batch.host;
+  Progress& progress = host.progress();
+  for (const std::string& path : files) {
+    if (progress.IsCancelled()) {
+      report.end = BatchEnd::kCancelled;
+      report.endMessage = kAbortedMessage;
+      break;
+    }
+    if (hooks.stopBeforeFile) {
+      if (std::optional<std::string> stop = hooks.stopBeforeFile()) {
+        report.end = BatchEnd::kStopped;
+        report.endMessage = *stop;
+        break;
+      }
+    }
+    progress.SetText(std::string(FileNamePart(path)));
+    ShowFile(host, hooks, path, step(path), report);
+  }
+}
+
+// Workers take the files in order and run their steps; this thread shows each file once it and
+// every file before it are done, so that the host sees what a serial run would show.
+class ParallelRun {
+ public:
+  ParallelRun(const BatchContext& batch, const std::vector<std::string>& files,
+              const FileStep& step, const BatchHooks& hooks)
+      : host_(batch.host),
+        files_(files),
+        step_(step),
+        hooks_(hooks),
+        slots_(files.size()),
+        earlier_(EarlierTurns(files)) {}
+
+  ~ParallelRun() { JoinWorkers(); }
+
+  void Run(int jobs, BatchReport& report) {
+    const std::size_t workers =
+        std::min<std::size_t>(static_cast<std::size_t>(jobs), files_.size());
+    active_ = workers;
+    for (std::size_t k = 0; k < workers; ++k) threads_.emplace_back([this] { Work(); });
+    std::exception_ptr error;
+    for (std::size_t i = 0; i < files_.size(); ++i) {
+      FileSlot& slot = slots_[i];
+      std::unique_lock lock(mutex_);
+      changed_.wait(lock, [&] { return slot.state != FileSlot::State::kWaiting || Never(i); });
+      if (slot.state == FileSlot::State::kWaiting || slot.state == FileSlot::State::kSkipped) {
+        FileOutcome left;  // not started
+        left.path = files_[i];
+        report.files.push_back(std::move(left));
+        continue;
+      }
+      lock.unlock();
+      host_.progress().SetText(std::string(FileNamePart(files_[i])));
+      lock.lock();
+      changed_.wait(lock, [&] { return slot.state == FileSlot::State::kDone; });
+      lock.unlock();
+      if (slot.error) {
+        error = slot.error;
+        break;
+      }
+      for (const std::function<void()>& call : slot.kept) call();
+      slot.kept.clear();
+      ShowFile(host_, hooks_, files_[i], std::move(slot.outcome), report);
+    }
+    JoinWorkers();
+    if (error) std::rethrow_exception(error);
+    report.end = end_;
+    report.endMessage = endMessage_;
+    // A cancel that came while the last files ran ends the batch as a cancel when it dropped
+    // one of them.
+    if (report.end == BatchEnd::kDone && host_.progress().IsCancelled()) {
+      for (const FileOutcome& f : report.files) {
+        if (f.result == FileResult::kNotStarted) {
+          report.end = BatchEnd::kCancelled;
+          report.endMessage = kAbortedMessage;
+          break;
+        }
+      }
+    }
+  }
+
+ private:
+  // File i will never be handed out. Called under the mutex.
+  bool Never(std::size_t i) const { return next_ <= i && (stop_ || active_ == 0); }
+
+  void Work() {
+    std::unique_lock lock(mutex_);
+    while (!stop_ && next_ < files_.size()) {
+      if (host_.progress().IsCancelled()) {
+        Stop(BatchEnd::kCancelled, kAbortedMessage);
+        break;
+      }
+      if (hooks_.stopBeforeFile) {
+        if (std::optional<std::string> stop = hooks_.stopBeforeFile()) {
+          Stop(BatchEnd::kStopped, *stop);
+          break;
+        }
+      }
+      const std::size_t i = next_++;
+      FileSlot& slot = slots_[i];
+      if (earlier_[i] != std::string::npos) {
+        const FileSlot& before = slots_[earlier_[i]];
+        changed_.wait(lock, [&] {
+          return stop_ || before.state == FileSlot::State::kDone ||
+                 before.state == FileSlot::State::kSkipped;
+        });
+        if (stop_) {
+          slot.state = FileSlot::State::kSkipped;
+          changed_.notify_all();
+          break;
+        }
+      }
+      slot.state = FileSlot::State::kRunning;
+      changed_.notify_all();
+      lock.unlock();
+      tCurrentSlot = &slot;
+      try {
+        slot.outcome = step_(files_[i]);
+      } catch (...) {
+        slot.error = std::current_exception();
+      }
+      tCurrentSlot = nullptr;
+      lock.lock();
+      slot.state = FileSlot::State::kDone;
+      if (slot.error) stop_ = true;
+      changed_.notify_all();
+    }
+    --active_;
+    changed_.notify_all();
+  }
+
+  void Stop(BatchEnd end, const std::string& message) {
+    stop_ = true;
+    end_ = end;
+    endMessage_ = message;
+    changed_.notify_all();
+  }
+
+  void JoinWorkers() {
+    {
+      std::lock_guard lock(mutex_);
+      if (active_ > 0) stop_ = true;  // the runner left early (an exception): start no more
+    }
+    changed_.notify_all();
+    for (std::thread& t : threads_) t.join();
+    threads_.clear();
+  }
+
+  JobHost& host_;
+  const std::vector<std::string>& files_;
+  const FileStep& step_;
+  const BatchHooks& hooks_;
+  std::vector<FileSlot> slots_;
+  const std::vector<std::size_t> earlier_;
+  std::vector<std::thread> threads_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::size_t next_ = 0;
+  std::size_t active_ = 0;
+  bool stop_ = false;
+  BatchEnd end_ = BatchEnd::kDone;
+  std::string endMessage_ = kDoneMessage;
+};
+
+}  // namespace
+
+void JobHost::MessageBox(const std::string& text) {
+  if (tCurrentSlot != nullptr) {
+    tCurrentSlot->kept.push_back([this, text] { MessageBox(text); });
+    return;
+  }
+  ShowMessageBox(text);
+}
+
+Progress& JobHost::progress() {
+  if (tCurrentSlot != nullptr) {
+    tCurrentSlot->progress.Target(HostProgress());
+    return tCurrentSlot->progress;
+  }
+  return HostProgress();
+}
+
 void JobHost::BatchEnded(const BatchReport& report) {
   MessageBox(report.endMessage);
+}
+
+void InFileOrder(const std::function<void()>& action) {
+  if (tCurrentSlot != nullptr) {
+    tCurrentSlot->kept.push_back(action);
+  } else {
+    action();
+  }
+}
+
+int DefaultJobCount() {
+  return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
 }
 
 void ShowNewMessages(JobHost& host, FileOutcome& outcome) {
@@ -43,26 +331,10 @@ BatchReport RunBatchJob(const BatchContext& batch, const std::vector<std::string
 
   report.end = BatchEnd::kDone;
   report.endMessage = kDoneMessage;
-  for (const std::string& path : files) {
-    if (progress.IsCancelled()) {
-      report.end = BatchEnd::kCancelled;
-      report.endMessage = kAbortedMessage;
-      break;
-    }
-    if (hooks.stopBeforeFile) {
-      if (std::optional<std::string> stop = hooks.stopBeforeFile()) {
-        report.end = BatchEnd::kStopped;
-        report.endMessage = *stop;
-        break;
-      }
-    }
-    progress.SetText(std::string(FileNamePart(path)));
-    FileOutcome outcome = step(path);
-    outcome.path = path;
-    ShowNewMessages(host, outcome);
-    host.FileDone(outcome);
-    report.files.push_back(std::move(outcome));
-    if (hooks.stepAfterEachFile) progress.StepIt();
+  if (batch.jobs > 1 && files.size() > 1) {
+    ParallelRun(batch, files, step, hooks).Run(batch.jobs, report);
+  } else {
+    RunSerially(batch, files, step, hooks, report);
   }
   for (std::size_t i = report.files.size(); i < files.size(); ++i) {
     FileOutcome left;

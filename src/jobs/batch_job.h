@@ -23,7 +23,19 @@ struct BatchContext {
   // Every transform runs into a counting sink: nothing is written, renamed, deleted, run or
   // listed; the outcomes say what would change.
   bool dryRun = false;
+  // How many files run at once. Above 1 the steps run on worker threads while this thread
+  // shows what each did, file by file in the order given, as a serial run would; a file named
+  // twice waits for its earlier turn; a cancel starts no more files and drops the results of
+  // the running ones before they replace anything.
+  int jobs = 1;
 };
+
+// Runs the action now, or, from a worker of a parallel batch, when the batch shows that
+// worker's file: what a step adds to something shared in file order (a list, a table) goes here.
+void InFileOrder(const std::function<void()>& action);
+
+// The number of processors, at least 1: the default number of jobs.
+int DefaultJobCount();
 
 // The frame's request for one map of the batch: the batch's dry run, and its host to say
 // whether to wait for a map another run holds.
@@ -50,8 +62,9 @@ struct BatchHooks {
 };
 
 // Runs the protocol over the chosen files, final word (JobHost::BatchEnded) included. The
-// report holds one outcome per file, in the order given; files after a cancel or a stop are
-// there as not started.
+// report holds one outcome per file, in the order given; files never begun because of a cancel
+// or a stop are there as not started. A step that throws ends the batch with that exception
+// once the files before it are shown (the running ones finish first).
 BatchReport RunBatchJob(const BatchContext& batch, const std::vector<std::string>& files,
                         const FileStep& step, const BatchHooks& hooks = {});
 

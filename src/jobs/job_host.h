@@ -61,9 +61,12 @@ class JobHost {
   virtual ~JobHost() = default;
   // Where in-place runs keep the originals of the maps they replace; none: undo is off.
   virtual UndoSession* undoSession() { return nullptr; }
-  // Shows a message (UTF-8) and returns when the user has dismissed it.
-  virtual void MessageBox(const std::string& text) = 0;
-  virtual Progress& progress() = 0;
+  // Shows a message (UTF-8) and returns when the user has dismissed it. Called from a worker of
+  // a parallel batch, it is kept and shown when the batch reaches that file, in file order.
+  void MessageBox(const std::string& text);
+  // The progress window; from a worker of a parallel batch, one that keeps the calls for the
+  // same moment, asking the real one only whether the user cancelled.
+  Progress& progress();
   // Whether a map that another run holds locked is waited for (polling the cancel request)
   // rather than refused.
   virtual bool WaitsForBusyFiles() const { return true; }
@@ -77,6 +80,10 @@ class JobHost {
   // stopped, the file counts as not done and the job ends with "Прервано". The desktop
   // program's Cancel is not this: it takes effect between files.
   virtual bool StopRequested() const { return false; }
+
+ protected:
+  virtual void ShowMessageBox(const std::string& text) = 0;
+  virtual Progress& HostProgress() = 0;
 };
 
 }  // namespace pomvelt

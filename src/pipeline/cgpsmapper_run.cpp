@@ -153,16 +153,19 @@ CompilerRun RunCgpsmapper(const std::string& path, CompilerStage stage, const Co
   std::vector<std::pair<std::string, std::optional<FileIdentity>>> setFilesBefore;
   if (mkgmap) {
     std::optional<std::string> name = MapNameOf(path);
-    if (!name) {
-      name = FreshName(path, folder, state);
-      run.freshName = true;
-    }
-    run.outputPath = NameOf(PathOf(folder) / PathOf(*name + ".img"));
-    const auto [first, added] = state.compiledOutputs.emplace(run.outputPath, path);
-    if (!added) {
-      run.failure = "Карта " + path + " не скомпилирована: файл " + run.outputPath +
-                    " уже получен из карты " + first->second;
-      return run;
+    {
+      const std::lock_guard lock(state.mutex);  // the maps of one batch get names one by one
+      if (!name) {
+        name = FreshName(path, folder, state);
+        run.freshName = true;
+      }
+      run.outputPath = NameOf(PathOf(folder) / PathOf(*name + ".img"));
+      const auto [first, added] = state.compiledOutputs.emplace(run.outputPath, path);
+      if (!added) {
+        run.failure = "Карта " + path + " не скомпилирована: файл " + run.outputPath +
+                      " уже получен из карты " + first->second;
+        return run;
+      }
     }
     request.args = {"--output-dir=" + folder, "--mapname=" + *name};
     outputBefore = IdentityOf(run.outputPath);
@@ -176,8 +179,9 @@ CompilerRun RunCgpsmapper(const std::string& path, CompilerStage stage, const Co
 
   run.process = ProcessRunner::Run(request);
   if (!run.process.started) {
-    state.compilerMissing = true;
+    const std::lock_guard lock(state.mutex);
     state.missingCompiler = run.program;
+    state.compilerMissing = true;
     return run;
   }
   // By-products of this run only: a set file that was there before and is untouched stays.

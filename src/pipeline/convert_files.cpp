@@ -73,7 +73,6 @@ int ConvertStepsPerFile(const ConvertOptions& options) {
 BatchReport ConvertFiles(const ConvertOptions& options, const std::vector<std::string>& files,
                          ConversionState& state, const BatchContext& batch) {
   JobHost& host = batch.host;
-  Progress& progress = host.progress();
   CMapListFile* namesList = options.namesList && !batch.dryRun ? &state.namesList : nullptr;
   std::string namesListPath;
   const TranslationOptions translation{options.lowerCase, options.inPlace};
@@ -88,11 +87,11 @@ BatchReport ConvertFiles(const ConvertOptions& options, const std::vector<std::s
                            CompilerCounts& counts, long long& done) {
     if (batch.dryRun) {
       ++done;
-      progress.StepIt();
+      host.progress().StepIt();
       return;
     }
     const CompilerRun run = RunCgpsmapper(path, stage, call, state, stop);
-    progress.StepIt();
+    host.progress().StepIt();
     outcome.compilerRuns.push_back(RecordOf(run, stage));
     if (run.done) {
       ++done;
@@ -146,7 +145,7 @@ BatchReport ConvertFiles(const ConvertOptions& options, const std::vector<std::s
           return outcome;
         }
       }
-      progress.StepIt();
+      host.progress().StepIt();
     }
     if (options.compile && !host.StopRequested()) {
       compile(map, CompilerStage::kCompile, outcome, counts, counts.compiled);
@@ -184,7 +183,10 @@ BatchReport ConvertFiles(const ConvertOptions& options, const std::vector<std::s
     state.compiledOutputs.clear();
   };
   hooks.stopBeforeFile = [&]() -> std::optional<std::string> {
-    if (state.compilerMissing) return CompilerMissingMessage(state.missingCompiler);
+    if (state.compilerMissing) {
+      const std::lock_guard lock(state.mutex);
+      return CompilerMissingMessage(state.missingCompiler);
+    }
     return std::nullopt;
   };
   hooks.afterLoop = [&] {

@@ -91,9 +91,14 @@ FileOutcome ConvertLabelFile(const LabelFileRequest& request, const TranslationO
   });
   if (outcome.Failed()) return outcome;
 
-  for (const std::string& line : nameLines) {
-    namesList->AddMapName(InListPage(line, page));
-    namesList->AddFileName(request.path);
+  if (!nameLines.empty()) {
+    for (std::string& line : nameLines) line = InListPage(line, page);
+    InFileOrder([namesList, lines = std::move(nameLines), path = request.path] {
+      for (const std::string& line : lines) {
+        namesList->AddMapName(line);
+        namesList->AddFileName(path);
+      }
+    });
   }
   return outcome;
 }

@@ -2,6 +2,7 @@
 // strings, and the real maps of the shared data folder.
 #pragma once
 
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -24,11 +25,9 @@ class RecordingHost : public JobHost, public Progress {
 
   std::vector<std::string> messages;
   std::vector<std::string> calls;  // progress calls in order: "SetRange 0 3 1", "Show", ...
-  bool cancelled = false;
+  std::atomic<bool> cancelled = false;
   bool waitsForBusyFiles = true;
 
-  void MessageBox(const std::string& text) override { messages.push_back(text); }
-  Progress& progress() override { return *this; }
   bool WaitsForBusyFiles() const override { return waitsForBusyFiles; }
 
   void SetRange(int lower, int upper, int step) override;
@@ -38,6 +37,10 @@ class RecordingHost : public JobHost, public Progress {
   int StepIt() override;
   void Hide() override { calls.push_back("Hide"); }
   bool IsCancelled() const override { return cancelled; }
+
+ protected:
+  void ShowMessageBox(const std::string& text) override { messages.push_back(text); }
+  Progress& HostProgress() override { return *this; }
 
  private:
   int pos_ = 0;
