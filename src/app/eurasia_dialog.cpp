@@ -94,7 +94,7 @@ void CEurasiaDialog::OnChooseAndConvert() {
   StartThreadedJob([this](QtJobHost& host) {
     const pomvelt::EurasiaOptions options = EurasiaOptionsOf(m_options);
     if (const auto files = host.ChooseFiles(pomvelt::EurasiaDialogParams())) {
-      pomvelt::EurasiaJob(options, *files, m_listFile, {host});
+      pomvelt::EurasiaJob(options, *files, m_listFile, host.Batch());
     }
   });
 }

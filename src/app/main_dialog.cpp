@@ -377,7 +377,7 @@ void CMainDialog::OnConvert() {
     pomvelt::ConvertOptions options = pomvelt::ConvertOptionsOf(m_options);
     options.compiler = compiler;
     if (const auto files = host.ChooseFiles(pomvelt::ConvertDialogParams(options))) {
-      pomvelt::ConvertFiles(options, *files, m_conversion, {host});
+      pomvelt::ConvertFiles(options, *files, m_conversion, host.Batch());
     }
   });
 }
@@ -386,7 +386,7 @@ void CMainDialog::OnReplaceTypes() {
   StartThreadedJob([this](QtJobHost& host) {
     const pomvelt::ReplaceTypeOptions options = pomvelt::ReplaceTypeOptionsOf(m_options);
     if (const auto files = host.ChooseFiles(pomvelt::MapEditDialogParams())) {
-      pomvelt::ReplaceTypeJob(options, *files, {host});
+      pomvelt::ReplaceTypeJob(options, *files, host.Batch());
     }
   });
 }
@@ -395,7 +395,7 @@ void CMainDialog::OnDeleteElements() {
   StartThreadedJob([this](QtJobHost& host) {
     const pomvelt::DeleteElementsOptions options = pomvelt::DeleteElementsOptionsOf(m_options);
     if (const auto files = host.ChooseFiles(pomvelt::MapEditDialogParams())) {
-      pomvelt::DeleteElementsJob(options, *files, {host});
+      pomvelt::DeleteElementsJob(options, *files, host.Batch());
     }
   });
 }
@@ -404,7 +404,7 @@ void CMainDialog::OnDeleteLayer() {
   StartThreadedJob([this](QtJobHost& host) {
     const pomvelt::DeleteLayerOptions options = pomvelt::DeleteLayerOptionsOf(m_options);
     if (const auto files = host.ChooseFiles(pomvelt::MapEditDialogParams())) {
-      pomvelt::DeleteLayerJob(options, *files, {host});
+      pomvelt::DeleteLayerJob(options, *files, host.Batch());
     }
   });
 }
@@ -463,7 +463,7 @@ void CMainDialog::OnRules() {
     pomvelt::TypeRulesOptions options;
     options.rules = std::move(std::get<std::vector<pomvelt::TypeRule>>(read));
     if (const auto files = host.ChooseFiles(pomvelt::MapEditDialogParams())) {
-      pomvelt::ApplyTypeRulesJob(options, *files, {host});
+      pomvelt::ApplyTypeRulesJob(options, *files, host.Batch());
     }
   });
 }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "jobs/batch_job.h"
 #include "jobs/job_host.h"
 
 class CProgressWnd;
@@ -39,6 +40,12 @@ class QtJobHost : public pomvelt::JobHost {
   // taken back.
   void SetUndoSession(pomvelt::UndoSession* undo) { undo_ = undo; }
 
+  // How many maps a job works on at once (the processors by default), and the context of a
+  // batch run through this host.
+  void SetJobs(int jobs) { jobs_ = jobs < 1 ? 1 : jobs; }
+  int jobs() const { return jobs_; }
+  pomvelt::BatchContext Batch() { return {*this, false, jobs_}; }
+
   // The real message box: the text (UTF-8) with an OK button, above the owner, returning once
   // it is dismissed. With a report, a "Подробнее" button opens the table of its files.
   static void ShowMessage(QWidget* owner, const std::string& text,
@@ -57,4 +64,5 @@ class QtJobHost : public pomvelt::JobHost {
   QPointer<QWidget> owner_;
   CProgressWnd& progress_;
   pomvelt::UndoSession* undo_ = nullptr;
+  int jobs_ = pomvelt::DefaultJobCount();
 };

@@ -62,7 +62,7 @@ void CSearchReplaceDialog::OnChooseAndReplace() {
   StartThreadedJob([this](QtJobHost& host) {
     const pomvelt::SearchReplaceOptions options{m_options.m_strFind, m_options.m_strReplace, true};
     if (const auto files = host.ChooseFiles(pomvelt::SearchReplaceDialogParams())) {
-      pomvelt::SearchReplaceJob(options, *files, {host});
+      pomvelt::SearchReplaceJob(options, *files, host.Batch());
     }
   });
 }
