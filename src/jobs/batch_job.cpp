@@ -286,7 +286,9 @@ void JobHost::MessageBox(const std::string& text) {
 
 Progress& JobHost::progress() {
   if (tCurrentSlot != nullptr) {
-    tCurrentSlot->progress.Target(HostProgress());
+    // A host that lends another host's progress hands back the kept one itself.
+    Progress& real = HostProgress();
+    if (&real != &tCurrentSlot->progress) tCurrentSlot->progress.Target(real);
     return tCurrentSlot->progress;
   }
   return HostProgress();
