@@ -34,11 +34,26 @@ struct Seen {
   BatchEnd end = BatchEnd::kDone;
 };
 
+// A host that passes everything on to another, as the desktop's read-only windows do.
+class LendingHost : public JobHost {
+ public:
+  explicit LendingHost(JobHost& host) : host_(host) {}
+
+ protected:
+  void ShowMessageBox(const std::string& text) override { host_.MessageBox(text); }
+  Progress& HostProgress() override { return host_.progress(); }
+
+ private:
+  JobHost& host_;
+};
+
 // A step that uses every channel a real one does: messages before and after its own progress
 // step, a progress step from the worker, something shared in file order, an outcome with
 // messages; earlier files take longer, so that they finish last.
-Seen RunMixedBatch(const std::vector<std::string>& files, int jobs) {
-  RecordingHost host;
+Seen RunMixedBatch(const std::vector<std::string>& files, int jobs, bool lent = false) {
+  RecordingHost recording;
+  LendingHost lender(recording);
+  JobHost& host = lent ? static_cast<JobHost&>(lender) : recording;
   Seen seen;
   BatchHooks hooks;
   hooks.stepsPerFile = 2;
@@ -57,8 +72,8 @@ Seen RunMixedBatch(const std::vector<std::string>& files, int jobs) {
     return o;
   };
   const BatchReport r = RunBatchJob({host, false, jobs}, files, step, hooks);
-  seen.calls = host.calls;
-  seen.messages = host.messages;
+  seen.calls = recording.calls;
+  seen.messages = recording.messages;
   for (const FileOutcome& f : r.files) {
     seen.report.push_back(f.path + " " + std::to_string(static_cast<int>(f.result)));
   }
@@ -71,16 +86,18 @@ TEST(ParallelBatch, ShowsWhatASerialRunShows) {
     const char* what;
     std::vector<std::string> files;
     int jobs;
+    bool lent = false;
   } cases[] = {
       {"two jobs", {"m1", "m2", "m3", "m4", "m5", "m6"}, 2},
       {"more jobs than files", {"m1", "m2", "m3"}, 8},
       {"one file", {"m3"}, 4},
       {"a file named twice", {"m1", "m2", "m1", "m4"}, 3},
       {"every file the same", {"m5", "m5", "m5"}, 3},
+      {"a host lending another's", {"m1", "m2", "m3", "m4"}, 2, true},
   };
   for (const Case& c : cases) {
-    const Seen serial = RunMixedBatch(c.files, 1);
-    const Seen parallel = RunMixedBatch(c.files, c.jobs);
+    const Seen serial = RunMixedBatch(c.files, 1, c.lent);
+    const Seen parallel = RunMixedBatch(c.files, c.jobs, c.lent);
     EXPECT_EQ(parallel.calls, serial.calls) << c.what;
     EXPECT_EQ(parallel.messages, serial.messages) << c.what;
     EXPECT_EQ(parallel.inOrder, c.files) << c.what;
