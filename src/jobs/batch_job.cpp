@@ -29,6 +29,7 @@ namespace {
 // What a worker of a parallel batch keeps of one file until the runner thread shows it: the
 // calls its step made to the host, in order, and what it returned.
 struct FileSlot;
+class ParallelRun;
 thread_local FileSlot* tCurrentSlot = nullptr;
 
 class KeptProgress : public Progress {
@@ -73,6 +74,9 @@ struct FileSlot {
   std::exception_ptr error;
   std::vector<std::function<void()>> kept;
   KeptProgress progress{kept};
+  bool turnPassed = false;  // guarded by the batch's mutex
+  ParallelRun* run = nullptr;
+  std::size_t index = 0;
 };
 
 // For each file, the last file before it that is the same file (by name or by identity), or
@@ -223,6 +227,8 @@ class ParallelRun {
         }
       }
       slot.state = FileSlot::State::kRunning;
+      slot.run = this;
+      slot.index = i;
       changed_.notify_all();
       lock.unlock();
       tCurrentSlot = &slot;
@@ -241,6 +247,31 @@ class ParallelRun {
     changed_.notify_all();
   }
 
+ public:
+  // Until every file before this one has passed its turn or is done.
+  void WaitForTurn(std::size_t i) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] {
+      for (std::size_t j = 0; j < i; ++j) {
+        const FileSlot& s = slots_[j];
+        if (!s.turnPassed && s.state != FileSlot::State::kDone &&
+            s.state != FileSlot::State::kSkipped) {
+          return false;
+        }
+      }
+      return true;
+    });
+  }
+
+  void PassTurn(std::size_t i) {
+    {
+      std::lock_guard lock(mutex_);
+      slots_[i].turnPassed = true;
+    }
+    changed_.notify_all();
+  }
+
+ private:
   void Stop(BatchEnd end, const std::string& message) {
     stop_ = true;
     end_ = end;
@@ -296,6 +327,20 @@ Progress& JobHost::progress() {
 
 void JobHost::BatchEnded(const BatchReport& report) {
   MessageBox(report.endMessage);
+}
+
+void InFileTurn(const std::function<void()>& action) {
+  FileSlot* slot = tCurrentSlot;
+  if (slot == nullptr) {
+    action();
+    return;
+  }
+  slot->run->WaitForTurn(slot->index);
+  struct Pass {
+    FileSlot* slot;
+    ~Pass() { slot->run->PassTurn(slot->index); }
+  } pass{slot};
+  action();
 }
 
 void InFileOrder(const std::function<void()>& action) {

@@ -34,6 +34,11 @@ struct BatchContext {
 // worker's file: what a step adds to something shared in file order (a list, a table) goes here.
 void InFileOrder(const std::function<void()>& action);
 
+// Runs the action once every file before this one of a parallel batch has run its own (or has
+// finished without one): for a choice that must fall as in a serial run, such as which of two
+// maps gets a name first. Outside a parallel batch, runs it now.
+void InFileTurn(const std::function<void()>& action);
+
 // The number of processors, at least 1: the default number of jobs.
 int DefaultJobCount();
 

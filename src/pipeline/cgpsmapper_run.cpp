@@ -5,6 +5,7 @@
 #include <functional>
 #include <system_error>
 
+#include "jobs/batch_job.h"
 #include "jobs/undo_journal.h"
 #include "os/path.h"
 #include "text/file_io.h"
@@ -153,8 +154,9 @@ CompilerRun RunCgpsmapper(const std::string& path, CompilerStage stage, const Co
   std::vector<std::pair<std::string, std::optional<FileIdentity>>> setFilesBefore;
   if (mkgmap) {
     std::optional<std::string> name = MapNameOf(path);
-    {
-      const std::lock_guard lock(state.mutex);  // the maps of one batch get names one by one
+    // The maps of a batch take their names in file order, also when they run in parallel.
+    InFileTurn([&] {
+      const std::lock_guard lock(state.mutex);
       if (!name) {
         name = FreshName(path, folder, state);
         run.freshName = true;
@@ -164,9 +166,9 @@ CompilerRun RunCgpsmapper(const std::string& path, CompilerStage stage, const Co
       if (!added) {
         run.failure = "Карта " + path + " не скомпилирована: файл " + run.outputPath +
                       " уже получен из карты " + first->second;
-        return run;
       }
-    }
+    });
+    if (run.failure) return run;
     request.args = {"--output-dir=" + folder, "--mapname=" + *name};
     outputBefore = IdentityOf(run.outputPath);
     for (const char* setFile : kMkgmapSetFiles) {

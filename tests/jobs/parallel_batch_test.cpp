@@ -224,6 +224,27 @@ TEST(ParallelBatch, AStopLeavesTheRunningMapsAsTheyWere) {
   }
 }
 
+TEST(ParallelBatch, TurnsComeInFileOrderWhateverOrderTheFilesGetThere) {
+  RecordingHost host;
+  std::mutex mutex;
+  std::vector<std::string> turns;
+  const std::vector<std::string> files = {"f0", "f1", "f2", "f3", "f4", "f5"};
+  RunBatchJob({host, false, 3}, files, [&](const std::string& path) {
+    const int k = path[1] - '0';
+    std::this_thread::sleep_for(std::chrono::milliseconds(4 * (6 - k)));
+    if (k != 2) {  // a file that takes no turn does not hold up the ones after it
+      InFileTurn([&] {
+        std::lock_guard lock(mutex);
+        turns.push_back(path);
+      });
+    }
+    FileOutcome o;
+    o.result = FileResult::kUnchanged;
+    return o;
+  });
+  EXPECT_EQ(turns, (Calls{"f0", "f1", "f3", "f4", "f5"}));
+}
+
 TEST(ParallelBatch, AStopOrAnExceptionEndsTheBatch) {
   {
     RecordingHost host;
