@@ -216,8 +216,9 @@ bool OutputFile::CreateTemporary(const std::string& folder, const std::string& n
       continue;
     }
     handle_ = fd;
-    lockHandle_ = ::dup(fd);  // keeps the lock once the file itself is closed
-    if (lockHandle_ >= 0) ::fcntl(Fd(lockHandle_), F_SETFD, FD_CLOEXEC);
+    // Keeps the lock once the file itself is closed; never inherited, not even by a program
+    // another job of the batch starts meanwhile.
+    lockHandle_ = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
     path_ = path;
     return true;
   }
