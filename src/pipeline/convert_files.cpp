@@ -192,7 +192,13 @@ BatchReport ConvertFiles(const ConvertOptions& options, const std::vector<std::s
   hooks.afterLoop = [&] {
     if (namesList != nullptr) namesList->FlushAndClose(host);
   };
-  return RunBatchJob(batch, files, step, hooks);
+  // Outside programs run one at a time for now: a compiler that cannot be started must stop the
+  // batch before any later file begins, as it does with one job, and what the programs leave in
+  // their folder must come in the order of the files.
+  const bool runsPrograms =
+      options.compile || (options.decompile && options.decompiler == Decompiler::kCgpsmapper);
+  const BatchContext oneAtATime{batch.host, batch.dryRun, 1};
+  return RunBatchJob(runsPrograms ? oneAtATime : batch, files, step, hooks);
 }
 
 }  // namespace pomvelt
