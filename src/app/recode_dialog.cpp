@@ -29,7 +29,7 @@ CRecodeDialog::CRecodeDialog(QWidget* parent) : JobDialog(parent, QStringLiteral
       const pomvelt::RecodeOptions options{pomvelt::CodePage(m_nTargetPage),
                                            m_bReplaceMissing == 1, m_bRecodeInPlace == 1};
       if (const auto files = host.ChooseFiles(pomvelt::MapEditDialogParams())) {
-        pomvelt::RecodeJob(options, *files, {host});
+        pomvelt::RecodeJob(options, *files, host.Batch());
       }
     });
   });
