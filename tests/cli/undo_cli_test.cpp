@@ -88,34 +88,36 @@ std::vector<std::string> With(std::vector<std::string> args, const std::vector<s
 }
 
 TEST(UndoCli, EveryInPlaceCommandIsTakenBackByteForByte) {
-  for (const std::vector<std::string>& command : InPlaceCommands()) {
-    SCOPED_TRACE(command[0] + (command.size() > 1 ? " " + command[1] : ""));
-    TempDir dir;
-    const std::string a = dir.File("a.mp"), b = dir.File("b.mp");
-    WriteBytes(a, UndoMap());
-    WriteBytes(b, UndoMap() + CrLf({";b"}));
-    const std::optional<FileIdentity> before = IdentityOf(a);
+  for (const char* jobs : {"1", "2"}) {
+    for (const std::vector<std::string>& command : InPlaceCommands()) {
+      SCOPED_TRACE(command[0] + (command.size() > 1 ? " " + command[1] : "") + " -j " + jobs);
+      TempDir dir;
+      const std::string a = dir.File("a.mp"), b = dir.File("b.mp");
+      WriteBytes(a, UndoMap());
+      WriteBytes(b, UndoMap() + CrLf({";b"}));
+      const std::optional<FileIdentity> before = IdentityOf(a);
 
-    const CliRun run = Cli(With(command, {a, b}));
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(ReadBytes(a), UndoMap());
-    EXPECT_NE(run.err.find("pomvelt-cli undo '" + dir.path().string() + "'"), std::string::npos)
-        << run.err;
+      const CliRun run = Cli(With(command, {"--jobs", jobs, a, b}));
+      ASSERT_EQ(run.status, 0) << run.err;
+      EXPECT_NE(ReadBytes(a), UndoMap());
+      EXPECT_NE(run.err.find("pomvelt-cli undo '" + dir.path().string() + "'"), std::string::npos)
+          << run.err;
 
-    const CliRun undo = Cli({"undo", dir.path().string()});
-    EXPECT_EQ(undo.status, 0) << undo.err;
-    EXPECT_EQ(ReadBytes(a), UndoMap());
-    EXPECT_EQ(ReadBytes(b), UndoMap() + CrLf({";b"}));
-    EXPECT_EQ(IdentityOf(a), before);  // the very file, times and all
-    EXPECT_NE(undo.err.find("Восстановлен файл " + b), std::string::npos) << undo.err;
-    // Nothing else is left behind: no temporaries, no batch.
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(dir.path())) {
-      names.push_back(e.path().filename().string());
+      const CliRun undo = Cli({"undo", dir.path().string()});
+      EXPECT_EQ(undo.status, 0) << undo.err;
+      EXPECT_EQ(ReadBytes(a), UndoMap());
+      EXPECT_EQ(ReadBytes(b), UndoMap() + CrLf({";b"}));
+      EXPECT_EQ(IdentityOf(a), before);  // the very file, times and all
+      EXPECT_NE(undo.err.find("Восстановлен файл " + b), std::string::npos) << undo.err;
+      // Nothing else is left behind: no temporaries, no batch.
+      std::vector<std::string> names;
+      for (const auto& e : fs::directory_iterator(dir.path())) {
+        names.push_back(e.path().filename().string());
+      }
+      std::sort(names.begin(), names.end());
+      EXPECT_EQ(names, (std::vector<std::string>{kUndoFolderName, "a.mp", "b.mp"}));
+      EXPECT_TRUE(ListUndoBatches(dir.path().string()).empty());
     }
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{kUndoFolderName, "a.mp", "b.mp"}));
-    EXPECT_TRUE(ListUndoBatches(dir.path().string()).empty());
   }
 }
 
@@ -136,6 +138,43 @@ TEST(UndoCli, RealMapsComeBackByteForByte) {
   const CliRun undo = Cli({"undo", dir.path().string()});
   EXPECT_EQ(undo.status, 0) << undo.err;
   for (const auto& [path, bytes] : maps) EXPECT_TRUE(ReadBytes(path) == bytes) << path;
+}
+
+// Several jobs keep their originals at once: every entry of the journal is complete and
+// numbered once, and undo puts back every map, the one named twice (also under another
+// spelling) to what it was before the first of its turns.
+TEST(UndoCli, MapsKeptByParallelJobsAllComeBack) {
+  TempDir one, two;
+  std::vector<std::pair<std::string, std::string>> maps;
+  std::vector<std::string> args = {"search-replace", "--find", "A", "--replace", "AA",
+                                   "--jobs",         "3"};
+  for (int i = 0; i < 12; ++i) {
+    const TempDir& dir = i % 3 == 0 ? two : one;
+    maps.emplace_back(dir.File("m" + std::to_string(i) + ".mp"),
+                      UndoMap() + CrLf({";" + std::to_string(i)}));
+    WriteBytes(maps.back().first, maps.back().second);
+    args.push_back(maps.back().first);
+  }
+  args.push_back(maps[1].first);
+  args.push_back(one.File("./m1.mp"));
+  const CliRun run = Cli(args);
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(ReadBytes(maps[1].first), maps[1].second);
+
+  int entries = 0;
+  for (const TempDir* dir : {&one, &two}) {
+    const std::vector<UndoBatchInfo> batches = ListUndoBatches(dir->path().string());
+    ASSERT_EQ(batches.size(), 1u);
+    EXPECT_EQ(batches[0].incomplete, 0);
+    entries += batches[0].files;
+  }
+  EXPECT_EQ(entries, 14);
+
+  for (const TempDir* dir : {&one, &two}) {
+    const CliRun undo = Cli({"undo", dir->path().string()});
+    EXPECT_EQ(undo.status, 0) << undo.err;
+  }
+  for (const auto& [path, bytes] : maps) EXPECT_EQ(ReadBytes(path), bytes) << path;
 }
 
 TEST(UndoCli, ACompiledSourceDeletedAfterTheCompileComesBack) {
