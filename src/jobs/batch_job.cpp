@@ -305,6 +305,47 @@ class ParallelRun {
   std::string endMessage_ = kDoneMessage;
 };
 
+// The folder a map's original is kept beside, as the undo machinery finds it.
+std::string MapFolderOf(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::weakly_canonical(std::filesystem::absolute(path, ec), ec)
+      .parent_path()
+      .string();
+}
+
+// A serial run makes each folder's undo batch when the first map there is replaced; parallel
+// jobs get there in any order. The folders go in the order of their first map that was
+// done (or, for a folder without one, of its first map).
+void SortUndoFactsAsSerial(BatchReport& report) {
+  std::vector<std::pair<std::size_t, std::string>> firsts;  // (place, map folder)
+  for (std::size_t i = 0; i < report.files.size(); ++i) {
+    const FileOutcome& f = report.files[i];
+    const bool done = !f.Failed() && f.result != FileResult::kNotStarted;
+    const std::string folder = MapFolderOf(f.path);
+    auto it = std::find_if(firsts.begin(), firsts.end(),
+                           [&](const auto& first) { return first.second == folder; });
+    if (it == firsts.end()) {
+      firsts.emplace_back(done ? i : report.files.size() + i, folder);
+    } else if (done && it->first >= report.files.size()) {
+      it->first = i;
+    }
+  }
+  const auto placeOf = [&](const UndoFacts& facts) {
+    std::error_code ec;
+    const std::string folder =
+        std::filesystem::weakly_canonical(std::filesystem::path(facts.folder), ec)
+            .parent_path()
+            .parent_path()
+            .string();
+    for (const auto& [place, mapFolder] : firsts) {
+      if (mapFolder == folder) return place;
+    }
+    return 2 * report.files.size();
+  };
+  std::stable_sort(report.undo.begin(), report.undo.end(),
+                   [&](const UndoFacts& a, const UndoFacts& b) { return placeOf(a) < placeOf(b); });
+}
+
 }  // namespace
 
 void JobHost::MessageBox(const std::string& text) {
@@ -399,6 +440,7 @@ BatchReport RunBatchJob(const BatchContext& batch, const std::vector<std::string
   report.finished = std::chrono::system_clock::now();
   if (const UndoSession* undo = host.undoSession(); undo != nullptr && !batch.dryRun) {
     report.undo = undo->Facts();
+    if (batch.jobs > 1) SortUndoFactsAsSerial(report);
   }
   host.BatchEnded(report);
   return report;

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "jobs/batch_job.h"
+#include "jobs/undo_journal.h"
 #include "support/test_support.h"
 
 namespace pomvelt {
@@ -281,6 +282,44 @@ TEST(ParallelBatch, AStopOrAnExceptionEndsTheBatch) {
                              }),
                  std::runtime_error);
   }
+}
+
+class UndoKeepingHost : public RecordingHost {
+ public:
+  UndoSession* undoSession() override { return &undo; }
+  UndoSession undo{UndoSession::Options{"test"}};
+};
+
+// The report names the folders whose originals were kept in the order a serial run makes
+// their undo batches, though the later folder's map is done first.
+TEST(ParallelBatch, UndoFoldersComeInFileOrder) {
+  TempDir one, two, three;
+  const std::vector<std::string> files = {one.File("a.mp"), two.File("b.mp"), three.File("c.mp"),
+                                          one.File("d.mp")};
+  for (const std::string& f : files) test::WriteBytes(f, "[POI]\r\n[END]\r\n");
+  UndoKeepingHost host;
+  const BatchContext batch{host, false, 3};
+  const BatchReport r = RunBatchJob(batch, files, [&](const std::string& path) {
+    if (path == files[0]) std::this_thread::sleep_for(60ms);
+    if (path == files[1]) std::this_thread::sleep_for(30ms);
+    if (path == files[2]) {  // fails: its folder keeps nothing
+      FileOutcome o;
+      o.Fail("no");
+      return o;
+    }
+    return RewriteFile(BatchRequest(batch, path, "", true), [](LineReader& in, LineWriter& out) {
+      std::string_view line;
+      while (in.ReadLine(line)) out.WriteLine("x");
+      TransformResult t;
+      t.linesChanged = true;
+      return t;
+    });
+  });
+  ASSERT_EQ(r.undo.size(), 2u);
+  EXPECT_EQ(std::filesystem::path(r.undo[0].folder).parent_path().parent_path(),
+            std::filesystem::weakly_canonical(one.path()));
+  EXPECT_EQ(std::filesystem::path(r.undo[1].folder).parent_path().parent_path(),
+            std::filesystem::weakly_canonical(two.path()));
 }
 
 }  // namespace
