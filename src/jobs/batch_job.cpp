@@ -9,6 +9,7 @@
 
 #include "jobs/undo_journal.h"
 #include "os/file.h"
+#include "os/path.h"
 #include "text/strings.h"
 
 namespace pomvelt {
@@ -86,8 +87,8 @@ std::vector<std::size_t> EarlierTurns(const std::vector<std::string>& files) {
   std::vector<std::optional<FileIdentity>> ids;
   for (const std::string& path : files) {
     std::error_code ec;
-    const std::filesystem::path canonical = std::filesystem::weakly_canonical(path, ec);
-    names.push_back(ec ? path : canonical.string());
+    const std::filesystem::path canonical = std::filesystem::weakly_canonical(PathOf(path), ec);
+    names.push_back(ec ? path : NameOf(canonical));
     ids.push_back(IdentityOf(path));
   }
   std::vector<std::size_t> earlier(files.size(), std::string::npos);
@@ -308,9 +309,8 @@ class ParallelRun {
 // The folder a map's original is kept beside, as the undo machinery finds it.
 std::string MapFolderOf(const std::string& path) {
   std::error_code ec;
-  return std::filesystem::weakly_canonical(std::filesystem::absolute(path, ec), ec)
-      .parent_path()
-      .string();
+  return NameOf(std::filesystem::weakly_canonical(std::filesystem::absolute(PathOf(path), ec), ec)
+                    .parent_path());
 }
 
 // A serial run makes each folder's undo batch when the first map there is replaced; parallel
@@ -332,11 +332,8 @@ void SortUndoFactsAsSerial(BatchReport& report) {
   }
   const auto placeOf = [&](const UndoFacts& facts) {
     std::error_code ec;
-    const std::string folder =
-        std::filesystem::weakly_canonical(std::filesystem::path(facts.folder), ec)
-            .parent_path()
-            .parent_path()
-            .string();
+    const std::string folder = NameOf(
+        std::filesystem::weakly_canonical(PathOf(facts.folder), ec).parent_path().parent_path());
     for (const auto& [place, mapFolder] : firsts) {
       if (mapFolder == folder) return place;
     }
