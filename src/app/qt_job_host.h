@@ -41,10 +41,11 @@ class QtJobHost : public pomvelt::JobHost {
   void SetUndoSession(pomvelt::UndoSession* undo) { undo_ = undo; }
 
   // How many maps a job works on at once (the processors by default), and the context of a
-  // batch run through this host.
+  // batch run through this host. With one, each map is replaced before the next one begins, so
+  // that a Cancel leaves every map after the one in hand untouched.
   void SetJobs(int jobs) { jobs_ = jobs < 1 ? 1 : jobs; }
   int jobs() const { return jobs_; }
-  pomvelt::BatchContext Batch() { return {*this, false, jobs_}; }
+  pomvelt::BatchContext Batch() { return {*this, false, jobs_, jobs_ > 1}; }
 
   // The real message box: the text (UTF-8) with an OK button, above the owner, returning once
   // it is dismissed. With a report, a "Подробнее" button opens the table of its files.

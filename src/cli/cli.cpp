@@ -156,7 +156,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
       host.SetUndoSession(&*undo);
     }
     BatchReport report = command->run(
-        parsed, BatchContext{host, parsed.Has("--dry-run"), JobCount(parsed.Value("--jobs", ""))});
+        parsed,
+        BatchContext{host, parsed.Has("--dry-run"), JobCount(parsed.Value("--jobs", "")), true});
     report.command = command->name;
     // The batch report belongs to the commands that write maps; stats and check write their
     // own under the same option.

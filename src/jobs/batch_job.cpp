@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <deque>
 #include <exception>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -70,7 +72,11 @@ class KeptProgress : public Progress {
 
 struct FileSlot {
   enum class State { kWaiting, kRunning, kDone, kSkipped };
-  State state = State::kWaiting;  // guarded by the batch's mutex
+  // Guarded by the batch's mutex. Done: the step has returned and its replacements have run.
+  State state = State::kWaiting;
+  bool stepReturned = false;
+  int replacing = 0;              // replacements handed over and not yet run
+  std::vector<OutcomeFix> fixes;  // what they found, in the order they ran
   FileOutcome outcome;
   std::exception_ptr error;
   std::vector<std::function<void()>> kept;
@@ -135,6 +141,58 @@ void RunSerially(const BatchContext& batch, const std::vector<std::string>& file
   }
 }
 
+// Runs the replacements the steps hand over on threads of their own, in the order they came,
+// with at most `bound` queued or running: a step handing over one more waits.
+class ReplaceQueue {
+ public:
+  ReplaceQueue(std::size_t threads, std::size_t bound) : bound_(bound) {
+    for (std::size_t k = 0; k < threads; ++k) threads_.emplace_back([this] { Work(); });
+  }
+  // Every replacement handed over runs before the queue goes.
+  ~ReplaceQueue() {
+    {
+      std::lock_guard lock(mutex_);
+      closing_ = true;
+    }
+    changed_.notify_all();
+    for (std::thread& t : threads_) t.join();
+  }
+  ReplaceQueue(const ReplaceQueue&) = delete;
+  ReplaceQueue& operator=(const ReplaceQueue&) = delete;
+
+  void Submit(std::function<void()> task) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return inFlight_ < bound_; });
+    ++inFlight_;
+    tasks_.push_back(std::move(task));
+    changed_.notify_all();
+  }
+
+ private:
+  void Work() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      changed_.wait(lock, [&] { return closing_ || !tasks_.empty(); });
+      if (tasks_.empty()) return;
+      std::function<void()> task = std::move(tasks_.front());
+      tasks_.pop_front();
+      lock.unlock();
+      task();
+      lock.lock();
+      --inFlight_;
+      changed_.notify_all();
+    }
+  }
+
+  const std::size_t bound_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<std::function<void()>> tasks_;
+  std::size_t inFlight_ = 0;
+  bool closing_ = false;
+  std::vector<std::thread> threads_;
+};
+
 // Workers take the files in order and run their steps; this thread shows each file once it and
 // every file before it are done, so that the host sees what a serial run would show.
 class ParallelRun {
@@ -148,11 +206,19 @@ class ParallelRun {
         slots_(files.size()),
         earlier_(EarlierTurns(files)) {}
 
-  ~ParallelRun() { JoinWorkers(); }
+  ~ParallelRun() {
+    JoinWorkers();
+    replaces_.reset();  // runs what is still queued, while the slots are there
+  }
 
-  void Run(int jobs, BatchReport& report) {
+  // overlap: the steps may hand their replacements over.
+  void Run(int jobs, bool overlap, BatchReport& report) {
     const std::size_t workers =
-        std::min<std::size_t>(static_cast<std::size_t>(jobs), files_.size());
+        std::min<std::size_t>(static_cast<std::size_t>(std::max(1, jobs)), files_.size());
+    if (overlap) {
+      replaces_ = std::make_unique<ReplaceQueue>(
+          workers, workers * static_cast<std::size_t>(kReplacesInFlightPerJob));
+    }
     active_ = workers;
     for (std::size_t k = 0; k < workers; ++k) threads_.emplace_back([this] { Work(); });
     std::exception_ptr error;
@@ -175,6 +241,7 @@ class ParallelRun {
         error = slot.error;
         break;
       }
+      for (const OutcomeFix& fix : slot.fixes) fix(slot.outcome);
       for (const std::function<void()>& call : slot.kept) call();
       slot.kept.clear();
       ShowFile(host_, hooks_, files_[i], std::move(slot.outcome), report);
@@ -240,7 +307,8 @@ class ParallelRun {
       }
       tCurrentSlot = nullptr;
       lock.lock();
-      slot.state = FileSlot::State::kDone;
+      slot.stepReturned = true;
+      if (slot.replacing == 0) slot.state = FileSlot::State::kDone;
       if (slot.error) stop_ = true;
       changed_.notify_all();
     }
@@ -249,6 +317,35 @@ class ParallelRun {
   }
 
  public:
+  // False when this batch does not overlap replacements.
+  bool HandOver(FileSlot& slot, std::function<OutcomeFix()> replace) {
+    if (!replaces_) return false;
+    {
+      std::lock_guard lock(mutex_);
+      ++slot.replacing;
+    }
+    replaces_->Submit([this, &slot, replace = std::move(replace)] {
+      OutcomeFix fix;
+      std::exception_ptr error;
+      try {
+        fix = replace();
+      } catch (...) {
+        error = std::current_exception();
+      }
+      {
+        std::lock_guard lock(mutex_);
+        if (fix) slot.fixes.push_back(std::move(fix));
+        if (error && !slot.error) slot.error = error;
+        if (--slot.replacing == 0 && slot.stepReturned) {
+          slot.state = FileSlot::State::kDone;
+          if (slot.error) stop_ = true;
+        }
+      }
+      changed_.notify_all();
+    });
+    return true;
+  }
+
   // Until every file before this one has passed its turn or is done.
   void WaitForTurn(std::size_t i) {
     std::unique_lock lock(mutex_);
@@ -304,6 +401,7 @@ class ParallelRun {
   bool stop_ = false;
   BatchEnd end_ = BatchEnd::kDone;
   std::string endMessage_ = kDoneMessage;
+  std::unique_ptr<ReplaceQueue> replaces_;  // last: goes first, while the rest is there
 };
 
 // The folder a map's original is kept beside, as the undo machinery finds it.
@@ -381,12 +479,23 @@ void InFileTurn(const std::function<void()>& action) {
   action();
 }
 
+bool HandOverReplace(std::function<OutcomeFix()> replace) {
+  FileSlot* slot = tCurrentSlot;
+  return slot != nullptr && slot->run->HandOver(*slot, std::move(replace));
+}
+
 void InFileOrder(const std::function<void()>& action) {
   if (tCurrentSlot != nullptr) {
     tCurrentSlot->kept.push_back(action);
   } else {
     action();
   }
+}
+
+BatchHooks OneRewritePerFile() {
+  BatchHooks hooks;
+  hooks.replacesLast = true;
+  return hooks;
 }
 
 int DefaultJobCount() {
@@ -416,8 +525,9 @@ BatchReport RunBatchJob(const BatchContext& batch, const std::vector<std::string
 
   report.end = BatchEnd::kDone;
   report.endMessage = kDoneMessage;
-  if (batch.jobs > 1 && files.size() > 1) {
-    ParallelRun(batch, files, step, hooks).Run(batch.jobs, report);
+  const bool overlap = batch.overlapReplace && hooks.replacesLast && !batch.dryRun;
+  if ((batch.jobs > 1 || overlap) && files.size() > 1) {
+    ParallelRun(batch, files, step, hooks).Run(batch.jobs, overlap, report);
   } else {
     RunSerially(batch, files, step, hooks, report);
   }

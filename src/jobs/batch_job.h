@@ -28,7 +28,23 @@ struct BatchContext {
   // twice waits for its earlier turn; a cancel starts no more files and drops the results of
   // the running ones before they replace anything.
   int jobs = 1;
+  // In place, a file's last act (its sync and the rename over the map) may go on beside the
+  // next file's work, at most kReplacesInFlightPerJob per job at once, in the jobs whose hooks
+  // allow it. The file is shown once its map is replaced (or the replacement failed), so what
+  // the host sees stays that of a serial run.
+  bool overlapReplace = false;
 };
+
+inline constexpr int kReplacesInFlightPerJob = 2;
+
+// What a replacement handed over found once it ran, applied to its file's outcome before the
+// file is shown: nothing when the map holds the result.
+using OutcomeFix = std::function<void(FileOutcome&)>;
+
+// From a step of a batch that overlaps replacements: queues `replace` to run beside the next
+// files (waiting while the batch has its most in flight) and returns true; the step's file is
+// shown once it ran. Elsewhere returns false at once: the caller replaces the map itself.
+bool HandOverReplace(std::function<OutcomeFix()> replace);
 
 // Runs the action now, or, from a worker of a parallel batch, when the batch shows that
 // worker's file: what a step adds to something shared in file order (a list, a table) goes here.
@@ -64,7 +80,13 @@ struct BatchHooks {
   std::function<std::optional<std::string>()> stopBeforeFile;
   // After the loop, also after a cancel, before the progress window is hidden.
   std::function<void()> afterLoop;
+  // The step's outcome is that of one rewrite of its map, which is the step's last act on it:
+  // with BatchContext::overlapReplace, the replacement may go on beside the next file.
+  bool replacesLast = false;
 };
+
+// The hooks of a job whose step is one rewrite of its map and nothing after it.
+BatchHooks OneRewritePerFile();
 
 // Runs the protocol over the chosen files, final word (JobHost::BatchEnded) included. The
 // report holds one outcome per file, in the order given; files never begun because of a cancel

@@ -110,9 +110,10 @@ FileOutcome DeleteElementsInFile(const std::string& path, const DeleteElementsOp
 
 BatchReport DeleteElementsJob(const DeleteElementsOptions& options,
                               const std::vector<std::string>& files, const BatchContext& batch) {
-  return RunBatchJob(batch, files, [&](const std::string& path) {
-    return DeleteElementsInFile(path, options, batch);
-  });
+  return RunBatchJob(
+      batch, files,
+      [&](const std::string& path) { return DeleteElementsInFile(path, options, batch); },
+      OneRewritePerFile());
 }
 
 }  // namespace pomvelt

@@ -421,9 +421,10 @@ FileOutcome DeleteLayerInFile(const std::string& path, const DeleteLayerOptions&
 
 BatchReport DeleteLayerJob(const DeleteLayerOptions& options, const std::vector<std::string>& files,
                            const BatchContext& batch) {
-  return RunBatchJob(batch, files, [&](const std::string& path) {
-    return DeleteLayerInFile(path, options, batch);
-  });
+  return RunBatchJob(
+      batch, files,
+      [&](const std::string& path) { return DeleteLayerInFile(path, options, batch); },
+      OneRewritePerFile());
 }
 
 }  // namespace pomvelt

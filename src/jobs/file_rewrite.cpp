@@ -8,6 +8,7 @@
 #include <system_error>
 #include <thread>
 
+#include "jobs/batch_job.h"
 #include "jobs/undo_journal.h"
 #include "os/file.h"
 #include "os/path.h"
@@ -95,33 +96,83 @@ std::optional<std::string> WideEncodingOf(std::string_view head) {
 // One run of the frame over one file.
 class Rewrite {
  public:
+  // The request is kept whole: the replacement may run after the caller's copy is gone.
   explicit Rewrite(const RewriteRequest& request) : request_(request) {
     outcome_.path = request.inputPath;
   }
 
-  FileOutcome Run(const std::vector<LineTransform>& passes) {
-    if (!OpenInput() || !CheckEncoding()) return std::move(outcome_);
+  // Everything up to the replacement of the map: true when that is what is left to do.
+  bool Run(const std::vector<LineTransform>& passes) {
+    if (!OpenInput() || !CheckEncoding()) return false;
     if (request_.dryRun) {
       CountPass(passes.front());
-      return std::move(outcome_);
+      return false;
     }
-    if (!ChooseDestination()) return std::move(outcome_);
+    if (!ChooseDestination()) return false;
     RemoveLeftoverTemporaries(folder_, name_);
     if (request_.survey) {
       std::optional<bool> go = Survey();
-      if (!go) return std::move(outcome_);
+      if (!go) return false;
       if (!*go) {
         outcome_.result = FileResult::kUnchanged;
         outcome_.bytesOut = outcome_.bytesIn;
-        return std::move(outcome_);
+        return false;
       }
     }
     for (std::size_t i = 0; i < passes.size(); ++i) {
-      if (!RunPass(passes[i], i == 0, i + 1 == passes.size())) return std::move(outcome_);
+      if (!RunPass(passes[i], i == 0, i + 1 == passes.size())) return false;
     }
-    Finish();
-    return std::move(outcome_);
+    return Finish();
   }
+
+  // Syncs the result and renames it over the map, or drops it.
+  void Replace() {
+    if (!output_->Sync()) {
+      Fail(WriteErrorMessage(WrittenPath()), output_->Error());
+      return;
+    }
+    if (!output_->Close()) {
+      Fail(WriteErrorMessage(WrittenPath()), output_->Error());
+      return;
+    }
+    ReplaceSynced();
+  }
+
+  // The outcome as it will be once the map is replaced.
+  FileOutcome Expected() const {
+    FileOutcome expected = outcome_;
+    Succeeded(expected, request_.inputPath);
+    return expected;
+  }
+
+  // What Replace found, as a change to the outcome Expected gave: a failure, a stop (the file
+  // not done), or a note.
+  OutcomeFix FixAfterReplace() const {
+    if (outcome_.result == FileResult::kNotStarted) {
+      return [](FileOutcome& o) {
+        std::string path = std::move(o.path);
+        o = FileOutcome{};
+        o.path = std::move(path);
+      };
+    }
+    const std::size_t notes = outcome_.messages.size();
+    if (outcome_.Failed()) {
+      return [message = outcome_.messages.back(), reason = outcome_.reason](FileOutcome& o) {
+        o.result = FileResult::kFailed;
+        o.output.clear();
+        if (o.reason.empty()) o.reason = reason;
+        o.messages.push_back(message);
+      };
+    }
+    if (notes == expectedNotes_) return {};
+    return [more = std::vector<std::string>(
+                outcome_.messages.begin() + static_cast<std::ptrdiff_t>(expectedNotes_),
+                outcome_.messages.end())](FileOutcome& o) {
+      o.messages.insert(o.messages.end(), more.begin(), more.end());
+    };
+  }
+
+  FileOutcome TakeOutcome() { return std::move(outcome_); }
 
  private:
   bool WaitsForBusyFiles() const { return !request_.host || request_.host->WaitsForBusyFiles(); }
@@ -285,25 +336,32 @@ class Rewrite {
     return true;
   }
 
+  // True when the map is left to be replaced (in place): Replace does it.
   bool Finish() {
     // Asked once more before anything is renamed, so that a stop never leaves the map changed.
     if (request_.host && request_.host->StopRequested()) return Stop();
     if (request_.inPlace) {
       output_->TakeOwnership(input_.Ownership());
-      if (!output_->Sync()) return Fail(WriteErrorMessage(WrittenPath()), output_->Error());
+      expectedNotes_ = outcome_.messages.size();
+      return true;
     }
     if (!output_->Close()) return Fail(WriteErrorMessage(WrittenPath()), output_->Error());
-    if (!request_.inPlace) {
-      input_.Close();
-      // A link planted under the copy's name meanwhile is not written through: the check is
-      // only for the user's sake, as the rename would replace the link itself.
-      if (!IsRegularFileOrAbsent(request_.outputPath) ||
-          !RenameOver(output_->path(), request_.outputPath)) {
-        return Fail(CannotOpenForOutput(request_.outputPath), errno);
-      }
-      output_->Release();
-      return Succeed(request_.outputPath);
+    input_.Close();
+    // A link planted under the copy's name meanwhile is not written through: the check is
+    // only for the user's sake, as the rename would replace the link itself.
+    if (!IsRegularFileOrAbsent(request_.outputPath) ||
+        !RenameOver(output_->path(), request_.outputPath)) {
+      return Fail(CannotOpenForOutput(request_.outputPath), errno);
     }
+    output_->Release();
+    Succeed(request_.outputPath);
+    return false;
+  }
+
+  // The result is on the disk and closed: it replaces the map.
+  bool ReplaceSynced() {
+    // The sync may have taken a while: a stop that came meanwhile still keeps the map.
+    if (request_.host && request_.host->StopRequested()) return Stop();
     // A map that was replaced, rewritten or deleted while we read it is someone else's newer
     // version: it is kept, and our result is dropped. Another Pomvelt run cannot have done it,
     // as it waits for our lock; an editor can.
@@ -335,11 +393,15 @@ class Rewrite {
   }
 
   bool Succeed(const std::string& written) {
-    outcome_.output = written;
+    Succeeded(outcome_, written);
+    return true;
+  }
+
+  void Succeeded(FileOutcome& outcome, const std::string& written) const {
+    outcome.output = written;
     TransformResult all;
     all.linesChanged = linesChanged_;
-    outcome_.result = ResultOf(all, outcome_.bytesIn, outcome_.bytesOut);
-    return true;
+    outcome.result = ResultOf(all, outcome.bytesIn, outcome.bytesOut);
   }
 
   // In place the user knows the map, not the hidden temporary.
@@ -386,7 +448,8 @@ class Rewrite {
     return false;
   }
 
-  const RewriteRequest& request_;
+  const RewriteRequest request_;
+  std::size_t expectedNotes_ = 0;  // the outcome's messages when the replacement began
   FileOutcome outcome_;
   bool linesChanged_ = false;
   InputFile input_;
@@ -421,7 +484,18 @@ FileOutcome RewriteFile(const RewriteRequest& request, const LineTransform& tran
 
 FileOutcome RewriteFileInPasses(const RewriteRequest& request,
                                 const std::vector<LineTransform>& passes) {
-  return Rewrite(request).Run(passes);
+  const auto rewrite = std::make_shared<Rewrite>(request);
+  if (!rewrite->Run(passes)) return rewrite->TakeOutcome();
+  // Taken before the hand-over: from then on the rewrite belongs to the replacing thread.
+  FileOutcome expected = rewrite->Expected();
+  if (HandOverReplace([rewrite] {
+        rewrite->Replace();
+        return rewrite->FixAfterReplace();
+      })) {
+    return expected;
+  }
+  rewrite->Replace();
+  return rewrite->TakeOutcome();
 }
 
 }  // namespace pomvelt

@@ -182,8 +182,9 @@ FileOutcome RecodeFile(const std::string& path, const RecodeOptions& options,
 
 BatchReport RecodeJob(const RecodeOptions& options, const std::vector<std::string>& files,
                       const BatchContext& batch) {
-  return RunBatchJob(batch, files,
-                     [&](const std::string& path) { return RecodeFile(path, options, batch); });
+  return RunBatchJob(
+      batch, files, [&](const std::string& path) { return RecodeFile(path, options, batch); },
+      OneRewritePerFile());
 }
 
 }  // namespace pomvelt

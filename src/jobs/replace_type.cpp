@@ -93,9 +93,10 @@ FileOutcome ReplaceTypeInFile(const std::string& path, const ReplaceTypeOptions&
 
 BatchReport ReplaceTypeJob(const ReplaceTypeOptions& options, const std::vector<std::string>& files,
                            const BatchContext& batch) {
-  return RunBatchJob(batch, files, [&](const std::string& path) {
-    return ReplaceTypeInFile(path, options, batch);
-  });
+  return RunBatchJob(
+      batch, files,
+      [&](const std::string& path) { return ReplaceTypeInFile(path, options, batch); },
+      OneRewritePerFile());
 }
 
 }  // namespace pomvelt

@@ -88,9 +88,10 @@ FileOutcome SearchReplaceInFile(const std::string& path, const SearchReplaceOpti
 
 BatchReport SearchReplaceJob(const SearchReplaceOptions& options,
                              const std::vector<std::string>& files, const BatchContext& batch) {
-  return RunBatchJob(batch, files, [&](const std::string& path) {
-    return SearchReplaceInFile(path, options, batch);
-  });
+  return RunBatchJob(
+      batch, files,
+      [&](const std::string& path) { return SearchReplaceInFile(path, options, batch); },
+      OneRewritePerFile());
 }
 
 }  // namespace pomvelt

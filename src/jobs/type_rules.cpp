@@ -362,9 +362,10 @@ FileOutcome ApplyTypeRulesInFile(const std::string& path, const TypeRulesOptions
 
 BatchReport ApplyTypeRulesJob(const TypeRulesOptions& options,
                               const std::vector<std::string>& files, const BatchContext& batch) {
-  return RunBatchJob(batch, files, [&](const std::string& path) {
-    return ApplyTypeRulesInFile(path, options, batch);
-  });
+  return RunBatchJob(
+      batch, files,
+      [&](const std::string& path) { return ApplyTypeRulesInFile(path, options, batch); },
+      OneRewritePerFile());
 }
 
 JobFileDialogParams RulesFileDialogParams() {
