@@ -29,7 +29,7 @@ std::string PageRefusalMessage(const std::string& path, CodePage page) {
 void WriteTranslatedLabel(LineWriter& out, std::string_view line, bool lowerCase,
                           const LabelPage& page, std::string (*shieldLine)(std::string),
                           std::string (*label)(std::string, const LabelPage&),
-                          TranslationCounts& counts) {
+                          TranslationCounts& counts, LabelMemo& memo) {
   if (Contains(line, "~[")) {
     const std::string written = shieldLine(std::string(line));
     out.WriteLine(written);
@@ -42,8 +42,14 @@ void WriteTranslatedLabel(LineWriter& out, std::string_view line, bool lowerCase
     ++counts.labelsNotDecodable;
     return;
   }
-  std::string text = label(std::string(original), page);
-  if (lowerCase) text = NormaliseCase(std::move(text), page);
+  const std::string* known = memo.Find(original);
+  std::string made;
+  if (known == nullptr) {
+    made = label(std::string(original), page);
+    if (lowerCase) made = NormaliseCase(std::move(made), page);
+    memo.Keep(original, made);
+  }
+  const std::string& text = known != nullptr ? *known : made;
   out.Write(kLabelKey);
   out.WriteLine(text);
   if (!(line.size() == kLabelKey.size() + text.size() && line.starts_with(kLabelKey) &&

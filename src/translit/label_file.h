@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "jobs/batch_job.h"
 #include "jobs/file_rewrite.h"
@@ -43,13 +44,44 @@ inline std::string_view LabelTextOf(std::string_view line) {
   return line.substr(line.rfind('=') + 1);
 }
 
+// A map repeats its labels (street names, road numbers, the same river on every bend), and a
+// label's translation depends on its text alone once the map's page and the direction are
+// fixed: each text is translated once per map. Bounded, so that memory stays flat however
+// many different labels a map holds: past the bound, texts are translated every time.
+class LabelMemo {
+ public:
+  const std::string* Find(std::string_view text) const {
+    const auto it = translated_.find(text);
+    return it == translated_.end() ? nullptr : &it->second;
+  }
+  void Keep(std::string_view text, const std::string& translation) {
+    if (bytes_ > kMaxBytes) return;
+    bytes_ += text.size() + translation.size() + kEntryOverhead;
+    translated_.emplace(text, translation);
+  }
+
+ private:
+  struct Hash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const {
+      return std::hash<std::string_view>()(text);
+    }
+  };
+  static constexpr std::size_t kMaxBytes = 2 << 20;
+  static constexpr std::size_t kEntryOverhead = 96;  // node, buckets, two string headers
+  std::unordered_map<std::string, std::string, Hash, std::equal_to<>> translated_;
+  std::size_t bytes_ = 0;
+};
+
 // Writes a "Label=" line translated: a line with a special code ("~[") through `shieldLine`,
 // whole; any other as "Label=" + `label` of its text in the map's page, case-normalised with
-// lowerCase. A text the page does not decode is written as it was, and counted.
+// lowerCase. A text the page does not decode is written as it was, and counted. The memo keeps
+// the translations of the texts met so far in one map (give each map, and each direction, its
+// own).
 void WriteTranslatedLabel(LineWriter& out, std::string_view line, bool lowerCase,
                           const LabelPage& page, std::string (*shieldLine)(std::string),
                           std::string (*label)(std::string, const LabelPage&),
-                          TranslationCounts& counts);
+                          TranslationCounts& counts, LabelMemo& memo);
 
 // "Файл " + path + " не переведён: ..." for a map refused for its code page.
 std::string PageRefusalMessage(const std::string& path, CodePage page);

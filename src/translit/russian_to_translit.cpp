@@ -32,12 +32,13 @@ TranslationCounts RussianToTranslitLines(LineReader& in, LineWriter& out, bool l
   // Cyrillic becomes ASCII, which needs no 8-bit label coding; the letters of other pages
   // stay as they are, and need it still.
   const bool dropsCoding = declared == CodePage() || declared.IsUtf8();
+  LabelMemo memo;
   std::string_view line;
   while (in.ReadLine(line)) {
     if (onNameLine && Contains(line, kNameKey)) onNameLine(line);
     if (Contains(line, kLabelKey)) {
       WriteTranslatedLabel(out, line, lowerCase, page, ShieldLineToTranslit, RussianToTranslit,
-                           counts);
+                           counts, memo);
     } else if (!Contains(line, "CodePage=1251") &&
                !(dropsCoding && Contains(line, "LblCoding=9"))) {
       out.WriteLine(line);

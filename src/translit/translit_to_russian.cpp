@@ -48,6 +48,7 @@ TranslationCounts TranslitToRussianLines(LineReader& in, LineWriter& out, bool l
   const bool utf8 = declared.IsUtf8() && LabelPage::For(declared) != nullptr;
   const bool asciiOnly = !utf8 && declared != CodePage();
   const LabelPage& page = utf8 ? *LabelPage::For(declared) : LabelPage::Cp1251();
+  LabelMemo memo;
   std::string_view line;
   while (in.ReadLine(line)) {
     if (asciiOnly && !IsAscii(line)) {
@@ -57,7 +58,7 @@ TranslationCounts TranslitToRussianLines(LineReader& in, LineWriter& out, bool l
     if (onNameLine && Contains(line, kNameKey)) onNameLine(line);
     if (Contains(line, kLabelKey)) {
       WriteTranslatedLabel(out, line, lowerCase, page, ShieldLineToRussian, TranslitToRussian,
-                           counts);
+                           counts, memo);
     } else if (Contains(line, "Preprocess=") || Contains(line, "PreProcess=")) {
       out.WriteLine("Preprocess=Y");
       if (!utf8) out.WriteLine("CodePage=1251");

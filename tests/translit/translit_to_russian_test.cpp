@@ -2,9 +2,11 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
 #include "support/test_support.h"
 #include "text/cp1251.h"
+#include "translit/case_normalise.h"
 #include "translit/tables.h"
 #include "translit/translit_test_support.h"
 #include "translit/translit_to_russian.h"
@@ -173,6 +175,39 @@ TEST(TranslitToRussianLines, EveryNameLineIsHandedOver) {
                        });
                      });
   EXPECT_EQ(names, (std::vector<std::string>{"Name=Big  River", "LocalName=x", "Label=Name=HOV"}));
+}
+
+}  // namespace
+}  // namespace pomvelt
+
+namespace pomvelt {
+namespace {
+
+// A map's labels are translated once per text: repeated texts, and more different texts than
+// the memo keeps, come out as each text translated on its own, and every changed line counts.
+TEST(TranslitToRussianLines, RepeatedAndManyLabelsAsEachOnItsOwn) {
+  const std::string words[] = {"MOSCOW", "HOVGOROD", "ULITSA LENINA", "TVER'",
+                               std::string("Москва"_cp)};
+  std::vector<std::string> in = {"[IMG ID]", "[END-IMG ID]"};
+  std::vector<std::string> rus = in, lower = in;
+  const auto crLf = [](const std::vector<std::string>& lines) {
+    std::string bytes;
+    for (const std::string& line : lines) bytes += line + "\r\n";
+    return bytes;
+  };
+  for (int i = 0; i < 40000; ++i) {
+    // Past about twenty thousand different texts the memo is full.
+    const std::string text = i % 3 == 0 ? words[i % 5] + " " + std::to_string(i) : words[i % 5];
+    in.push_back("Label=" + text);
+    rus.push_back("Label=" + TranslitToRussian(text));
+    lower.push_back("Label=" + NormaliseCase(TranslitToRussian(text)));
+  }
+  int changed = 0;
+  for (std::size_t i = 0; i < in.size(); ++i) changed += in[i] != rus[i];
+  TranslationCounts counts;
+  EXPECT_EQ(test::RunLabelTransform(crLf(in), false, TranslitToRussianLines, &counts), crLf(rus));
+  EXPECT_EQ(counts.labelsChanged, changed);
+  EXPECT_EQ(test::RunLabelTransform(crLf(in), true, TranslitToRussianLines), crLf(lower));
 }
 
 }  // namespace
