@@ -97,8 +97,13 @@ MapHeaderInfo ReadMapHeader(std::string_view lines) {
 MapHeaderInfo PeekMapHeader(LineReader& in) {
   constexpr std::size_t kHeaderBytes = 64 * 1024;
   std::string_view head = in.PeekBytes(kHeaderBytes);
-  // A line cut where the look ends is no line; a short look is the whole input.
-  if (head.size() >= kHeaderBytes) head = head.substr(0, head.rfind('\n') + 1);
+  // The look is the first 64 KiB exactly, however much the reader happens to hold, so that
+  // every block size sees the same header. A line cut where the look ends is no line; a short
+  // look is the whole input.
+  if (head.size() >= kHeaderBytes) {
+    head = head.substr(0, kHeaderBytes);
+    head = head.substr(0, head.rfind('\n') + 1);
+  }
   return ReadMapHeader(head);
 }
 

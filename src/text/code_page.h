@@ -52,8 +52,8 @@ struct MapHeaderInfo {
 // and values ignored. A value that is not a number makes an unsupported page (-1).
 MapHeaderInfo ReadMapHeader(std::string_view lines);
 
-// The same from a map's first 64 KiB (or more, as the reader has them), which the reader
-// keeps unread. A header that does not begin within them is not seen.
+// The same from a map's first 64 KiB, which the reader keeps unread. A header line that does
+// not end within them is not seen.
 MapHeaderInfo PeekMapHeader(LineReader& in);
 
 // The line rules ReadMapHeader applies, for transforms that rewrite the header as they go.

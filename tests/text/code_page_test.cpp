@@ -47,6 +47,14 @@ TEST(MapHeader, PageLabelCodingAndWhereTheyAreRead) {
     EXPECT_EQ(line, "; x");
     EXPECT_EQ(reader.PeekLines(), "[IMG ID]\r\nCodePage=65001\r\n[END]\r\n") << block;
   }
+  // A page line past the first 64 KiB is not seen, however much of the map a reader holds.
+  const std::string longHeader =
+      "[IMG ID]\r\n" + std::string(70000, ';') + "\r\nCodePage=65001\r\n[END-IMG ID]\r\n";
+  for (const std::size_t block : {std::size_t{3}, std::size_t{1} << 20}) {
+    MemorySource source(longHeader);
+    LineReader reader(source, block);
+    EXPECT_FALSE(PeekMapHeader(reader).hasPageLine) << block;
+  }
 }
 
 TEST(CodePage, SupportedPagesByName) {
