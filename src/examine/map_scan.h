@@ -63,12 +63,14 @@ inline void ClassifyMapLine(MapLine& line);
 template <typename Visitor>
 std::uint64_t ScanMap(LineReader& in, Visitor& visitor);
 
+// The same walk over input that is handed in by the caller: runs of whole lines (Lines), then
+// at most one last line without an end (LastLine), then Finish.
+template <typename Visitor>
+class MapScanner;
+
 // ---------------------------------------------------------------------------------------------
 
 namespace map_scan_detail {
-
-// A section marker line: which of them it is.
-void ClassifyMarkerLine(MapLine& line);
 
 // The first bytes of a key as one little-endian word, for a compare of a line's first eight
 // bytes in one step: nearly every line is that long, and lines are many.
@@ -83,38 +85,124 @@ constexpr std::uint64_t PrefixMask(std::size_t n) {
   return n >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * n)) - 1;
 }
 
-template <std::size_t N>
-inline bool HasPrefix(std::string_view text, const char (&key)[N]) {
-  constexpr std::size_t n = N - 1;
-  static_assert(n <= 8);
-  if constexpr (std::endian::native == std::endian::little) {
-    if (text.size() >= 8) {
-      std::uint64_t w;
-      std::memcpy(&w, text.data(), 8);
-      return (w & PrefixMask(n)) == PrefixWord(std::string_view(key, n));
-    }
+// A line's first eight bytes as a little-endian word, read from p where `avail` bytes may be
+// read. Past the line's text the word holds its line end and what follows it, or zeros: bytes
+// that no key holds, so a key compared within the word needs no check of the line's length.
+inline std::uint64_t HeadWord(const char* p, std::size_t avail) {
+  std::uint64_t w = 0;
+  if (std::endian::native == std::endian::little && avail >= 8) {
+    std::memcpy(&w, p, 8);  // one load: a copy of a length the compiler cannot see is a call
+    return w;
   }
-  return text.size() >= n && std::memcmp(text.data(), key, n) == 0;
+  for (std::size_t i = 0; i < avail && i < 8; ++i) {
+    w |= std::uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
+  }
+  return w;
 }
 
-// "Data" or "Origin" already matched: the decimal level and the "=" after it.
-inline bool TakeLevel(std::string_view rest, MapLine& line) {
-  std::size_t i = 0;
+// A key of at most eight bytes, none of them "\r", "\n" or NUL, as a word and a mask, made when
+// the program is compiled.
+struct HeadKey {
+  std::uint64_t word, mask;
+  template <std::size_t N>
+  consteval HeadKey(const char (&key)[N])  // NOLINT: made from a literal on purpose
+      : word(PrefixWord(std::string_view(key, N - 1))), mask(PrefixMask(N - 1)) {
+    static_assert(N - 1 <= 8);
+  }
+};
+
+// The word begins with the key.
+template <HeadKey K>
+constexpr bool Begins(std::uint64_t head) {
+  return (head & K.mask) == K.word;
+}
+
+// Byte i of the word.
+constexpr unsigned ByteOf(std::uint64_t head, unsigned i) {
+  return static_cast<unsigned>(head >> (8 * i)) & 0xFF;
+}
+
+constexpr bool IsDigit(unsigned c) {
+  return c - '0' < 10;
+}
+
+// "Data" or "Origin" already matched, the level's digits begin at text[at]: the decimal
+// level and the "=" after it.
+inline bool TakeLevel(std::string_view text, std::size_t at, MapLine& line) {
+  std::size_t i = at;
   int level = 0;
-  while (i < rest.size() && rest[i] >= '0' && rest[i] <= '9') {
-    level = std::min(level * 10 + (rest[i] - '0'), kMaxScannedLevel);
+  while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+    level = std::min(level * 10 + (text[i] - '0'), kMaxScannedLevel);
     ++i;
   }
-  if (i == 0 || i >= rest.size() || rest[i] != '=') return false;
+  if (i == at || i >= text.size() || text[i] != '=') return false;
   line.kind = MapLineKind::kCoordinates;
   line.level = level;
   return true;
 }
 
+// A level of one digit, the common case, is read from the word.
+inline bool TakeLevelAt(std::uint64_t head, unsigned at, MapLine& line) {
+  const unsigned d = ByteOf(head, at);
+  if (at + 1 < 8 && IsDigit(d) && ByteOf(head, at + 1) == '=') {
+    line.kind = MapLineKind::kCoordinates;
+    line.level = static_cast<int>(d - '0');
+    return true;
+  }
+  return TakeLevel(line.text, at, line);
+}
+
+// A line beginning with "[".
+inline void ClassifyMarker(std::uint64_t head, MapLine& line) {
+  const std::string_view t = line.text;
+  if (Begins<"[END">(head)) {
+    line.kind = MapLineKind::kSectionEnd;
+    return;
+  }
+  line.kind = MapLineKind::kElementHeader;
+  if (Begins<"[RGN80]">(head)) {
+    line.element = ElementKind::kPolygon;
+  } else if (Begins<"[RGN40]">(head)) {
+    line.element = ElementKind::kLine;
+  } else if (Begins<"[RGN10]">(head) || Begins<"[POI]">(head)) {
+    line.element = ElementKind::kPoint;
+  } else if (Begins<"[POLYGON">(head) && t.size() >= 9 && t[8] == ']') {
+    line.element = ElementKind::kPolygon;
+  } else if (Begins<"[POLYLIN">(head) && t.size() >= 10 && t[8] == 'E' && t[9] == ']') {
+    line.element = ElementKind::kLine;
+  } else {
+    line.kind = Begins<"[IMG ID]">(head) ? MapLineKind::kMapHeader : MapLineKind::kSectionStart;
+  }
+}
+
+// What the line is, its first eight bytes given as HeadWord gives them.
+[[gnu::always_inline]] inline void Classify(std::uint64_t head, MapLine& line) {
+  line.kind = MapLineKind::kOther;  // an empty line too: its head is a line end or zeros
+  switch (ByteOf(head, 0)) {
+    case 'D':
+      if (Begins<"Data">(head)) TakeLevelAt(head, 4, line);
+      return;
+    case '[':
+      ClassifyMarker(head, line);
+      return;
+    case 'T':
+      if (Begins<"Type=">(head)) line.kind = MapLineKind::kType;
+      return;
+    case 'L':
+      if (Begins<"Label=">(head)) line.kind = MapLineKind::kLabel;
+      return;
+    case 'O':
+      if (Begins<"Origin">(head) && TakeLevelAt(head, 6, line)) line.origin = true;
+      return;
+    default:
+      return;
+  }
+}
+
 class SectionTracker {
  public:
   template <typename Visitor>
-  void Take(const MapLine& line, Visitor& v) {
+  [[gnu::always_inline]] void Take(const MapLine& line, Visitor& v) {
     switch (line.kind) {
       case MapLineKind::kElementHeader:
       case MapLineKind::kMapHeader:
@@ -151,73 +239,76 @@ class SectionTracker {
 }  // namespace map_scan_detail
 
 inline void ClassifyMapLine(MapLine& line) {
-  const std::string_view text = line.text;
-  line.kind = MapLineKind::kOther;
-  if (text.empty()) return;
-  switch (text[0]) {
-    case '[':
-      map_scan_detail::ClassifyMarkerLine(line);
-      return;
-    case 'T':
-      if (map_scan_detail::HasPrefix(text, "Type=")) line.kind = MapLineKind::kType;
-      return;
-    case 'L':
-      if (map_scan_detail::HasPrefix(text, "Label=")) line.kind = MapLineKind::kLabel;
-      return;
-    case 'D':
-      if (map_scan_detail::HasPrefix(text, "Data"))
-        map_scan_detail::TakeLevel(text.substr(4), line);
-      return;
-    case 'O':
-      if (map_scan_detail::HasPrefix(text, "Origin") &&
-          map_scan_detail::TakeLevel(text.substr(6), line)) {
-        line.origin = true;
-      }
-      return;
-    default:
-      return;
-  }
+  line.origin = false;
+  map_scan_detail::Classify(map_scan_detail::HeadWord(line.text.data(), line.text.size()), line);
 }
 
 template <typename Visitor>
-std::uint64_t ScanMap(LineReader& in, Visitor& visitor) {
-  map_scan_detail::SectionTracker sections;
-  std::uint64_t number = 0;
-  MapLine line;
-  auto take = [&](std::string_view text) {
-    line.text = text;
-    line.number = ++number;
-    ClassifyMapLine(line);
-    sections.Take(line, visitor);
-  };
-  // Line ends are found 64 bytes at a time, so that a line costs a bit test, not a search.
-  constexpr std::size_t kChunk = 4096;
-  std::uint64_t bits[kChunk / 64];
-  for (std::string_view run; !(run = in.PeekLines()).empty(); in.Skip(run.size())) {
-    visitor.Bytes(run, number + 1);
+class MapScanner {
+ public:
+  explicit MapScanner(Visitor& visitor) : visitor_(visitor) {}
+
+  // Whole lines, each with its end; the run must end with a "\n".
+  void Lines(std::string_view run) {
+    visitor_.Bytes(run, number_ + 1);
     const char* const data = run.data();
-    std::size_t start = 0;
+    const char* const runEnd = data + run.size();
+    const char* start = data;
+    // Line ends are found 64 bytes at a time, so that a line costs a bit test, not a search.
+    constexpr std::size_t kChunk = 4096;
+    std::uint64_t bits[kChunk / 64];
     for (std::size_t chunk = 0; chunk < run.size(); chunk += kChunk) {
       const std::size_t len = std::min(kChunk, run.size() - chunk);
       MarkBytes(data + chunk, len, "\n", bits);
       for (std::size_t w = 0; w * 64 < len; ++w) {
+        const char* const base = data + chunk + w * 64;
         for (std::uint64_t m = bits[w]; m != 0; m &= m - 1) {
-          const std::size_t at = chunk + w * 64 + static_cast<std::size_t>(std::countr_zero(m));
-          std::size_t end = at;
-          if (end > start && data[end - 1] == '\r') --end;
-          take(std::string_view(data + start, end - start));
-          start = at + 1;
+          const char* const nl = base + std::countr_zero(m);
+          const char* const end = nl > start && nl[-1] == '\r' ? nl - 1 : nl;
+          Take(std::string_view(start, static_cast<std::size_t>(end - start)),
+               map_scan_detail::HeadWord(start, static_cast<std::size_t>(runEnd - start)));
+          start = nl + 1;
         }
       }
     }
   }
-  std::string_view text;
-  while (in.ReadLine(text)) {  // a last line without an end
-    visitor.Bytes(text, number + 1);
-    take(text);
+
+  // A last line without an end.
+  void LastLine(std::string_view text) {
+    visitor_.Bytes(text, number_ + 1);
+    Take(text, map_scan_detail::HeadWord(text.data(), text.size()));
   }
-  sections.Finish(visitor);
-  return number;
+
+  // Returns the number of lines.
+  std::uint64_t Finish() {
+    sections_.Finish(visitor_);
+    return number_;
+  }
+
+ private:
+  [[gnu::always_inline]] void Take(std::string_view text, std::uint64_t head) {
+    line_.text = text;
+    line_.number = ++number_;
+    line_.origin = false;
+    map_scan_detail::Classify(head, line_);
+    sections_.Take(line_, visitor_);
+  }
+
+  Visitor& visitor_;
+  map_scan_detail::SectionTracker sections_;
+  std::uint64_t number_ = 0;
+  MapLine line_;
+};
+
+template <typename Visitor>
+std::uint64_t ScanMap(LineReader& in, Visitor& visitor) {
+  MapScanner<Visitor> scanner(visitor);
+  for (std::string_view run; !(run = in.PeekLines()).empty(); in.Skip(run.size())) {
+    scanner.Lines(run);
+  }
+  std::string_view text;
+  while (in.ReadLine(text)) scanner.LastLine(text);
+  return scanner.Finish();
 }
 
 }  // namespace pomvelt

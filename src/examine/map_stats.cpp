@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 
 #include "examine/code_page.h"
 #include "examine/map_scan.h"
@@ -14,23 +15,29 @@ namespace pomvelt {
 namespace {
 
 // Counts by kind and type code. A map has few distinct codes but many elements, so the codes
-// go into an open hash table that allocates only for a code it has not seen.
+// go into an open hash table that allocates only for a code it has not seen. Codes are short:
+// one of up to eight bytes is found by one compare of a word.
 class TypeTable {
  public:
   TypeTable() : slots_(64, kEmpty) {}
 
   std::size_t Find(ElementKind kind, std::string_view type) {
-    std::size_t h = std::hash<std::string_view>{}(type) ^ static_cast<std::size_t>(kind);
+    const std::uint64_t word = Word(type);
+    std::size_t h = Hash(kind, type.size(), word);
     for (std::size_t mask = slots_.size() - 1;; ++h) {
       std::size_t& slot = slots_[h & mask];
       if (slot == kEmpty) {
         slot = entries_.size();
         entries_.push_back(TypeCount{kind, std::string(type), 0});
+        words_.push_back(word);
         if (entries_.size() * 2 > slots_.size()) Grow();
         return entries_.size() - 1;
       }
       const TypeCount& e = entries_[slot];
-      if (e.kind == kind && e.type == type) return slot;
+      if (words_[slot] == word && e.kind == kind && e.type.size() == type.size() &&
+          (type.size() <= 8 || e.type == type)) {
+        return slot;
+      }
     }
   }
   void Count(std::size_t entry) { ++entries_[entry].count; }
@@ -43,11 +50,22 @@ class TypeTable {
 
  private:
   static constexpr std::size_t kEmpty = static_cast<std::size_t>(-1);
+  // The first eight bytes (zeros past the end).
+  static std::uint64_t Word(std::string_view type) {
+    std::uint64_t w = 0;
+    if (!type.empty()) std::memcpy(&w, type.data(), std::min<std::size_t>(type.size(), 8));
+    return w;
+  }
+  static std::size_t Hash(ElementKind kind, std::size_t size, std::uint64_t word) {
+    const std::uint64_t h =
+        (word ^ (static_cast<std::uint64_t>(size) << 56) ^ static_cast<std::uint64_t>(kind)) *
+        0x9E3779B97F4A7C15ull;
+    return static_cast<std::size_t>(h >> 32);
+  }
   void Grow() {
     std::vector<std::size_t> bigger(slots_.size() * 2, kEmpty);
     for (std::size_t i = 0; i < entries_.size(); ++i) {
-      std::size_t h = std::hash<std::string_view>{}(entries_[i].type) ^
-                      static_cast<std::size_t>(entries_[i].kind);
+      std::size_t h = Hash(entries_[i].kind, entries_[i].type.size(), words_[i]);
       while (bigger[h & (bigger.size() - 1)] != kEmpty) ++h;
       bigger[h & (bigger.size() - 1)] = i;
     }
@@ -55,13 +73,16 @@ class TypeTable {
   }
   std::vector<std::size_t> slots_;
   std::vector<TypeCount> entries_;
+  std::vector<std::uint64_t> words_;  // Word of each entry's type
 };
 
 class StatsCollector {
  public:
   void Bytes(std::string_view bytes, std::uint64_t) { stats_.bytes += bytes.size(); }
 
-  void Line(const MapLine& line, const MapSection& section) {
+  // Every line comes here: kept small, so that the scanner's loop holds it, with the rare
+  // work out of line.
+  [[gnu::always_inline]] void Line(const MapLine& line, const MapSection& section) {
     switch (section.place) {
       case MapPlace::kMapHeader:
         HeaderKey(line.text);
@@ -75,7 +96,7 @@ class StatsCollector {
       case MapLineKind::kElementHeader:
         type_ = kNoType;
         levels_ = 0;
-        highLevels_.clear();
+        if (!highLevels_.empty()) highLevels_.clear();
         return;
       case MapLineKind::kType:
         if (type_ == kNoType) type_ = types_.Find(section.element, line.text.substr(5));
@@ -86,9 +107,8 @@ class StatsCollector {
       case MapLineKind::kCoordinates:
         if (line.level < 64) {
           levels_ |= std::uint64_t{1} << line.level;
-        } else if (std::find(highLevels_.begin(), highLevels_.end(), line.level) ==
-                   highLevels_.end()) {
-          highLevels_.push_back(line.level);
+        } else {
+          HighLevel(line.level);
         }
         return;
       case MapLineKind::kSectionEnd:
@@ -106,13 +126,22 @@ class StatsCollector {
   MapStats Result(std::uint64_t lines) && {
     stats_.lines = lines;
     stats_.types = std::move(types_).Sorted();
+    for (std::size_t level = 0; level < lowLevels_.size(); ++level) {
+      if (lowLevels_[level] != 0) stats_.levels[static_cast<int>(level)] += lowLevels_[level];
+    }
     return std::move(stats_);
   }
 
  private:
   static constexpr std::size_t kNoType = static_cast<std::size_t>(-1);
 
-  void HeaderKey(std::string_view text) {
+  [[gnu::noinline]] void HighLevel(int level) {
+    if (std::find(highLevels_.begin(), highLevels_.end(), level) == highLevels_.end()) {
+      highLevels_.push_back(level);
+    }
+  }
+
+  [[gnu::noinline]] void HeaderKey(std::string_view text) {
     auto take = [&](std::optional<std::string>& slot, std::string_view key) {
       if (!slot && BeginsWith(text, key)) slot = std::string(text.substr(key.size()));
     };
@@ -124,10 +153,10 @@ class StatsCollector {
     }
   }
 
-  void Commit(const MapSection& section) {
+  [[gnu::noinline]] void Commit(const MapSection& section) {
     ++stats_.elements[static_cast<std::size_t>(section.element)];
     types_.Count(type_ != kNoType ? type_ : types_.Find(section.element, {}));
-    for (std::uint64_t m = levels_; m != 0; m &= m - 1) ++stats_.levels[std::countr_zero(m)];
+    for (std::uint64_t m = levels_; m != 0; m &= m - 1) ++lowLevels_[std::countr_zero(m)];
     for (int level : highLevels_) ++stats_.levels[level];
   }
 
@@ -136,6 +165,7 @@ class StatsCollector {
   std::size_t type_ = kNoType;
   std::uint64_t levels_ = 0;     // the levels of the element's coordinates below 64, one bit each
   std::vector<int> highLevels_;  // and any above
+  std::array<std::uint64_t, 64> lowLevels_{};  // elements per level below 64
 };
 
 }  // namespace
