@@ -6,6 +6,7 @@
 
 #include "examine/code_page.h"
 #include "examine/map_scan.h"
+#include "examine/map_scan_parts.h"
 #include "jobs/file_rewrite.h"
 #include "text/byte_scan.h"
 #include "text/file_io.h"
@@ -65,8 +66,63 @@ const char* LineEndAfter(const char* p, const char* end) {
   return nl != nullptr ? static_cast<const char*>(nl) : end;
 }
 
+// What a part of a map needs to know of the lines before it, all of it set by the top of a
+// map: a map whose parts disagree on it is checked again as a whole.
+struct Carried {
+  int codePage = kDefaultCodePage;
+  bool pageDeclared = false, pageSettled = false;
+  int levelCount = 0;
+  bool levelsSeen = false;
+  int crlf = -1;
+  std::uint64_t firstEndLine = 0;
+  bool operator==(const Carried&) const = default;
+};
+
 class Checker {
  public:
+  Checker() = default;
+  // For a part of a map that begins after the lines that left `carried`.
+  explicit Checker(const Carried& c)
+      : page_(c.codePage),
+        pageDeclared_(c.pageDeclared),
+        pageSettled_(c.pageSettled),
+        levelCount_(c.levelCount),
+        levelsSeen_(c.levelsSeen),
+        crlf_(c.crlf),
+        firstEndLine_(c.firstEndLine) {}
+
+  Carried Carry() const {
+    return {page_.codePage(), pageDeclared_, pageSettled_, levelCount_,
+            levelsSeen_,      crlf_,         firstEndLine_};
+  }
+
+  // Takes in the problems of the part of the map that follows this one, its lines numbered
+  // from 1 where `base` lines come before it.
+  void Absorb(Checker&& later, std::uint64_t base) {
+    for (Found& f : later.found_) {
+      if (f.problem == MapProblem::kMixedLineEnds && mixedReported_) continue;  // one per map
+      f.line += base;
+      if (f.ref != 0) f.ref += base;
+      Add(std::move(f));
+    }
+    for (std::size_t k = 0; k < omitted_.size(); ++k) {
+      const Omitted& o = later.omitted_[k];
+      if (o.count == 0) continue;
+      if (omitted_[k].count == 0) omitted_[k].firstLine = o.firstLine + base;
+      omitted_[k].count += o.count;
+    }
+    mixedReported_ = mixedReported_ || later.mixedReported_;
+    auto first = [&](std::uint64_t& line, std::uint64_t laterLine) {
+      if (line == 0 && laterLine != 0) line = laterLine + base;
+      return line == laterLine + base && laterLine != 0;
+    };
+    first(headerLine_, later.headerLine_);
+    if (first(idLine_, later.idLine_)) id_ = std::move(later.id_);
+    first(levelsLine_, later.levelsLine_);
+    headerEndSeen_ = headerEndSeen_ || later.headerEndSeen_;
+    last_ = later.last_ + base;
+  }
+
   void Bytes(std::string_view run, std::uint64_t firstLine) {
     const char* const begin = run.data();
     const char* const end = begin + run.size();
@@ -121,8 +177,8 @@ class Checker {
       Report(section.start, MapProblem::kUnendedElement, "элемент без строки конца до конца файла");
     } else {
       Report(section.start, MapProblem::kUnendedElement,
-             "элемент без строки конца до секции в строке " + Num(next) +
-                 ": команды правки сочтут её частью этого элемента");
+             "элемент без строки конца до секции в строке ", next,
+             ": команды правки сочтут её частью этого элемента");
     }
   }
 
@@ -141,12 +197,21 @@ class Checker {
     }
     for (std::size_t k = 0; k < omitted_.size(); ++k) {
       if (omitted_[k].count == 0) continue;
-      found_.push_back({omitted_[k].firstLine, MapProblem::kOmitted,
-                        "ещё " + Num(omitted_[k].count) + " сообщений того же рода не показаны"});
+      found_.push_back({omitted_[k].firstLine,
+                        MapProblem::kOmitted,
+                        "ещё " + Num(omitted_[k].count) + " сообщений того же рода не показаны",
+                        0,
+                        {}});
     }
     std::stable_sort(found_.begin(), found_.end(),
-                     [](const Diagnostic& a, const Diagnostic& b) { return a.line < b.line; });
-    return std::move(found_);
+                     [](const Found& a, const Found& b) { return a.line < b.line; });
+    std::vector<Diagnostic> result;
+    result.reserve(found_.size());
+    for (Found& f : found_) {
+      if (f.ref != 0) f.message += Num(f.ref) + f.tail;
+      result.push_back({f.line, f.problem, std::move(f.message)});
+    }
+    return result;
   }
 
  private:
@@ -154,6 +219,15 @@ class Checker {
     std::size_t listed = 0;
     std::uint64_t count = 0;
     std::uint64_t firstLine = 0;
+  };
+  // A problem as found. A message that names another line is kept in two pieces around that
+  // line's number, which a part of a map knows only counted from its own first line.
+  struct Found {
+    std::uint64_t line;
+    MapProblem problem;
+    std::string message;
+    std::uint64_t ref = 0;  // the line the message names, between message and tail
+    std::string tail;
   };
 
   static constexpr std::size_t kMaxPending = 1 << 20;
@@ -175,13 +249,18 @@ class Checker {
     }
   }
 
-  void Report(std::uint64_t line, MapProblem problem, std::string message) {
-    Omitted& o = omitted_[static_cast<std::size_t>(problem)];
+  void Report(std::uint64_t line, MapProblem problem, std::string message, std::uint64_t ref = 0,
+              std::string tail = {}) {
+    Add({line, problem, std::move(message), ref, std::move(tail)});
+  }
+
+  void Add(Found&& f) {
+    Omitted& o = omitted_[static_cast<std::size_t>(f.problem)];
     if (o.listed < kMaxListedPerProblem) {
       ++o.listed;
-      found_.push_back({line, problem, std::move(message)});
+      found_.push_back(std::move(f));
     } else if (o.count++ == 0) {
-      o.firstLine = line;
+      o.firstLine = f.line;
     }
   }
 
@@ -255,7 +334,8 @@ class Checker {
       idLine_ = line.number;
       id_.assign(t.substr(3));
     } else if (BeginsWith(t, "Levels=")) {
-      if (levelsLine_ == 0) {
+      if (!levelsSeen_) {
+        levelsSeen_ = true;
         levelsLine_ = line.number;
         const std::string_view v = t.substr(7);
         if (AllDigits(v) && v.size() < 4) levelCount_ = std::stoi(std::string(v));
@@ -285,8 +365,8 @@ class Checker {
       case MapLineKind::kType:
         if (!typeSeen_ && section.index != 1) {
           Report(line.number, MapProblem::kTypeNotFirst,
-                 "Type= не первая строка после заголовка элемента в строке " + Num(section.start) +
-                     ": команды правки её не увидят");
+                 "Type= не первая строка после заголовка элемента в строке ", section.start,
+                 ": команды правки её не увидят");
         }
         typeSeen_ = true;
         return;
@@ -325,12 +405,13 @@ class Checker {
   bool pageDeclared_ = false, pageSettled_ = false;
   std::string pending_;  // bytes read before the page was known
   std::uint64_t pendingLine_ = 1;
-  std::vector<Diagnostic> found_;
+  std::vector<Found> found_;
   std::array<Omitted, static_cast<std::size_t>(MapProblem::kOmitted) + 1> omitted_{};
   std::uint64_t last_ = 0;
   std::uint64_t headerLine_ = 0, idLine_ = 0, levelsLine_ = 0;
   std::string id_;
   int levelCount_ = 0;
+  bool levelsSeen_ = false;  // levelsLine_ set, here or in a part before
   bool headerEndSeen_ = false;
   std::optional<PreviousLevel> previousLevel_;
   bool typeSeen_ = true;
@@ -341,23 +422,88 @@ class Checker {
 
 }  // namespace
 
+namespace {
+
+const char kUtf16Message[] =
+    "файл в кодировке UTF-16: программы карт читают однобайтный текст или UTF-8";
+
+// How much of the top of a map is read to learn what its parts need to know (Carried).
+constexpr std::size_t kTopBytes = 1 << 20;
+
+struct PartsOutcome {
+  std::optional<std::vector<Diagnostic>> found;  // nullopt: check the map as a whole
+  int error = 0;                                 // a read error's errno value
+};
+
+// The check of a map in parts at once. The parts after the first begin as the top of the map
+// leaves a checker; when the first part ends otherwise (a second map header that declares
+// levels, say), or the file changes meanwhile, the map is checked again as a whole.
+PartsOutcome CheckInParts(const InputFile& file, const std::vector<std::uint64_t>& starts,
+                          std::uint64_t size) {
+  std::string top(std::min<std::uint64_t>(kTopBytes, starts[1]), '\0');
+  int error = 0;
+  const std::ptrdiff_t got = file.ReadAt(top.data(), top.size(), 0, error);
+  if (got < 0) return {std::nullopt, error};
+  top.resize(static_cast<std::size_t>(got));
+  const std::size_t firstEnd = top.find('\n');
+  if (firstEnd == std::string::npos) return {};
+  if (LooksLikeUtf16(std::string_view(top).substr(0, firstEnd + 1))) {
+    return {std::vector<Diagnostic>{{1, MapProblem::kUtf16, kUtf16Message}}};
+  }
+  Checker first;
+  MapScanner<Checker> scanner(first);
+  scanner.Lines(std::string_view(top).substr(0, top.rfind('\n') + 1));
+  const Carried carried = first.Carry();
+  if (!carried.pageSettled) return {};
+
+  auto parts = ScanMapParts<Checker>(
+      file, starts, size, [&](std::size_t i) { return i == 0 ? Checker() : Checker(carried); });
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    if (parts[i].failed) return {std::nullopt, parts[i].error};
+    if (parts[i].endedEarly) return {};
+    if (i + 1 < parts.size() && !(parts[i].visitor.Carry() == carried)) return {};
+  }
+  std::uint64_t base = parts[0].lines;
+  for (std::size_t i = 1; i < parts.size(); ++i) {
+    parts[0].visitor.Absorb(std::move(parts[i].visitor), base);
+    base += parts[i].lines;
+  }
+  return {std::move(parts[0].visitor).Finish()};
+}
+
+}  // namespace
+
 std::vector<Diagnostic> CheckMap(LineReader& in) {
   // The first line alone, which the reader delivers whole whatever its block size.
   const std::string_view head = in.PeekLines();
   if (LooksLikeUtf16(head.substr(0, head.find('\n') + 1))) {
-    return {{1, MapProblem::kUtf16,
-             "файл в кодировке UTF-16: программы карт читают однобайтный текст или UTF-8"}};
+    return {{1, MapProblem::kUtf16, kUtf16Message}};
   }
   Checker checker;
   ScanMap(in, checker);
   return std::move(checker).Finish();
 }
 
-std::optional<std::vector<Diagnostic>> CheckFile(const std::string& path, JobHost& host) {
+std::optional<std::vector<Diagnostic>> CheckFile(const std::string& path, JobHost& host,
+                                                 const ScanPartsOptions& options) {
   InputFile input;
   if (!input.Open(path)) {
     host.MessageBox(WithSystemReason(CannotOpenNamedForReading(path), input.Error()));
     return std::nullopt;
+  }
+  const auto size = static_cast<std::uint64_t>(input.Identity().size);
+  const std::vector<std::uint64_t> starts = MapPartStarts(input, size, options);
+  if (starts.size() > 1) {
+    PartsOutcome outcome = CheckInParts(input, starts, size);
+    if (outcome.error != 0) {
+      host.MessageBox(WithSystemReason(ReadErrorMessage(path), outcome.error));
+      return std::nullopt;
+    }
+    if (outcome.found) return std::move(outcome.found);
+    if (!input.Rewind()) {
+      host.MessageBox(WithSystemReason(ReadErrorMessage(path), input.Error()));
+      return std::nullopt;
+    }
   }
   LineReader reader(input);
   std::vector<Diagnostic> found = CheckMap(reader);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "examine/map_scan_parts.h"
 #include "jobs/job_host.h"
 #include "text/line_io.h"
 
@@ -51,7 +52,9 @@ std::vector<Diagnostic> CheckMap(LineReader& in);
 
 // CheckMap over a file; nullopt when it could not be read (the failure has been shown on the
 // host).
-std::optional<std::vector<Diagnostic>> CheckFile(const std::string& path, JobHost& host);
+// A large file is checked in parts at once (see ScanMapParts), with the same outcome.
+std::optional<std::vector<Diagnostic>> CheckFile(const std::string& path, JobHost& host,
+                                                 const ScanPartsOptions& options = {});
 
 // path + ":" + line + ": " + message, the form compilers and editors use.
 std::string FormatDiagnostic(const std::string& path, const Diagnostic& d);

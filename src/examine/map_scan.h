@@ -228,8 +228,8 @@ class SectionTracker {
     }
   }
   template <typename Visitor>
-  void Finish(Visitor& v) {
-    if (section_.place != MapPlace::kOutside) v.Unended(section_, 0);
+  void Finish(Visitor& v, std::uint64_t next) {
+    if (section_.place != MapPlace::kOutside) v.Unended(section_, next);
   }
 
  private:
@@ -279,9 +279,12 @@ class MapScanner {
     Take(text, map_scan_detail::HeadWord(text.data(), text.size()));
   }
 
+  std::uint64_t LineCount() const { return number_; }
+
+  // Reports the section left open as cut off by line `next` (0: by the end of the input).
   // Returns the number of lines.
-  std::uint64_t Finish() {
-    sections_.Finish(visitor_);
+  std::uint64_t Finish(std::uint64_t next = 0) {
+    sections_.Finish(visitor_, next);
     return number_;
   }
 

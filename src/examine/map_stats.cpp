@@ -197,11 +197,50 @@ MapStats CollectStats(LineReader& in) {
   return std::move(collector).Result(lines);
 }
 
-std::optional<MapStats> StatsOfFile(const std::string& path, JobHost& host) {
+namespace {
+
+// The parts' counts as one map's: the header values from the first part that has them.
+MapStats Merge(std::vector<ScannedPart<StatsCollector>>& parts) {
+  MapStats total = std::move(parts[0].visitor).Result(parts[0].lines);
+  for (std::size_t i = 1; i < parts.size(); ++i) {
+    MapStats part = std::move(parts[i].visitor).Result(parts[i].lines);
+    for (auto field :
+         {&MapStats::id, &MapStats::name, &MapStats::codePage, &MapStats::levelCount}) {
+      if (!(total.*field)) total.*field = std::move(part.*field);
+    }
+    total.Add(part);
+  }
+  return total;
+}
+
+}  // namespace
+
+std::optional<MapStats> StatsOfFile(const std::string& path, JobHost& host,
+                                    const ScanPartsOptions& options) {
   InputFile input;
   if (!input.Open(path)) {
     host.MessageBox(WithSystemReason(CannotOpenNamedForReading(path), input.Error()));
     return std::nullopt;
+  }
+  const auto size = static_cast<std::uint64_t>(input.Identity().size);
+  const std::vector<std::uint64_t> starts = MapPartStarts(input, size, options);
+  if (starts.size() > 1) {
+    auto parts = ScanMapParts<StatsCollector>(input, starts, size,
+                                              [](std::size_t) { return StatsCollector(); });
+    for (const auto& part : parts) {
+      if (part.failed) {
+        host.MessageBox(WithSystemReason(ReadErrorMessage(path), part.error));
+        return std::nullopt;
+      }
+    }
+    // A file cut meanwhile is read again as a whole, as it is now.
+    const bool changed =
+        std::any_of(parts.begin(), parts.end(), [](const auto& part) { return part.endedEarly; });
+    if (!changed) return Merge(parts);
+    if (!input.Rewind()) {
+      host.MessageBox(WithSystemReason(ReadErrorMessage(path), input.Error()));
+      return std::nullopt;
+    }
   }
   LineReader reader(input);
   MapStats stats = CollectStats(reader);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "examine/map_scan_parts.h"
 #include "jobs/job_host.h"
 #include "jobs/polish_format.h"
 #include "text/line_io.h"
@@ -46,8 +47,9 @@ struct MapStats {
 MapStats CollectStats(LineReader& in);
 
 // The statistics of a map file; nullopt when it could not be read (the failure has been shown
-// on the host).
-std::optional<MapStats> StatsOfFile(const std::string& path, JobHost& host);
+// on the host). A large file is read in parts at once (see ScanMapParts).
+std::optional<MapStats> StatsOfFile(const std::string& path, JobHost& host,
+                                    const ScanPartsOptions& options = {});
 
 // "polygon", "line", "point".
 const char* ElementKindName(ElementKind kind);

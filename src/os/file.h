@@ -65,6 +65,10 @@ class InputFile : public ByteSource {
   // Reads up to n bytes from the start of the file without moving the read position; the count
   // read, or -1 after an error.
   std::ptrdiff_t ReadHead(char* buf, std::size_t n);
+  // Reads up to n bytes at an offset of the file, whatever the read position (which it may
+  // move: not to be mixed with Read): the count read, 0 at the end, -1 after an error (its errno
+  // value in `error`). Several threads may read one file this way at once.
+  std::ptrdiff_t ReadAt(char* buf, std::size_t n, std::uint64_t offset, int& error) const;
   // Moves the read position back to the start.
   bool Rewind();
   // Takes the exclusive advisory lock of this file that every Pomvelt run honours, without
@@ -82,6 +86,24 @@ class InputFile : public ByteSource {
   int error_ = 0;
   FileIdentity identity_;
   FileOwnership ownership_;
+};
+
+// The bytes [begin, end) of an open file, read at their offsets, so that several parts of one
+// file can be read at once, each from its own thread.
+class FileRangeSource : public ByteSource {
+ public:
+  FileRangeSource(const InputFile& file, std::uint64_t begin, std::uint64_t end)
+      : file_(file), position_(begin), end_(end) {}
+  std::ptrdiff_t Read(char* buf, std::size_t n) override;
+  int Error() const { return error_; }
+  // The file ended before the range did (it was cut while it was read).
+  bool EndedEarly() const { return endedEarly_; }
+
+ private:
+  const InputFile& file_;
+  std::uint64_t position_, end_;
+  int error_ = 0;
+  bool endedEarly_ = false;
 };
 
 class OutputFile : public ByteSink {

@@ -1,5 +1,6 @@
 // The parts of the file layer that are the same on every platform: temporary names, and the
 // replacement of a file named by a path that may be a link.
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <random>
@@ -89,6 +90,15 @@ bool IsRegularFileOrAbsent(const std::string& path) {
 void RemoveFileQuietly(const std::string& path) {
   std::error_code ec;
   std::filesystem::remove(PathOf(path), ec);
+}
+
+std::ptrdiff_t FileRangeSource::Read(char* buf, std::size_t n) {
+  if (position_ >= end_) return 0;
+  n = static_cast<std::size_t>(std::min<std::uint64_t>(n, end_ - position_));
+  const std::ptrdiff_t got = file_.ReadAt(buf, n, position_, error_);
+  if (got == 0) endedEarly_ = true;
+  if (got > 0) position_ += static_cast<std::uint64_t>(got);
+  return got;
 }
 
 }  // namespace pomvelt

@@ -159,6 +159,17 @@ std::ptrdiff_t InputFile::ReadHead(char* buf, std::size_t n) {
   return static_cast<std::ptrdiff_t>(done);
 }
 
+std::ptrdiff_t InputFile::ReadAt(char* buf, std::size_t n, std::uint64_t offset, int& error) const {
+  for (;;) {
+    const ssize_t got = ::pread(Fd(handle_), buf, n, static_cast<off_t>(offset));
+    if (got >= 0) return got;
+    if (errno != EINTR) {
+      error = errno;
+      return -1;
+    }
+  }
+}
+
 bool InputFile::Rewind() {
   if (::lseek(Fd(handle_), 0, SEEK_SET) == 0) return true;
   error_ = errno;

@@ -204,6 +204,21 @@ std::ptrdiff_t InputFile::ReadHead(char* buf, std::size_t n) {
   return static_cast<std::ptrdiff_t>(got);
 }
 
+std::ptrdiff_t InputFile::ReadAt(char* buf, std::size_t n, std::uint64_t offset, int& error) const {
+  OVERLAPPED at{};
+  at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
+  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  DWORD got = 0;
+  const DWORD want = static_cast<DWORD>(n > 0x40000000 ? 0x40000000 : n);
+  if (!::ReadFile(H(handle_), buf, want, &got, &at)) {
+    const DWORD e = ::GetLastError();
+    if (e == ERROR_HANDLE_EOF) return 0;
+    error = ErrnoFrom(e);
+    return -1;
+  }
+  return static_cast<std::ptrdiff_t>(got);
+}
+
 bool InputFile::Rewind() {
   LARGE_INTEGER zero{};
   if (::SetFilePointerEx(H(handle_), zero, nullptr, FILE_BEGIN)) return true;
