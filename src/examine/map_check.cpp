@@ -145,13 +145,19 @@ class Checker {
     if (pending_.size() > kMaxPending) SettlePage();
   }
 
-  void Line(const MapLine& line, const MapSection& section) {
+  // Every line comes here: kept small, so that the scanner's loop holds it, with the reports
+  // and the rare work out of line.
+  [[gnu::always_inline]] void Line(const MapLine& line, const MapSection& section) {
     last_ = line.number;
     if (!pageSettled_ && section.place != MapPlace::kMapHeader &&
         line.kind != MapLineKind::kOther) {
       SettlePage();
     }
-    if (line.kind == MapLineKind::kLabel) Label(line);
+    // A label has no more characters than bytes.
+    if (line.kind == MapLineKind::kLabel &&
+        line.text.size() > kLabelKey.size() + kMaxLabelCharacters) {
+      Label(line);
+    }
     switch (section.place) {
       case MapPlace::kMapHeader:
         HeaderLine(line);
@@ -232,7 +238,7 @@ class Checker {
 
   static constexpr std::size_t kMaxPending = 1 << 20;
 
-  void SettlePage() {
+  [[gnu::noinline]] void SettlePage() {
     if (pageSettled_) return;
     pageSettled_ = true;
     CheckBytes(pending_, pendingLine_);
@@ -307,7 +313,7 @@ class Checker {
                (crlf_ == 1 ? "CR LF" : "LF"));
   }
 
-  void Label(const MapLine& line) {
+  [[gnu::noinline]] void Label(const MapLine& line) {
     const std::size_t n = CharacterCount(line.text.substr(kLabelKey.size()), page_.codePage());
     if (n > kMaxLabelCharacters) {
       Report(line.number, MapProblem::kLongLabel,
@@ -315,7 +321,7 @@ class Checker {
     }
   }
 
-  void HeaderLine(const MapLine& line) {
+  [[gnu::noinline]] void HeaderLine(const MapLine& line) {
     const std::string_view t = line.text;
     if (line.kind == MapLineKind::kMapHeader) {
       if (headerLine_ == 0) headerLine_ = line.number;
@@ -356,42 +362,46 @@ class Checker {
     }
   }
 
-  void ElementLine(const MapLine& line, const MapSection& section) {
+  [[gnu::always_inline]] void ElementLine(const MapLine& line, const MapSection& section) {
     if (section.index == 0) {
       typeSeen_ = false;
       return;
     }
     switch (line.kind) {
       case MapLineKind::kType:
-        if (!typeSeen_ && section.index != 1) {
-          Report(line.number, MapProblem::kTypeNotFirst,
-                 "Type= не первая строка после заголовка элемента в строке ", section.start,
-                 ": команды правки её не увидят");
-        }
+        if (!typeSeen_ && section.index != 1) TypeNotFirst(line, section);
         typeSeen_ = true;
         return;
       case MapLineKind::kCoordinates:
-        if (levelCount_ > 0 && line.level >= levelCount_ - 1) {
-          const std::string key = std::string(line.origin ? "Origin" : "Data") +
-                                  Num(static_cast<std::uint64_t>(line.level));
-          Report(line.number, MapProblem::kLevelTooHigh,
-                 line.level == levelCount_ - 1
-                     ? key + " на последнем уровне карты (Levels=" +
-                           Num(static_cast<std::uint64_t>(levelCount_)) +
-                           "), который должен оставаться пустым"
-                     : key + " выше последнего уровня карты (Levels=" +
-                           Num(static_cast<std::uint64_t>(levelCount_)) + ")");
-        }
+        if (levelCount_ > 0 && line.level >= levelCount_ - 1) LevelTooHigh(line);
         return;
       case MapLineKind::kSectionEnd:
-        EndElement(section);
+        if (!typeSeen_) EndElement(section);
+        typeSeen_ = true;
         return;
       default:
         return;
     }
   }
 
-  void EndElement(const MapSection& section) {
+  [[gnu::noinline]] void TypeNotFirst(const MapLine& line, const MapSection& section) {
+    Report(line.number, MapProblem::kTypeNotFirst,
+           "Type= не первая строка после заголовка элемента в строке ", section.start,
+           ": команды правки её не увидят");
+  }
+
+  [[gnu::noinline]] void LevelTooHigh(const MapLine& line) {
+    const std::string key =
+        std::string(line.origin ? "Origin" : "Data") + Num(static_cast<std::uint64_t>(line.level));
+    Report(line.number, MapProblem::kLevelTooHigh,
+           line.level == levelCount_ - 1 ? key + " на последнем уровне карты (Levels=" +
+                                               Num(static_cast<std::uint64_t>(levelCount_)) +
+                                               "), который должен оставаться пустым"
+                                         : key + " выше последнего уровня карты (Levels=" +
+                                               Num(static_cast<std::uint64_t>(levelCount_)) + ")");
+  }
+
+  [[gnu::noinline]] void EndElement(const MapSection& section) {
     if (!typeSeen_) Report(section.start, MapProblem::kNoType, "у элемента нет строки Type=");
     typeSeen_ = true;
   }

@@ -3,6 +3,8 @@
 // once against the same maps read whole, down to every byte of every diagnostic.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "bench/map_generator.h"
 #include "examine/map_check.h"
 #include "examine/map_scan.h"
@@ -342,6 +344,38 @@ TEST(MapScanParts, WhereNoPartsAreMade) {
     ASSERT_TRUE(file.Open(path));
     EXPECT_EQ(MapPartStarts(file, c.text.size(), c.options), std::vector<std::uint64_t>{0});
   }
+}
+
+// Type codes are told apart by a word of their first bytes and their length: codes of every
+// length up to past a word, sharing their beginnings and ends, each counted on its own.
+TEST(MapScanFast, TypeCodesOfEveryLengthAreCountedApart) {
+  const std::vector<std::string> codes = {"",           "0",           "0x",        "0x1",
+                                          "0x10",       "0x01",        "0x100",     "0x1000",
+                                          "0x10000",    "0x100000",    "0x1000000", "0x10000000",
+                                          "0x10000001", "0x100000000", "1x10",      "0x1\x98"};
+  std::vector<std::string> lines = {"[IMG ID]", "ID=1", "[END-IMG ID]"};
+  std::map<std::string, std::uint64_t> expected;
+  bench::Random r(4);
+  for (int i = 0; i < 2000; ++i) {
+    const std::string& code =
+        codes[static_cast<std::size_t>(r.Below(static_cast<int>(codes.size())))];
+    ++expected[code];
+    lines.push_back("[POI]");
+    lines.push_back("Type=" + code);
+    lines.push_back("[END]");
+  }
+  std::string text;
+  for (const std::string& line : lines) text += line + "\r\n";
+  MemorySource source(text);
+  LineReader reader(source);
+  const MapStats stats = CollectStats(reader);
+  std::map<std::string, std::uint64_t> counted;
+  for (const TypeCount& t : stats.types) {
+    EXPECT_EQ(t.kind, ElementKind::kPoint);
+    counted[t.type] += t.count;
+  }
+  EXPECT_EQ(counted, expected);
+  EXPECT_EQ(stats.types.size(), expected.size());
 }
 
 // A coordinate line after an origin line is named as what it is.
