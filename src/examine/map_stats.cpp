@@ -170,7 +170,9 @@ class StatsCollector {
   [[gnu::noinline]] void Commit(const MapSection& section) {
     ++stats_.elements[static_cast<std::size_t>(section.element)];
     types_.Count(type_ != kNoType ? type_ : types_.Find(section.element, {}));
-    for (std::uint64_t m = levels_; m != 0; m &= m - 1) ++lowLevels_[std::countr_zero(m)];
+    for (std::uint64_t m = levels_; m != 0; m &= m - 1) {
+      ++lowLevels_[static_cast<std::size_t>(std::countr_zero(m))];
+    }
     for (int level : highLevels_) ++stats_.levels[level];
   }
 
