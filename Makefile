@@ -59,8 +59,11 @@ fuzz: deps build-fuzz/build.ninja
 package: build
 	cmake --build --preset default --target package
 
+# The Wine prefix is made once before the tests, which start in parallel: two Wine programs
+# making a new prefix at once may fail to reach its server.
 test-windows: deps build-windows/build.ninja
 	cmake --build --preset windows
+	cmake/wine-run $(CURDIR)/build-windows/wineprefix wineboot --init >/dev/null 2>&1 || true
 	ctest --preset windows
 
 package-windows: deps build-windows/build.ninja
