@@ -1,8 +1,11 @@
 #include "pipeline/cgpsmapper_run.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <random>
 #include <system_error>
 
 #include "jobs/batch_job.h"
@@ -97,6 +100,41 @@ std::string FreshName(const std::string& path, const std::string& folder,
   }
 }
 
+// A new folder for one mkgmap run, hidden inside `folder`; "" when none can be made there (the
+// run then writes into `folder` itself).
+std::string MakeRunFolder(const std::string& folder) {
+  static std::atomic<unsigned> made{0};
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char name[48];
+    std::snprintf(name, sizeof name, ".pomvelt-mkgmap-%08x%04x", static_cast<unsigned>(random()),
+                  made++ & 0xFFFFu);
+    const fs::path candidate = PathOf(folder) / PathOf(name);
+    std::error_code ec;
+    if (fs::create_directory(candidate, ec)) return NameOf(candidate);
+    if (ec) return {};  // not a name taken: the folder takes no new entry
+  }
+  return {};
+}
+
+// What a run wrote into its own folder besides the compiled map comes beside the map, in file
+// order as a serial batch leaves it (a later map's set files over an earlier one's); the set
+// files only when kept. Then the folder goes.
+void SettleRunFolder(const std::string& runFolder, const std::string& folder, bool keepSetFiles) {
+  InFileOrder([=] {
+    std::error_code ec;
+    for (const fs::directory_entry& entry : fs::directory_iterator(PathOf(runFolder), ec)) {
+      const std::string name = NameOf(entry.path().filename());
+      const bool setFile = std::find(std::begin(kMkgmapSetFiles), std::end(kMkgmapSetFiles),
+                                     name) != std::end(kMkgmapSetFiles);
+      if (setFile && !keepSetFiles) continue;
+      std::error_code moveError;
+      fs::rename(entry.path(), PathOf(folder) / entry.path().filename(), moveError);
+    }
+    fs::remove_all(PathOf(runFolder), ec);
+  });
+}
+
 std::string FailureText(const std::string& path, CompilerStage stage, const ProcessOutcome& run) {
   return std::string(stage == CompilerStage::kCompile ? "Ошибка компиляции файла "
                                                       : "Ошибка декомпиляции файла ") +
@@ -152,6 +190,7 @@ CompilerRun RunCgpsmapper(const std::string& path, CompilerStage stage, const Co
   const bool mkgmap = stage == CompilerStage::kCompile && IsMkgmap(run.program);
   std::optional<FileIdentity> outputBefore;
   std::vector<std::pair<std::string, std::optional<FileIdentity>>> setFilesBefore;
+  std::string runFolder;  // mkgmap's own output folder, if it has one
   if (mkgmap) {
     std::optional<std::string> name = MapNameOf(path);
     // The maps of a batch take their names in file order, also when they run in parallel.
@@ -169,7 +208,9 @@ CompilerRun RunCgpsmapper(const std::string& path, CompilerStage stage, const Co
       }
     });
     if (run.failure) return run;
-    request.args = {"--output-dir=" + folder, "--mapname=" + *name};
+    if (call.ownOutputFolder) runFolder = MakeRunFolder(folder);
+    request.args = {"--output-dir=" + (runFolder.empty() ? folder : runFolder),
+                    "--mapname=" + *name};
     outputBefore = IdentityOf(run.outputPath);
     for (const char* setFile : kMkgmapSetFiles) {
       const std::string p = NameOf(PathOf(folder) / PathOf(setFile));
@@ -180,6 +221,17 @@ CompilerRun RunCgpsmapper(const std::string& path, CompilerStage stage, const Co
   request.args.push_back(AbsolutePath(path));
 
   run.process = ProcessRunner::Run(request);
+  if (!runFolder.empty()) {
+    // The compiled map of a run that succeeded replaces the old one at once; a failed or
+    // stopped run leaves nothing (the old compiled map stays as it was).
+    if (run.process.started && !run.process.stopped && run.process.exitStatus == 0) {
+      RenameOver(NameOf(PathOf(runFolder) / PathOf(run.outputPath).filename()), run.outputPath);
+      SettleRunFolder(runFolder, folder, call.keepCompilerFiles);
+    } else {
+      std::error_code ec;
+      fs::remove_all(PathOf(runFolder), ec);
+    }
+  }
   if (!run.process.started) {
     const std::lock_guard lock(state.mutex);
     state.missingCompiler = run.program;
@@ -187,7 +239,7 @@ CompilerRun RunCgpsmapper(const std::string& path, CompilerStage stage, const Co
     return run;
   }
   // By-products of this run only: a set file that was there before and is untouched stays.
-  if (mkgmap && !call.keepCompilerFiles) {
+  if (mkgmap && runFolder.empty() && !call.keepCompilerFiles) {
     for (const auto& [setFile, before] : setFilesBefore) {
       const std::optional<FileIdentity> after = IdentityOf(setFile);
       if (after && after != before) RemoveFileQuietly(setFile);

@@ -27,6 +27,10 @@ struct CompilerCall {
   // Where the source deleteMpAfterCompile deletes goes instead, so that undo can bring it back
   // (it stays where it was when that fails); none: it is deleted.
   UndoSession* undo = nullptr;
+  // mkgmap writes into a folder of its own inside the map's folder, and what it wrote is then
+  // moved beside the map: for compiles running at once, which would otherwise write one
+  // folder's set files together.
+  bool ownOutputFolder = false;
 };
 
 struct CompilerRun {
@@ -50,12 +54,15 @@ std::optional<std::string> MapNameOf(const std::string& path);
 // Runs the compiler hidden, in the folder of the path, and waits for it; it is stopped when
 // `stop` says so (the run then counts as not done). The call: the program, the extra arguments
 // and the path; mkgmap compiling gets "--output-dir=FOLDER" and "--mapname=NAME" first, and its
-// by-products are removed after the run unless call.keepCompilerFiles. When the compiler cannot
-// be started, sets state.compilerMissing (the job reports that before its next file). When it
-// fails, the failure says why (ShownFailure adds the end of its output). With deleteMpAfterCompile,
-// a compiled path whose name ends in ".mp" is deleted, but only when the compiler exited with 0
-// and, for mkgmap, its output exists and was written by this run: otherwise the source is the
-// only copy of the map.
+// by-products are removed after the run unless call.keepCompilerFiles. With
+// call.ownOutputFolder, FOLDER is a new folder inside the map's: the compiled map is moved
+// beside the map once mkgmap succeeded, what else it wrote is moved there in the order of the
+// batch's files (the set files only when kept), and the folder is removed. When the compiler
+// cannot be started, sets state.compilerMissing (the job reports that before its next file).
+// When it fails, the failure says why (ShownFailure adds the end of its output). With
+// deleteMpAfterCompile, a compiled path whose name ends in ".mp" is deleted, but only when the
+// compiler exited with 0 and, for mkgmap, its output exists and was written by this run:
+// otherwise the source is the only copy of the map.
 CompilerRun RunCgpsmapper(const std::string& path, CompilerStage stage, const CompilerCall& call,
                           ConversionState& state, const std::function<bool()>& stop = {});
 

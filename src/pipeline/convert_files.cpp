@@ -77,8 +77,9 @@ BatchReport ConvertFiles(const ConvertOptions& options, const std::vector<std::s
   std::string namesListPath;
   const TranslationOptions translation{options.lowerCase, options.inPlace};
 
-  const CompilerCall call{options.compiler, options.compilerArgs, options.keepCompilerFiles,
-                          options.deleteMpAfterCompile, host.undoSession()};
+  const CompilerCall call{options.compiler,          options.compilerArgs,
+                          options.keepCompilerFiles, options.deleteMpAfterCompile,
+                          host.undoSession(),        batch.jobs > 1 && files.size() > 1};
   // A signal on the command line stops a running compiler as well; its file is not done.
   const std::function<bool()> stop = [&host] { return host.StopRequested(); };
 
@@ -192,13 +193,15 @@ BatchReport ConvertFiles(const ConvertOptions& options, const std::vector<std::s
   hooks.afterLoop = [&] {
     if (namesList != nullptr) namesList->FlushAndClose(host);
   };
-  // Outside programs run one at a time for now: a compiler that cannot be started must stop the
-  // batch before any later file begins, as it does with one job, and what the programs leave in
-  // their folder must come in the order of the files.
+  // Outside programs run one per job once the program is known to be there. One that cannot be
+  // found makes the batch go one file at a time: its start fails on the first file and must
+  // stop the batch before any later file begins, as it does with one job.
   const bool runsPrograms =
       options.compile || (options.decompile && options.decompiler == Decompiler::kCgpsmapper);
+  const bool oneByOne = runsPrograms && !batch.dryRun &&
+                        !ProcessRunner::FindProgram(CompilerProgram(options.compiler));
   const BatchContext oneAtATime{batch.host, batch.dryRun, 1};
-  return RunBatchJob(runsPrograms ? oneAtATime : batch, files, step, hooks);
+  return RunBatchJob(oneByOne ? oneAtATime : batch, files, step, hooks);
 }
 
 }  // namespace pomvelt

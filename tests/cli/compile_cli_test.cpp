@@ -44,7 +44,8 @@ std::set<std::string> Names(const std::string& folder) {
 
 // A stand-in for mkgmap, first on PATH under that name: logs where it ran and its arguments,
 // then does what the file "mode" beside it says: "write" (the map and the set files, as
-// mkgmap does), "nothing" (exit 0 all the same) or "fail" (30 lines of output, exit 3).
+// mkgmap does), "nothing" (exit 0 all the same), "fail" (30 lines of output, exit 3) or "meet"
+// (waits until two runs have begun, then writes the map and set files naming it).
 class FakeMkgmap {
  public:
   FakeMkgmap() : path_(bin_.path().string()) {
@@ -60,6 +61,11 @@ class FakeMkgmap {
             "write) echo img > \"$dir/$name.img\"; echo set > \"$dir/osmmap.img\"; "
             "echo set > \"$dir/osmmap.tdb\";;\n"
             "fail) i=1; while [ $i -le 30 ]; do echo \"line $i\"; i=$((i+1)); done; exit 3;;\n"
+            "meet) touch '" +
+            bin_.File("begun.") + "'$name; i=0; while [ $(ls '" + bin_.File("") +
+            "' | grep -c begun) -lt 2 ]; do i=$((i+1)); [ $i -lt 200 ] || exit 9; sleep 0.05; "
+            "done; echo img > \"$dir/$name.img\"; echo \"set $name\" > \"$dir/osmmap.img\"; "
+            "echo set > \"$dir/osmmap.tdb\";;\n"
             "esac\n");
     Mode("write");
   }
@@ -85,7 +91,7 @@ TEST(CompileCli, MkgmapRunsInTheMapsFolderWithItsNameAndTheExtraArguments) {
   test::WriteBytes(dir.File("maps/63240002.mp"), Map(""));
   // Started elsewhere, with the maps named relative to there.
   const std::string command = "cd '" + dir.path().string() + "' && '" + POMVELT_CLI_PATH +
-                              "' convert --compile --compiler mkgmap --compiler-arg=-v " +
+                              "' convert -j 1 --compile --compiler mkgmap --compiler-arg=-v " +
                               "--compiler-arg 'x y' maps/a.mp maps/63240002.mp 2>err.txt";
   const int status = std::system(command.c_str());
   EXPECT_EQ(test::ExitStatusOf(status), 0) << test::ReadBytes(dir.File("err.txt"));
@@ -97,6 +103,40 @@ TEST(CompileCli, MkgmapRunsInTheMapsFolderWithItsNameAndTheExtraArguments) {
   EXPECT_EQ(Names(dir.File("maps")),
             (std::set<std::string>{"a.mp", "63240002.mp", "58000240.img", "63240002.img"}));
   EXPECT_EQ(Names(dir.path().string()), (std::set<std::string>{"maps", "err.txt"}));
+}
+
+// Compiles at once each write into a hidden folder of their own: the compiled maps come beside
+// their sources, the set files kept are the last map's as after a serial run, and no folder is
+// left behind.
+TEST(CompileCli, CompilesRunAtOnceEachIntoAFolderOfItsOwn) {
+  for (const bool keep : {true, false}) {
+    SCOPED_TRACE(keep ? "set files kept" : "set files dropped");
+    FakeMkgmap mkgmap;
+    mkgmap.Mode("meet");  // fails unless two compiles run at once
+    TempDir dir;
+    std::vector<std::string> args = {"convert", "-j", "2", "--compile", "--compiler", "mkgmap"};
+    if (keep) args.push_back("--keep-compiler-files");
+    std::set<std::string> expected = {"58000240.img", "58000241.img", "58000242.img"};
+    for (const char* id : {"58000240", "58000241", "58000242"}) {
+      args.push_back(dir.File(std::string("m") + id + ".mp"));
+      test::WriteBytes(args.back(), Map(id));
+      expected.insert(std::string("m") + id + ".mp");
+    }
+    if (keep) expected.insert({"osmmap.img", "osmmap.tdb"});
+    const CliRun r = Cli(args);
+    EXPECT_EQ(r.status, kExitOk) << r.err;
+    EXPECT_EQ(Names(dir.path().string()), expected);
+    if (keep) {
+      EXPECT_EQ(test::ReadBytes(dir.File("osmmap.img")), "set 58000242\n");
+    }
+    const std::string own = "--output-dir=" + Real(dir.path().string()) + "/.pomvelt-mkgmap-";
+    std::istringstream log(mkgmap.Log());
+    int runs = 0;
+    for (std::string line; std::getline(log, line); ++runs) {
+      EXPECT_NE(line.find(own), std::string::npos) << line;
+    }
+    EXPECT_EQ(runs, 3);
+  }
 }
 
 TEST(CompileCli, NoMapIsLostToACompileThatWroteNothingOrToANameTakenAlready) {
@@ -237,8 +277,9 @@ TEST(CompileCli, AMissingCompilerIsNamedAsItWasLookedFor) {
   TempDir bin, dir;
   ScopedEnv path("PATH", bin.path().string());
   for (const char* name : {"a.mp", "b.mp"}) test::WriteBytes(dir.File(name), Map("58000240"));
-  const CliRun r =
-      Cli({"convert", "--compile", "--compiler", "mkgmap", dir.File("a.mp"), dir.File("b.mp")});
+  // Also with two jobs: the second map is not begun.
+  const CliRun r = Cli({"convert", "-j", "2", "--compile", "--compiler", "mkgmap", dir.File("a.mp"),
+                        dir.File("b.mp")});
   EXPECT_EQ(r.status, kExitFailed);
   EXPECT_TRUE(
       r.err.starts_with("[1] a.mp\nОтсутствует файл mkgmap\nИтого: 2 файла, изменено 0, "
