@@ -55,8 +55,10 @@ TEST(ConvertCli, TranslatesListsAndCompilesWithTheChosenCompiler) {
                         "ошибками 0; изменено подписей: 2, переведено: 2, "
                         "скомпилировано: 2\n"))
       << r.err;
-  EXPECT_EQ(test::ReadBytes(bin.File("log")),
-            dir.File("a_rus.mp") + "|" + dir.File("b_rus.mp") + "|");
+  // Both compiled; with several jobs in either order.
+  const std::string a = dir.File("a_rus.mp") + "|", b = dir.File("b_rus.mp") + "|";
+  const std::string log = test::ReadBytes(bin.File("log"));
+  EXPECT_TRUE(log == a + b || log == b + a) << log;
   EXPECT_EQ(test::ReadBytes(dir.File("a.mp")), kMap);
   EXPECT_NE(test::ReadBytes(dir.File("names.txt")).find("  Volga  b.mp\r\n"), std::string::npos);
 }
