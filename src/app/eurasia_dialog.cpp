@@ -8,8 +8,6 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/settings.h"
-
 CEurasiaDialog::CEurasiaDialog(QWidget* parent) : JobDialog(parent, QStringLiteral("eurasia")) {
   setWindowTitle(tr("Набор карт \"Евразия\""));
   auto* about = new QLabel(
@@ -32,8 +30,7 @@ CEurasiaDialog::CEurasiaDialog(QWidget* parent) : JobDialog(parent, QStringLiter
   actionGroup_.Add(m_fillLevels);
   m_makeTdbList = new QCheckBox(tr("Сделать список для tdb"));
   m_chooseAndConvert = new QPushButton(tr("Выбрать файлы и сконвертировать"));
-  m_close = new QPushButton(tr("Закрыть"));
-  m_close->setDefault(true);
+  m_close = NewCloseButton();
 
   auto* grid = new QGridLayout(this);
   grid->addWidget(about, 0, 0);
@@ -55,29 +52,23 @@ CEurasiaDialog::CEurasiaDialog(QWidget* parent) : JobDialog(parent, QStringLiter
   SetTabOrder(m_close, m_removeLevels, m_keepWhole, m_fillLevels, m_makeTdbList,
               m_chooseAndConvert);
 
+  Bind("action", actionGroup_, m_options.m_nAction);
+  Bind("makeTdbList", m_makeTdbList, m_options.m_bMakeTdbList);
+  Bind("keepWhole", m_keepWhole, m_options.m_bKeepWhole);
   LoadSettings();
   // Only level removal keeps or reduces elements.
   m_keepWhole->setEnabled(m_removeLevels->isChecked());
   connect(m_removeLevels, &QRadioButton::toggled, m_keepWhole, &QWidget::setEnabled);
-  connect(m_chooseAndConvert, &QPushButton::clicked, this, &CEurasiaDialog::OnChooseAndConvert);
-  connect(m_close, &QPushButton::clicked, this, &QDialog::accept);
+  connect(m_chooseAndConvert, &QPushButton::clicked, this, [this] {
+    RunOnChosenFiles(pomvelt::EurasiaDialogParams(), [this](const auto& files, QtJobHost& host) {
+      pomvelt::EurasiaJob(EurasiaOptionsOf(m_options), files, m_listFile, host.Batch());
+    });
+  });
   m_close->setFocus();
 }
 
 CEurasiaDialog::~CEurasiaDialog() {
   WaitForJob();
-}
-
-std::vector<OptionKey> CEurasiaDialog::SettingKeys() {
-  return {{"action", &m_options.m_nAction, nullptr},
-          {"makeTdbList", &m_options.m_bMakeTdbList, nullptr},
-          {"keepWhole", &m_options.m_bKeepWhole, nullptr}};
-}
-
-void CEurasiaDialog::DoDataExchange(bool save) {
-  Radio(save, actionGroup_, m_options.m_nAction);
-  Check(save, m_makeTdbList, m_options.m_bMakeTdbList);
-  Check(save, m_keepWhole, m_options.m_bKeepWhole);
 }
 
 pomvelt::EurasiaOptions EurasiaOptionsOf(const EurasiaDialogOptions& o) {
@@ -88,13 +79,4 @@ pomvelt::EurasiaOptions EurasiaOptionsOf(const EurasiaDialogOptions& o) {
   options.makeTdbList = o.m_bMakeTdbList != 0;
   if (o.m_bKeepWhole != 0) options.kept = pomvelt::KeptForm::kWhole;
   return options;
-}
-
-void CEurasiaDialog::OnChooseAndConvert() {
-  StartThreadedJob([this](QtJobHost& host) {
-    const pomvelt::EurasiaOptions options = EurasiaOptionsOf(m_options);
-    if (const auto files = host.ChooseFiles(pomvelt::EurasiaDialogParams())) {
-      pomvelt::EurasiaJob(options, *files, m_listFile, host.Batch());
-    }
-  });
 }

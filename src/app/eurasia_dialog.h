@@ -37,13 +37,7 @@ class CEurasiaDialog : public JobDialog {
   QPushButton* m_chooseAndConvert;
   QPushButton* m_close;
 
- protected:
-  void DoDataExchange(bool save) override;
-  std::vector<OptionKey> SettingKeys() override;
-
  private:
-  void OnChooseAndConvert();
-
   pomvelt::CMapListFile m_listFile;
   EurasiaDialogOptions m_options;
   RadioGroup actionGroup_;

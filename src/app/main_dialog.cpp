@@ -98,17 +98,12 @@ CMainDialog::CMainDialog(QWidget* parent) : JobDialog(parent, QStringLiteral("ma
   addAction(undoAction_);
   setContextMenuPolicy(Qt::ActionsContextMenu);
 
+  BindOptions();
   LoadSettings();
   const QVariant position = PomveltSettings().value(kPositionKey);
   if (position.isValid()) move(position.toPoint());
 
-  OnDecompileClicked();
-  if (m_options.m_nTranslit == 0 || m_options.m_nTranslit == 1) {
-    OnTranslitOn();
-  } else {
-    OnTranslitNone();
-  }
-  OnCompileClicked();
+  UpdateEnabling();
   c_.decompile->setFocus();
 }
 
@@ -268,36 +263,35 @@ QLayout* CMainDialog::BuildOthers() {
   return layout;
 }
 
-std::vector<OptionKey> CMainDialog::SettingKeys() {
+void CMainDialog::BindOptions() {
   pomvelt::MainOptions& o = m_options;
-  return {{"replaceKind", &o.m_nReplaceKind, nullptr},
-          {"replaceFrom", nullptr, &o.m_strReplaceFrom},
-          {"replaceTo", nullptr, &o.m_strReplaceTo},
-          {"replaceInPlace", &o.m_bReplaceInPlace, nullptr},
-          {"convertInPlace", &o.m_bConvertInPlace, nullptr},
-          {"deleteInPlace", &o.m_bDeleteInPlace, nullptr},
-          {"deleteType", nullptr, &o.m_strDeleteType},
-          {"deleteKind", &o.m_nDeleteKind, nullptr},
-          {"lowerCase", &o.m_bLowerCase, nullptr},
-          {"compile", &o.m_bCompile, nullptr},
-          {"decompile", &o.m_bDecompile, nullptr},
-          {"translit", &o.m_nTranslit, nullptr},
-          {"layer", nullptr, &o.m_strLayer},
-          {"keepWhole", &o.m_bKeepWhole, nullptr},
-          {"deleteMpAfterCompile", &o.m_bDeleteMpAfterCompile, nullptr},
-          {"makeFileList", &o.m_bMakeFileList, nullptr},
-          {"decompiler", &o.m_nDecompiler, nullptr}};
+  Bind("replaceKind", replaceKindGroup_, o.m_nReplaceKind);
+  Bind("replaceFrom", c_.replaceFrom, o.m_strReplaceFrom);
+  Bind("replaceTo", c_.replaceTo, o.m_strReplaceTo);
+  Bind("replaceInPlace", c_.replaceInPlace, o.m_bReplaceInPlace);
+  Bind("convertInPlace", c_.convertInPlace, o.m_bConvertInPlace);
+  Bind("deleteInPlace", c_.deleteInPlace, o.m_bDeleteInPlace);
+  Bind("deleteType", c_.deleteType, o.m_strDeleteType);
+  Bind("deleteKind", deleteKindGroup_, o.m_nDeleteKind);
+  Bind("lowerCase", c_.lowerCase, o.m_bLowerCase);
+  Bind("compile", c_.compile, o.m_bCompile);
+  Bind("decompile", c_.decompile, o.m_bDecompile);
+  Bind("translit", translitGroup_, o.m_nTranslit);
+  Bind("layer", c_.layer, o.m_strLayer);
+  Bind("keepWhole", c_.keepWhole, o.m_bKeepWhole);
+  Bind("deleteMpAfterCompile", c_.deleteMpAfterCompile, o.m_bDeleteMpAfterCompile);
+  Bind("makeFileList", c_.makeFileList, o.m_bMakeFileList);
+  Bind("decompiler", decompilerGroup_, o.m_nDecompiler);
 }
 
 void CMainDialog::ConnectControls() {
   const auto onClick = [this](QAbstractButton* button, void (CMainDialog::*handler)()) {
     connect(button, &QAbstractButton::clicked, this, handler);
   };
-  onClick(c_.translitNone, &CMainDialog::OnTranslitNone);
-  onClick(c_.translitToRussian, &CMainDialog::OnTranslitOn);
-  onClick(c_.russianToTranslit, &CMainDialog::OnTranslitOn);
-  onClick(c_.decompile, &CMainDialog::OnDecompileClicked);
-  onClick(c_.compile, &CMainDialog::OnCompileClicked);
+  for (QAbstractButton* button : std::initializer_list<QAbstractButton*>{
+           c_.translitNone, c_.translitToRussian, c_.russianToTranslit, c_.decompile, c_.compile}) {
+    onClick(button, &CMainDialog::UpdateEnabling);
+  }
   onClick(c_.convert, &CMainDialog::OnConvert);
   onClick(c_.replaceTypes, &CMainDialog::OnReplaceTypes);
   onClick(c_.deleteElements, &CMainDialog::OnDeleteElements);
@@ -312,57 +306,23 @@ void CMainDialog::ConnectControls() {
   onClick(c_.about, &CMainDialog::OnAbout);
   connect(c_.exit, &QPushButton::clicked, this, &QDialog::reject);
   // The dropped maps went to the command's file dialog.
-  connect(&jobs(), &DialogJobRunner::jobFinished, c_.dropped, &QWidget::hide);
-  connect(&jobs(), &DialogJobRunner::jobFinished, this, &CMainDialog::ShowFindings);
-}
-
-void CMainDialog::DoDataExchange(bool save) {
-  pomvelt::MainOptions& o = m_options;
-  Radio(save, replaceKindGroup_, o.m_nReplaceKind);
-  Text(save, c_.replaceFrom, o.m_strReplaceFrom);
-  Text(save, c_.replaceTo, o.m_strReplaceTo);
-  Check(save, c_.replaceInPlace, o.m_bReplaceInPlace);
-  Check(save, c_.convertInPlace, o.m_bConvertInPlace);
-  Check(save, c_.deleteInPlace, o.m_bDeleteInPlace);
-  Text(save, c_.deleteType, o.m_strDeleteType);
-  Radio(save, deleteKindGroup_, o.m_nDeleteKind);
-  Check(save, c_.lowerCase, o.m_bLowerCase);
-  Check(save, c_.compile, o.m_bCompile);
-  Check(save, c_.decompile, o.m_bDecompile);
-  Radio(save, translitGroup_, o.m_nTranslit);
-  Text(save, c_.layer, o.m_strLayer);
-  Check(save, c_.keepWhole, o.m_bKeepWhole);
-  Check(save, c_.deleteMpAfterCompile, o.m_bDeleteMpAfterCompile);
-  Check(save, c_.makeFileList, o.m_bMakeFileList);
-  Radio(save, decompilerGroup_, o.m_nDecompiler);
+  connect(this, &JobDialog::jobFinished, c_.dropped, &QWidget::hide);
+  connect(this, &JobDialog::jobFinished, this, &CMainDialog::ShowFindings);
 }
 
 void CMainDialog::done(int result) {
-  if (jobs().IsRunning()) return;
+  if (IsRunning()) return;
   PomveltSettings store;
   store.setValue(kPositionKey, pos());
   store.setValue(kFolderKey, CXFileDialog::LastFolder());
   JobDialog::done(result);
 }
 
-void CMainDialog::OnTranslitNone() {
-  UpdateData(true);
-  for (QWidget* w : {c_.lowerCase, c_.convertInPlace, c_.makeFileList}) w->setEnabled(false);
-}
-
-void CMainDialog::OnTranslitOn() {
-  UpdateData(true);
-  for (QWidget* w : {c_.lowerCase, c_.convertInPlace, c_.makeFileList}) w->setEnabled(true);
-}
-
-void CMainDialog::OnDecompileClicked() {
-  UpdateData(true);
-  for (QWidget* w : {c_.cgpsmapper, c_.gpsMapEdit}) w->setEnabled(m_options.m_bDecompile == 1);
-}
-
-void CMainDialog::OnCompileClicked() {
-  UpdateData(true);
-  c_.deleteMpAfterCompile->setEnabled(m_options.m_bCompile == 1);
+void CMainDialog::UpdateEnabling() {
+  const bool translate = c_.translitToRussian->isChecked() || c_.russianToTranslit->isChecked();
+  for (QWidget* w : {c_.lowerCase, c_.convertInPlace, c_.makeFileList}) w->setEnabled(translate);
+  for (QWidget* w : {c_.cgpsmapper, c_.gpsMapEdit}) w->setEnabled(c_.decompile->isChecked());
+  c_.deleteMpAfterCompile->setEnabled(c_.compile->isChecked());
 }
 
 void CMainDialog::OnConvert() {
@@ -371,8 +331,7 @@ void CMainDialog::OnConvert() {
   const std::string compiler = qEnvironmentVariableIsEmpty(pomvelt::kCompilerEnvironmentVariable)
                                    ? program.toStdString()
                                    : std::string();
-  // Each job copies the members into the core's options, asks the file dialog, and runs the
-  // batch over the chosen files; a cancelled file dialog ends it there.
+  // The file dialog's parameters depend on the options.
   StartThreadedJob([this, compiler](QtJobHost& host) {
     pomvelt::ConvertOptions options = pomvelt::ConvertOptionsOf(m_options);
     options.compiler = compiler;
@@ -383,57 +342,44 @@ void CMainDialog::OnConvert() {
 }
 
 void CMainDialog::OnReplaceTypes() {
-  StartThreadedJob([this](QtJobHost& host) {
-    const pomvelt::ReplaceTypeOptions options = pomvelt::ReplaceTypeOptionsOf(m_options);
-    if (const auto files = host.ChooseFiles(pomvelt::MapEditDialogParams())) {
-      pomvelt::ReplaceTypeJob(options, *files, host.Batch());
-    }
+  RunOnChosenFiles(pomvelt::MapEditDialogParams(), [this](const auto& files, QtJobHost& host) {
+    pomvelt::ReplaceTypeJob(pomvelt::ReplaceTypeOptionsOf(m_options), files, host.Batch());
   });
 }
 
 void CMainDialog::OnDeleteElements() {
-  StartThreadedJob([this](QtJobHost& host) {
-    const pomvelt::DeleteElementsOptions options = pomvelt::DeleteElementsOptionsOf(m_options);
-    if (const auto files = host.ChooseFiles(pomvelt::MapEditDialogParams())) {
-      pomvelt::DeleteElementsJob(options, *files, host.Batch());
-    }
+  RunOnChosenFiles(pomvelt::MapEditDialogParams(), [this](const auto& files, QtJobHost& host) {
+    pomvelt::DeleteElementsJob(pomvelt::DeleteElementsOptionsOf(m_options), files, host.Batch());
   });
 }
 
 void CMainDialog::OnDeleteLayer() {
-  StartThreadedJob([this](QtJobHost& host) {
-    const pomvelt::DeleteLayerOptions options = pomvelt::DeleteLayerOptionsOf(m_options);
-    if (const auto files = host.ChooseFiles(pomvelt::MapEditDialogParams())) {
-      pomvelt::DeleteLayerJob(options, *files, host.Batch());
-    }
+  RunOnChosenFiles(pomvelt::MapEditDialogParams(), [this](const auto& files, QtJobHost& host) {
+    pomvelt::DeleteLayerJob(pomvelt::DeleteLayerOptionsOf(m_options), files, host.Batch());
   });
 }
 
 void CMainDialog::OnStats() {
-  StartThreadedJob([this](QtJobHost& host) {
-    if (const auto files = host.ChooseFiles(pomvelt::MapEditDialogParams())) {
-      std::vector<MapStatsOfFile> found;
-      ReadEachFile(host, *files, [&](const std::string& path) {
-        std::optional<pomvelt::MapStats> stats = pomvelt::StatsOfFile(path, host);
-        if (stats) found.push_back({path, std::move(*stats)});
-        return stats.has_value();
-      });
-      m_foundStats = std::move(found);
-    }
+  RunOnChosenFiles(pomvelt::MapEditDialogParams(), [this](const auto& files, QtJobHost& host) {
+    std::vector<MapStatsOfFile> found;
+    ReadEachFile(host, files, [&](const std::string& path) {
+      std::optional<pomvelt::MapStats> stats = pomvelt::StatsOfFile(path, host);
+      if (stats) found.push_back({path, std::move(*stats)});
+      return stats.has_value();
+    });
+    m_foundStats = std::move(found);
   });
 }
 
 void CMainDialog::OnCheck() {
-  StartThreadedJob([this](QtJobHost& host) {
-    if (const auto files = host.ChooseFiles(pomvelt::MapEditDialogParams())) {
-      std::vector<DiagnosticsOfFile> found;
-      ReadEachFile(host, *files, [&](const std::string& path) {
-        auto diagnostics = pomvelt::CheckFile(path, host);
-        if (diagnostics) found.push_back({path, std::move(*diagnostics)});
-        return diagnostics.has_value();
-      });
-      m_foundProblems = std::move(found);
-    }
+  RunOnChosenFiles(pomvelt::MapEditDialogParams(), [this](const auto& files, QtJobHost& host) {
+    std::vector<DiagnosticsOfFile> found;
+    ReadEachFile(host, files, [&](const std::string& path) {
+      auto diagnostics = pomvelt::CheckFile(path, host);
+      if (diagnostics) found.push_back({path, std::move(*diagnostics)});
+      return diagnostics.has_value();
+    });
+    m_foundProblems = std::move(found);
   });
 }
 
@@ -471,8 +417,8 @@ void CMainDialog::OnRules() {
 template <class Dialog>
 void CMainDialog::OpenJobDialog() {
   Dialog dialog(this);
-  dialog.jobs().host().chooser = jobs().host().chooser;
-  dialog.jobs().host().shower = jobs().host().shower;
+  dialog.host().chooser = host().chooser;
+  dialog.host().shower = host().shower;
   dialog.exec();
 }
 
@@ -481,7 +427,7 @@ void CMainDialog::OnUndoLast() {
   for (const std::string& line : LastUndo::Instance().Restore()) {
     text += (text.empty() ? "" : "\n") + line;
   }
-  jobs().host().MessageBox(text);
+  host().MessageBox(text);
 }
 
 void CMainDialog::OnAbout() {

@@ -9,7 +9,6 @@
 #include "app/examine_windows.h"
 #include "app/job_dialog.h"
 #include "app/main_options.h"
-#include "app/settings.h"
 #include "pipeline/conversion_state.h"
 #include "widgets/radio_group.h"
 
@@ -60,8 +59,6 @@ class CMainDialog : public JobDialog {
   void SetDroppedMaps(const QStringList& paths);
 
  protected:
-  void DoDataExchange(bool save) override;
-  std::vector<OptionKey> SettingKeys() override;
   void keyPressEvent(QKeyEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
@@ -73,16 +70,14 @@ class CMainDialog : public JobDialog {
   QWidget* BuildDeleteElements();
   QWidget* BuildDeleteLayer();
   QLayout* BuildOthers();
+  void BindOptions();
   void ConnectControls();
   // A new dialog at each opening, answering with this one's file dialog and message boxes.
   template <class Dialog>
   void OpenJobDialog();
 
-  // Enabling rules.
-  void OnTranslitNone();
-  void OnTranslitOn();
-  void OnDecompileClicked();
-  void OnCompileClicked();
+  // The enabling rules, after every click (the arrow keys of a radio group click as well).
+  void UpdateEnabling();
 
   // Commands.
   void OnConvert();

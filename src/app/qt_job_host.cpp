@@ -10,7 +10,6 @@
 #include "app/report_dialog.h"
 #include "jobs/batch_summary.h"
 #include "widgets/progress_wnd.h"
-#include "widgets/window_owner.h"
 #include "widgets/x_file_dialog.h"
 
 QtJobHost::QtJobHost(QWidget* owner, CProgressWnd& progress) : owner_(owner), progress_(progress) {}

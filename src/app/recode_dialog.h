@@ -22,10 +22,6 @@ class CRecodeDialog : public JobDialog {
   QPushButton* m_chooseAndRecode;
   QPushButton* m_close;
 
- protected:
-  void DoDataExchange(bool save) override;
-  std::vector<OptionKey> SettingKeys() override;
-
  private:
   int m_nTargetPage = pomvelt::RecodeOptions{}.to.number();
   int m_bReplaceMissing = pomvelt::RecodeOptions{}.replaceMissing ? 1 : 0;

@@ -5,8 +5,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/settings.h"
-
 CSearchReplaceDialog::CSearchReplaceDialog(QWidget* parent)
     : JobDialog(parent, QStringLiteral("searchReplace")) {
   setWindowTitle(tr("Поиск и замена строки (любой)"));
@@ -15,12 +13,11 @@ CSearchReplaceDialog::CSearchReplaceDialog(QWidget* parent)
                     "пользователя карта после замены строк может не открыться вовсе. Поэтому все "
                     "эксперименты настоятельно рекомендую производить на копиях."));
   warning->setWordWrap(true);
-  m_find = NewAnyTextEdit();
-  m_replace = NewAnyTextEdit();
+  m_find = NewEdit(false, true);
+  m_replace = NewEdit(false, true);
   m_chooseAndReplace = new QPushButton(tr("Выбрать файлы и конвертировать"));
   m_chooseAndReplace->setMinimumHeight(m_chooseAndReplace->sizeHint().height() * 3 / 2);
-  m_close = new QPushButton(tr("Закрыть"));
-  m_close->setDefault(true);
+  m_close = NewCloseButton();
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(warning);
@@ -35,34 +32,22 @@ CSearchReplaceDialog::CSearchReplaceDialog(QWidget* parent)
   layout->setSizeConstraint(QLayout::SetFixedSize);
   SetTabOrder(m_find, m_replace, m_chooseAndReplace, m_close);
 
+  Bind("find", m_find, m_options.m_strFind, true);
+  Bind("replace", m_replace, m_options.m_strReplace, true);
   LoadSettings();
-  connect(m_chooseAndReplace, &QPushButton::clicked, this,
-          &CSearchReplaceDialog::OnChooseAndReplace);
-  connect(m_close, &QPushButton::clicked, this, &QDialog::accept);
+  // Always in place: the dialog has no choice of a copy.
+  connect(m_chooseAndReplace, &QPushButton::clicked, this, [this] {
+    RunOnChosenFiles(pomvelt::SearchReplaceDialogParams(),
+                     [this](const auto& files, QtJobHost& host) {
+                       const pomvelt::SearchReplaceOptions options{m_options.m_strFind,
+                                                                   m_options.m_strReplace, true};
+                       pomvelt::SearchReplaceJob(options, files, host.Batch());
+                     });
+  });
   m_find->setFocus();
   m_find->selectAll();
 }
 
 CSearchReplaceDialog::~CSearchReplaceDialog() {
   WaitForJob();
-}
-
-std::vector<OptionKey> CSearchReplaceDialog::SettingKeys() {
-  return {{"find", nullptr, &m_options.m_strFind, true},
-          {"replace", nullptr, &m_options.m_strReplace, true}};
-}
-
-void CSearchReplaceDialog::DoDataExchange(bool save) {
-  AnyText(save, m_find, m_options.m_strFind);
-  AnyText(save, m_replace, m_options.m_strReplace);
-}
-
-// Always in place: the dialog has no choice of a copy.
-void CSearchReplaceDialog::OnChooseAndReplace() {
-  StartThreadedJob([this](QtJobHost& host) {
-    const pomvelt::SearchReplaceOptions options{m_options.m_strFind, m_options.m_strReplace, true};
-    if (const auto files = host.ChooseFiles(pomvelt::SearchReplaceDialogParams())) {
-      pomvelt::SearchReplaceJob(options, *files, host.Batch());
-    }
-  });
 }

@@ -30,12 +30,6 @@ class CSearchReplaceDialog : public JobDialog {
   QPushButton* m_chooseAndReplace;
   QPushButton* m_close;
 
- protected:
-  void DoDataExchange(bool save) override;
-  std::vector<OptionKey> SettingKeys() override;
-
  private:
-  void OnChooseAndReplace();
-
   SearchReplaceDialogOptions m_options;
 };

@@ -1,31 +1,16 @@
 // What the desktop program remembers between runs: the options of its dialogs, the last folder
 // of the file dialog, the main window's position, the compiler, the interface language and
-// whether jobs keep originals for undo. One
-// store per user, an ini file in the user's configuration folder.
+// whether jobs keep originals for undo. One store per user, an ini file in the user's
+// configuration folder.
 #pragma once
 
 #include <QSettings>
 #include <QString>
-#include <string>
-#include <vector>
 
 class PomveltSettings : public QSettings {
  public:
   PomveltSettings() : QSettings(QSettings::IniFormat, QSettings::UserScope, "Pomvelt", "Pomvelt") {}
 };
-
-// One option of a dialog under its key: a number, or a text of code page 1251 bytes (UTF-8
-// when anyText: a text each map takes in its own code page).
-struct OptionKey {
-  const char* key;
-  int* number;
-  std::string* text;
-  bool anyText = false;
-};
-
-// Options absent from the store, or texts code page 1251 cannot hold, keep their values.
-void LoadOptions(const QString& group, const std::vector<OptionKey>& options);
-void SaveOptions(const QString& group, const std::vector<OptionKey>& options);
 
 // Settings that are no dialog's options.
 inline constexpr const char* kLanguageKey = "language";  // "ru", "en", or empty: the system's

@@ -2,71 +2,54 @@
 // percentage done, a bar, and a Cancel button that asks the job to stop before its next file.
 //
 // The caption shows in the window's title and again inside it. A job calls it from its own
-// thread: each visible change is carried out on the GUI thread in the order of the calls, and
-// the cancel request is an atomic flag. Called on the GUI thread, the changes happen at once.
-// Until Create has made the window, every operation only keeps its numbers and shows nothing.
+// thread (one job at a time): the numbers belong to that thread, each visible change is carried
+// out on the GUI thread in the order of the calls, and the cancel request is an atomic flag.
+// Called on the GUI thread, the changes happen at once.
 #pragma once
 
-#include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QWidget>
 #include <atomic>
 #include <functional>
-#include <memory>
-#include <mutex>
-#include <optional>
 #include <string>
 
 #include "jobs/job_host.h"
 
 class QLabel;
 class QProgressBar;
-class QPushButton;
-class QWidget;
 
-class CProgressWnd : public QObject, public pomvelt::Progress {
+// Makes window a transient window of owner's top-level window, so that it stays above it
+// without becoming its child (a child of a disabled window is disabled with it). Nothing when
+// owner is null.
+void KeepAbove(QWidget* window, QWidget* owner);
+
+class CProgressWnd : public QWidget, public pomvelt::Progress {
  public:
-  CProgressWnd();
-  ~CProgressWnd() override;
-  CProgressWnd(const CProgressWnd&) = delete;
-  CProgressWnd& operator=(const CProgressWnd&) = delete;
-
-  // Makes the hidden window, kept above its owner. The owner is never made its parent: a
-  // disabled owner would disable the window's Cancel button with it. Call on the GUI thread.
-  bool Create(QWidget* owner, const QString& caption, bool smooth = false);
+  // The hidden window, kept above its owner. The owner is never made its parent: a disabled
+  // owner would disable the window's Cancel button with it. Make it on the GUI thread.
+  CProgressWnd(QWidget* owner, const QString& caption);
 
   void SetRange(int lower, int upper, int step) override;
   void Show() override;
   // A file name, in the platform's file-name encoding like the paths the job was given.
   void SetText(const std::string& text) override;
   int SetPos(int pos) override;
-  int StepIt() override;
+  int StepIt() override { return SetPos(m_nPos + m_nStep); }
   void Hide() override;
   bool IsCancelled() const override { return m_bCancelled.load(); }
 
-  // The window, or nullptr before Create.
-  QWidget* widget() const;
+ protected:
+  // Offers the user no way to close it: only the job hides it.
+  void closeEvent(QCloseEvent* event) override;
 
  private:
-  void OnCancel() { m_bCancelled.store(true); }
   // Runs a visible change on the GUI thread: now when called there, otherwise queued behind
   // the changes asked for before.
   void Post(std::function<void()> change);
-  void ShowCaption(const QString& caption);
-  int PercentOf(int pos) const;
-  // What a new position changes on the screen, worked out under the lock and applied after.
-  struct PosChange {
-    std::optional<QString> caption;
-    int value = 0;
-    int previous = 0;
-  };
-  PosChange SetPosLocked(int pos);
-  void Apply(const PosChange& change);
+  void ShowCaption();
 
   std::atomic<bool> m_bCancelled{false};
-  std::atomic<bool> created_{false};
-
-  mutable std::mutex mutex_;  // the numbers below, shared by the job thread and the GUI thread
   int m_nPos = 0;
   int m_nPercent = 0;
   int m_nStep = 1;
@@ -75,9 +58,7 @@ class CProgressWnd : public QObject, public pomvelt::Progress {
   int barPos_ = 0;  // the bar's position: the last position, kept within the range
   QString m_strCaption = QStringLiteral("Progress");
 
-  std::unique_ptr<QWidget> window_;
-  QLabel* m_status = nullptr;
-  QProgressBar* m_progressBar = nullptr;
-  QPushButton* m_cancelButton = nullptr;
+  QLabel* m_status;
+  QProgressBar* m_progressBar;
   QPointer<QWidget> owner_;
 };

@@ -11,6 +11,8 @@
 class QRadioButton;
 
 class RadioGroup : public QObject {
+  Q_OBJECT
+
  public:
   explicit RadioGroup(QObject* parent = nullptr);
 

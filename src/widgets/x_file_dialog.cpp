@@ -12,7 +12,7 @@
 #include <QString>
 #include <algorithm>
 
-#include "widgets/window_owner.h"
+#include "widgets/progress_wnd.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/dialog_job_runner.h"
+#include "app/job_dialog.h"
 #include "app/qt_job_host.h"
 #include "jobs/job_host.h"
 #include "widgets/progress_wnd.h"
@@ -46,7 +46,7 @@ struct HostScript {
 
 // Every caption a progress window shows, in order.
 inline void RecordCaptions(CProgressWnd& progress, QStringList& captions) {
-  QObject::connect(progress.widget(), &QWidget::windowTitleChanged,
+  QObject::connect(&progress, &QWidget::windowTitleChanged,
                    [&captions](const QString& title) { captions << title; });
 }
 
@@ -54,10 +54,10 @@ template <class Dialog>
 struct DialogRun : HostScript {
   Dialog dialog;
   QStringList captions;
-  QSignalSpy finished{&dialog.jobs(), &DialogJobRunner::jobFinished};
+  QSignalSpy finished{&dialog, &JobDialog::jobFinished};
 
   DialogRun() {
-    Answer(dialog.jobs().host());
+    Answer(dialog.host());
     RecordCaptions(dialog.progress(), captions);
   }
 

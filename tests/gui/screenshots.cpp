@@ -126,23 +126,23 @@ int main(int argc, char** argv) {
   const std::string c = (folder / "Tver.mp").string();
   WriteMap(a);
   WriteMap(c);
-  dialog.jobs().host().chooser = ([&](const pomvelt::JobFileDialogParams&) {
+  dialog.host().chooser = ([&](const pomvelt::JobFileDialogParams&) {
     return std::vector<std::string>{a, b, c};
   });
   bool taken = false;
-  dialog.jobs().host().shower = ([&](const std::string&) {
+  dialog.host().shower = ([&](const std::string&) {
     if (taken) return;
     taken = true;
     Wait(300);
     QImage during = Framed(&dialog);
-    const QImage window = Framed(dialog.progress().widget());
+    const QImage window = Framed(&dialog.progress());
     QPainter painter(&during);
     painter.drawImage((during.width() - window.width()) / 2,
                       (during.height() - window.height()) / 2, window);
     during.save(out + QStringLiteral("/progress_window.png"));
   });
   dialog.controls().deleteElements->click();
-  for (int i = 0; i < 250 && (dialog.jobs().IsRunning() || !taken); ++i) Wait(20);
+  for (int i = 0; i < 250 && (dialog.IsRunning() || !taken); ++i) Wait(20);
 
   const auto shoot = [&](QWidget& window, const char* name) {
     window.show();
@@ -159,13 +159,13 @@ int main(int argc, char** argv) {
   const std::string moscow = (folder / "Moscow.mp").string();
   const std::string tver = (folder / "Tver.mp").string();
   WriteDemoMaps(moscow, tver);
-  dialog.jobs().host().chooser = ([&](const pomvelt::JobFileDialogParams&) {
+  dialog.host().chooser = ([&](const pomvelt::JobFileDialogParams&) {
     return std::vector<std::string>{moscow, tver};
   });
-  dialog.jobs().host().shower = [](const std::string&) {};
+  dialog.host().shower = [](const std::string&) {};
   const auto findings = [&](QPushButton* button, auto* kind, const char* name) {
     button->click();
-    for (int i = 0; i < 250 && dialog.jobs().IsRunning(); ++i) Wait(20);
+    for (int i = 0; i < 250 && dialog.IsRunning(); ++i) Wait(20);
     Wait(300);
     if (auto* window = dialog.findChild<std::remove_pointer_t<decltype(kind)>*>()) {
       Framed(window).save(out + QLatin1Char('/') + QLatin1String(name));

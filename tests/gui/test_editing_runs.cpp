@@ -95,9 +95,9 @@ class EditingRunsTest : public QObject {
     QFETCH(QString, command);
     TempDir dir;
     Run run;
-    run.dialog.jobs().host().shower = nullptr;  // the real boxes
+    run.dialog.host().shower = nullptr;  // the real boxes
     // One map at a time: with more, the maps after b.mp may be done before its box is shown.
-    run.dialog.jobs().host().SetJobs(1);
+    run.dialog.host().SetJobs(1);
     for (const char* name : {"a.mp", "b.mp", "c.mp", "d.mp", "e.mp"}) {
       if (std::string(name) == "b.mp") {
         std::filesystem::create_directory(dir.File(name));
@@ -109,13 +109,13 @@ class EditingRunsTest : public QObject {
     QStringList texts;
     bool cancelUsable = false;
     AnswerMessageBoxes(&run.dialog, texts, [&] {
-      QWidget* progress = run.dialog.progress().widget();
+      QWidget* progress = &run.dialog.progress();
       auto* cancel = progress->findChild<QPushButton*>(QStringLiteral("cancel"));
       cancelUsable = progress->isVisible() && cancel->isEnabled() && !run.dialog.isEnabled();
       QTest::mouseClick(progress->windowHandle(), Qt::LeftButton, {}, cancel->geometry().center());
       run.dialog.reject();  // refused while the job runs
     });
-    connect(&run.dialog.jobs(), &DialogJobRunner::jobFinished, &run.dialog, &QDialog::reject);
+    connect(&run.dialog, &JobDialog::jobFinished, &run.dialog, &QDialog::reject);
     QTimer::singleShot(0, [&] {
       run.Press(command == QLatin1String("layer") ? run.dialog.controls().deleteLayer
                                                   : run.dialog.controls().deleteElements);

@@ -52,7 +52,7 @@ class ElementDeletionRunTest : public QObject {
     QVERIFY(!run.dialog.isEnabled());  // from the click until the job has returned
     QVERIFY(run.finished.wait(10000));
     QVERIFY(run.dialog.isEnabled());
-    QVERIFY(!run.dialog.progress().widget()->isVisible());
+    QVERIFY(!run.dialog.progress().isVisible());
 
     QCOMPARE(run.asked.size(), std::size_t{1});
     QCOMPARE(run.asked[0].defaultExtension.value_or(""), std::string(".mp"));
@@ -101,9 +101,9 @@ class ElementDeletionRunTest : public QObject {
   void aFailingJobIsReportedAndGivesTheDialogBack() {
     Run run;
     run.dialog.show();
-    QVERIFY(run.dialog.jobs().StartThreadedJob(
+    QVERIFY(run.dialog.StartThreadedJob(
         [](pomvelt::JobHost&) { throw std::runtime_error("disk gone"); }));
-    QVERIFY(!run.dialog.jobs().StartThreadedJob([](pomvelt::JobHost&) {}));  // one at a time
+    QVERIFY(!run.dialog.StartThreadedJob([](pomvelt::JobHost&) {}));  // one at a time
     QVERIFY(run.finished.wait(10000));
     QVERIFY(run.dialog.isEnabled());
     QCOMPARE(run.messages, std::vector<std::string>{"Ошибка: disk gone"});

@@ -16,6 +16,7 @@
 #include "app/eurasia_dialog.h"
 #include "app/examine_windows.h"
 #include "app/main_dialog.h"
+#include "app/settings.h"
 #include "gui/dialog_run.h"
 #include "gui/gui_test.h"
 #include "support/test_support.h"
@@ -53,7 +54,7 @@ QStringList Row(const QTableWidget* table, int row) {
 
 // Answers the chooser's questions in turn: each call gets the next list (none left: cancel).
 void AnswerInTurn(D& dialog, std::deque<std::vector<std::string>>& answers, int& asked) {
-  dialog.jobs().host().chooser = ([&](const pomvelt::JobFileDialogParams&) {
+  dialog.host().chooser = ([&](const pomvelt::JobFileDialogParams&) {
     ++asked;
     std::optional<std::vector<std::string>> next;
     if (!answers.empty()) {

@@ -16,6 +16,7 @@
 
 #include "app/about_dialog.h"
 #include "app/main_dialog.h"
+#include "app/settings.h"
 #include "gui/gui_test.h"
 #include "pomvelt_version.h"
 #include "support/test_support.h"
@@ -206,7 +207,7 @@ class MainDialogTest : public QObject {
     QVERIFY(c.translitNone->isChecked());
     QVERIFY(!c.lowerCase->isEnabled());
     QTest::keyClick(c.translitNone, Qt::Key_Left);
-    QVERIFY(c.russianToTranslit->isChecked());
+    QVERIFY(c.russianToTranslit->isChecked() && dialog.UpdateData(true));
     QCOMPARE(dialog.options().m_nTranslit, 1);
 
     c.deletePolygons->setFocus();
@@ -240,7 +241,7 @@ class MainDialogTest : public QObject {
 
     // Text code page 1251 cannot hold: refused as typed, reported when put there otherwise.
     std::vector<std::string> messages;
-    dialog.jobs().host().shower = ([&](const std::string& m) { messages.push_back(m); });
+    dialog.host().shower = ([&](const std::string& m) { messages.push_back(m); });
     c.replaceTo->clear();
     Type(c.replaceTo, QStringLiteral("0x中2"));
     QCOMPARE(c.replaceTo->text(), QStringLiteral("0x2"));
@@ -258,19 +259,20 @@ class MainDialogTest : public QObject {
     Click(c.lowerCase);
     Click(c.translitNone);
     QVERIFY(!c.lowerCase->isEnabled() && c.lowerCase->isChecked());
+    QVERIFY(dialog.UpdateData(true));
     QCOMPARE(dialog.options().m_bLowerCase, 1);  // a disabled control still feeds its member
 
     Click(c.decompile);
     QVERIFY(c.cgpsmapper->isEnabled() && c.gpsMapEdit->isEnabled());
     Click(c.gpsMapEdit);
     Click(c.decompile);
-    QVERIFY(!c.gpsMapEdit->isEnabled());
+    QVERIFY(!c.gpsMapEdit->isEnabled() && dialog.UpdateData(true));
     QCOMPARE(dialog.options().m_nDecompiler, 1);
 
     Click(c.compile);
     Click(c.deleteMpAfterCompile);
     Click(c.compile);
-    QVERIFY(!c.deleteMpAfterCompile->isEnabled());
+    QVERIFY(!c.deleteMpAfterCompile->isEnabled() && dialog.UpdateData(true));
     QCOMPARE(dialog.options().m_bDeleteMpAfterCompile, 1);
   }
 
@@ -296,7 +298,7 @@ class MainDialogTest : public QObject {
                                               {"deleteType", c.deleteType},
                                               {"exit", c.exit},
                                               {"deleteLayer", c.deleteLayer}};
-    dialog.jobs().host().chooser = ([](const pomvelt::JobFileDialogParams&) {
+    dialog.host().chooser = ([](const pomvelt::JobFileDialogParams&) {
       return std::optional<std::vector<std::string>>();
     });
     bool ended = true;
@@ -304,7 +306,7 @@ class MainDialogTest : public QObject {
       dialog.activateWindow();
       widgets[focus]->setFocus();
       QTest::keyClick(widgets[focus], static_cast<Qt::Key>(key));
-      QTRY_VERIFY(!dialog.jobs().IsRunning());
+      QTRY_VERIFY(!dialog.IsRunning());
       if (dialog.isVisible()) {
         ended = false;
         dialog.reject();

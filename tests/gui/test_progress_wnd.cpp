@@ -13,11 +13,11 @@
 namespace {
 
 QPushButton* CancelButton(const CProgressWnd& progress) {
-  return progress.widget()->findChild<QPushButton*>(QStringLiteral("cancel"));
+  return progress.findChild<QPushButton*>(QStringLiteral("cancel"));
 }
 
 QProgressBar* Bar(const CProgressWnd& progress) {
-  return progress.widget()->findChild<QProgressBar*>(QStringLiteral("progressBar"));
+  return progress.findChild<QProgressBar*>(QStringLiteral("progressBar"));
 }
 
 }  // namespace
@@ -26,26 +26,10 @@ class ProgressWndTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void operationsBeforeCreateAreHarmless() {
-    const auto windowsBefore = QApplication::topLevelWidgets().size();
-    CProgressWnd progress;
-    progress.SetRange(0, 4, 1);
-    progress.Show();
-    progress.SetText("a.mp");
-    QCOMPARE(progress.SetPos(3), 0);  // only the stored position comes back
-    QCOMPARE(progress.StepIt(), 0);
-    progress.Hide();
-    QVERIFY(!progress.IsCancelled());
-    QVERIFY(progress.widget() == nullptr);
-    QCOMPARE(QApplication::topLevelWidgets().size(), windowsBefore);
-  }
-
   void windowHasItsControlsAndNoWayToClose() {
     QWidget owner;
-    CProgressWnd progress;
-    QVERIFY(progress.Create(&owner, QStringLiteral("Конвертирую..."), false));
-    QVERIFY(!progress.Create(&owner, QStringLiteral("again"), false));
-    QWidget* window = progress.widget();
+    CProgressWnd progress(&owner, QStringLiteral("Конвертирую..."));
+    QWidget* window = &progress;
     QVERIFY(window->parentWidget() == nullptr);
     QVERIFY(!window->isVisible());
     QCOMPARE(window->windowTitle(), QStringLiteral("Конвертирую..."));
@@ -79,59 +63,54 @@ class ProgressWndTest : public QObject {
   void captionFollowsThePercentage() {
     QFETCH(int, files);
     QFETCH(QStringList, captions);
-    CProgressWnd progress;
-    progress.Create(nullptr, QStringLiteral("Конвертирую..."));
+    CProgressWnd progress(nullptr, QStringLiteral("Конвертирую..."));
     progress.SetRange(0, files, 1);
-    QCOMPARE(progress.widget()->windowTitle(), QStringLiteral("Конвертирую..."));
+    QCOMPARE(progress.windowTitle(), QStringLiteral("Конвертирую..."));
     progress.SetText("a.mp");
-    QCOMPARE(progress.widget()->windowTitle(), captions.front());
+    QCOMPARE(progress.windowTitle(), captions.front());
     for (qsizetype i = 1; i < captions.size(); ++i) {
       QCOMPARE(progress.StepIt(), std::min(static_cast<int>(i) - 1, files));
-      QCOMPARE(progress.widget()->windowTitle(), captions[i]);
+      QCOMPARE(progress.windowTitle(), captions[i]);
       // Inside the window as well: a window manager may clip the title.
-      QCOMPARE(progress.widget()->findChild<QLabel*>(QStringLiteral("status"))->text(),
-               captions[i]);
+      QCOMPARE(progress.findChild<QLabel*>(QStringLiteral("status"))->text(), captions[i]);
     }
   }
 
   void captionIsRewrittenOnlyWhenThePercentageChanges() {
-    CProgressWnd progress;
-    progress.Create(nullptr, QStringLiteral("Конвертирую..."));
+    CProgressWnd progress(nullptr, QStringLiteral("Конвертирую..."));
     // Until the first SetText a new percentage goes with the class's own caption text.
     progress.SetRange(0, 200, 1);
     progress.SetPos(2);
-    QCOMPARE(progress.widget()->windowTitle(), QStringLiteral("Progress [1%]"));
+    QCOMPARE(progress.windowTitle(), QStringLiteral("Progress [1%]"));
 
     progress.SetText("big.mp");
-    progress.widget()->setWindowTitle(QStringLiteral("left alone"));
+    progress.setWindowTitle(QStringLiteral("left alone"));
     progress.SetPos(3);  // still 1%
-    QCOMPARE(progress.widget()->windowTitle(), QStringLiteral("left alone"));
+    QCOMPARE(progress.windowTitle(), QStringLiteral("left alone"));
     progress.SetPos(4);
-    QCOMPARE(progress.widget()->windowTitle(), QStringLiteral("big.mp [2%]"));
+    QCOMPARE(progress.windowTitle(), QStringLiteral("big.mp [2%]"));
     QCOMPARE(Bar(progress)->value(), 4);
   }
 
   void nextJobShowsThePreviousCaptionAtZero() {
-    CProgressWnd progress;
-    progress.Create(nullptr, QStringLiteral("Конвертирую..."));
+    CProgressWnd progress(nullptr, QStringLiteral("Конвертирую..."));
     progress.SetRange(0, 1, 1);
     progress.SetText("last.mp");
     progress.StepIt();
-    QCOMPARE(progress.widget()->windowTitle(), QStringLiteral("last.mp [100%]"));
+    QCOMPARE(progress.windowTitle(), QStringLiteral("last.mp [100%]"));
     progress.SetRange(0, 5, 1);
-    QCOMPARE(progress.widget()->windowTitle(), QStringLiteral("last.mp [0%]"));
+    QCOMPARE(progress.windowTitle(), QStringLiteral("last.mp [0%]"));
   }
 
   void cancelFlagIsClearedOnlyByShow() {
     QWidget owner;
     owner.setEnabled(false);  // a disabled owner must not disable the Cancel button
-    CProgressWnd progress;
-    progress.Create(&owner, QStringLiteral("Конвертирую..."));
+    CProgressWnd progress(&owner, QStringLiteral("Конвертирую..."));
     progress.Show();
     QVERIFY(CancelButton(progress)->isEnabled());
     QTest::mouseClick(CancelButton(progress), Qt::LeftButton);
     QVERIFY(progress.IsCancelled());
-    QVERIFY(progress.widget()->isVisible());  // the job decides when to hide it
+    QVERIFY(progress.isVisible());  // the job decides when to hide it
     progress.Hide();
     QVERIFY(progress.IsCancelled());
     progress.Show();
@@ -139,14 +118,13 @@ class ProgressWndTest : public QObject {
     QTest::mouseClick(CancelButton(progress), Qt::LeftButton);
     progress.Show();  // already visible: only the flag is cleared
     QVERIFY(!progress.IsCancelled());
-    QVERIFY(progress.widget()->windowHandle()->transientParent() == owner.windowHandle());
+    QVERIFY(progress.windowHandle()->transientParent() == owner.windowHandle());
   }
 
   void callsFromAJobThreadArriveInOrder() {
-    CProgressWnd progress;
-    progress.Create(nullptr, QStringLiteral("Конвертирую..."));
+    CProgressWnd progress(nullptr, QStringLiteral("Конвертирую..."));
     QStringList captions;
-    connect(progress.widget(), &QWidget::windowTitleChanged, this,
+    connect(&progress, &QWidget::windowTitleChanged, this,
             [&](const QString& title) { captions << title; });
     std::atomic<bool> sawCancel{false};
     std::thread job([&] {
@@ -161,11 +139,11 @@ class ProgressWndTest : public QObject {
       sawCancel = true;
       progress.Hide();
     });
-    QTRY_VERIFY(progress.widget()->isVisible());
+    QTRY_VERIFY(progress.isVisible());
     QTest::mouseClick(CancelButton(progress), Qt::LeftButton);
     QTRY_VERIFY(sawCancel.load());
     job.join();
-    QTRY_VERIFY(!progress.widget()->isVisible());
+    QTRY_VERIFY(!progress.isVisible());
     QCOMPARE(captions, (QStringList{"a.mp [0%]", "a.mp [33%]", "b.mp [33%]", "b.mp [66%]",
                                     "c.mp [66%]", "c.mp [100%]"}));
     QCOMPARE(Bar(progress)->value(), 3);

@@ -13,6 +13,7 @@
 
 #include "app/eurasia_dialog.h"
 #include "app/main_dialog.h"
+#include "app/settings.h"
 #include "app/search_replace_dialog.h"
 #include "gui/gui_test.h"
 
@@ -75,7 +76,7 @@ class SecondaryDialogsTest : public QObject {
     QCOMPARE(d.m_find->selectedText(), QStringLiteral("~[0x4]"));
     QCOMPARE(TabChain(d.m_find),
              (QList<QWidget*>{d.m_find, d.m_replace, d.m_chooseAndReplace, d.m_close}));
-    QWidget* progress = d.progress().widget();
+    QWidget* progress = &d.progress();
     QVERIFY(progress && !progress->isVisible() && !progress->parentWidget());
     QCOMPARE(progress->windowTitle(), QStringLiteral("Конвертирую..."));
   }

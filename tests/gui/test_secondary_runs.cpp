@@ -121,7 +121,7 @@ class SecondaryRunsTest : public QObject {
       auto* dialog = qobject_cast<S*>(QApplication::activeModalWidget());
       if (!dialog) return;
       pomvelt::test::RecordCaptions(dialog->progress(), captions);
-      QSignalSpy done(&dialog->jobs(), &DialogJobRunner::jobFinished);
+      QSignalSpy done(dialog, &JobDialog::jobFinished);
       dialog->m_chooseAndReplace->click();
       finished = done.wait(10000);
       dialog->m_close->click();
@@ -190,7 +190,7 @@ class SecondaryRunsTest : public QObject {
       QCOMPARE(dialog->m_page->currentText(), QStringLiteral("65001 (UTF-8)"));
       QVERIFY(dialog->m_recodeInPlace->isChecked() && !dialog->m_replaceMissing->isChecked());
       dialog->m_recodeInPlace->click();
-      QSignalSpy done(&dialog->jobs(), &DialogJobRunner::jobFinished);
+      QSignalSpy done(dialog, &JobDialog::jobFinished);
       dialog->m_chooseAndRecode->click();
       finished = done.wait(10000);
       dialog->m_close->click();
