@@ -1,5 +1,6 @@
-// A dialog driven as a user drives it, with its file chooser answered from a script and its
-// messages and progress captions recorded. Works for every dialog that runs jobs.
+// A dialog driven as a user drives it, in a folder of its own, with its file chooser answered
+// from a script and its messages and progress captions recorded. Works for every dialog that
+// runs jobs.
 #pragma once
 
 #include <QAbstractButton>
@@ -17,6 +18,7 @@
 #include "app/job_dialog.h"
 #include "app/qt_job_host.h"
 #include "jobs/job_host.h"
+#include "support/test_support.h"
 #include "widgets/progress_wnd.h"
 
 namespace pomvelt::test {
@@ -52,6 +54,7 @@ inline void RecordCaptions(CProgressWnd& progress, QStringList& captions) {
 
 template <class Dialog>
 struct DialogRun : HostScript {
+  TempDir dir;
   Dialog dialog;
   QStringList captions;
   QSignalSpy finished{&dialog, &JobDialog::jobFinished};
@@ -59,9 +62,25 @@ struct DialogRun : HostScript {
   DialogRun() {
     Answer(dialog.host());
     RecordCaptions(dialog.progress(), captions);
+    dialog.show();
   }
 
-  void Press(QAbstractButton* button) { button->click(); }
+  // Writes the maps into the folder; the chooser answers with them all, in this order.
+  void Maps(const std::vector<std::pair<std::string, std::string>>& maps) {
+    for (const auto& [name, bytes] : maps) {
+      WriteBytes(dir.File(name), bytes);
+      files.push_back(dir.File(name));
+    }
+  }
+  std::string Read(const std::string& name) const { return ReadBytes(dir.File(name)); }
+
+  // Clicks the button and waits for its job: true when the dialog was disabled from the click
+  // until the job had returned, and every window was shown from the GUI thread.
+  bool Run(QAbstractButton* button) {
+    button->click();
+    const bool disabled = !dialog.isEnabled();
+    return finished.wait(10000) && disabled && dialog.isEnabled() && dialogsOnGuiThread;
+  }
 };
 
 }  // namespace pomvelt::test

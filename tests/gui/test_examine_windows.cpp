@@ -1,8 +1,7 @@
-// The statistics, check and rules commands of the main dialog, and the "keep whole" boxes: run
-// through their buttons with a scripted chooser; the windows show what was found and a
-// diagnostic's double click copies its place.
+// The statistics, check and rules commands of the main dialog, run through their buttons with a
+// scripted chooser; the windows show what was found and a diagnostic's double click copies its
+// place.
 #include <QApplication>
-#include <QCheckBox>
 #include <QClipboard>
 #include <QLabel>
 #include <QListWidget>
@@ -13,20 +12,17 @@
 #include <QTest>
 #include <deque>
 
-#include "app/eurasia_dialog.h"
 #include "app/examine_windows.h"
 #include "app/main_dialog.h"
 #include "app/settings.h"
 #include "gui/dialog_run.h"
 #include "gui/gui_test.h"
-#include "support/test_support.h"
 #include "text/cp1251.h"
 
 using D = CMainDialog;
 using pomvelt::operator""_cp;
 using pomvelt::test::CrLf;
 using pomvelt::test::ReadBytes;
-using pomvelt::test::TempDir;
 using pomvelt::test::WriteBytes;
 
 namespace {
@@ -74,15 +70,11 @@ class ExamineWindowsTest : public QObject {
   void init() { PomveltSettings().clear(); }
 
   void statisticsWindowShowsEveryMapAndTheTotal() {
-    TempDir dir;
     Run run;
-    run.dialog.show();
-    WriteBytes(dir.File("town.mp"), kTown);
-    WriteBytes(dir.File("broken.mp"), kBroken);
-    run.files = {dir.File("town.mp"), dir.File("missing.mp"), dir.File("broken.mp")};
-    QCOMPARE(run.dialog.controls().stats->text(), QStringLiteral("Статистика..."));
-    run.Press(run.dialog.controls().stats);
-    QVERIFY(run.finished.wait(10000));
+    run.Maps({{"town.mp", kTown}});
+    run.files.push_back(run.dir.File("missing.mp"));
+    run.Maps({{"broken.mp", kBroken}});
+    QVERIFY(run.Run(run.dialog.controls().stats));
     // The unreadable map is named; there is no final message: the window is the result.
     QCOMPARE(run.messages.size(), std::size_t{1});
     QVERIFY(QString::fromStdString(run.texts[0]).contains(QStringLiteral("missing.mp")));
@@ -96,7 +88,7 @@ class ExamineWindowsTest : public QObject {
     QCOMPARE(Row(summary, 1).mid(0, 8),
              (QStringList{"broken.mp", "x1", "", "", "", "1", "1", "0"}));
     QCOMPARE(Row(summary, 2).mid(0, 9), (QStringList{"Всего", "", "", "", "", "2", "1", "2", "1"}));
-    QCOMPARE(summary->item(0, 0)->toolTip(), QString::fromStdString(dir.File("town.mp")));
+    QCOMPARE(summary->item(0, 0)->toolTip(), QString::fromStdString(run.dir.File("town.mp")));
     QCOMPARE(window->m_breakdowns->count(), 2);
     // Each map's types, then the total's.
     QCOMPARE(Row(window->m_byType, 0), (QStringList{"town.mp", "полигон", "0x4b", "1"}));
@@ -108,22 +100,16 @@ class ExamineWindowsTest : public QObject {
   }
 
   void checkWindowListsTheProblemsAndCopiesTheirPlace() {
-    TempDir dir;
     Run run;
-    run.dialog.show();
-    WriteBytes(dir.File("town.mp"), kTown);
-    WriteBytes(dir.File("broken.mp"), kBroken);
-    run.files = {dir.File("town.mp"), dir.File("broken.mp")};
-    QCOMPARE(run.dialog.controls().check->text(), QStringLiteral("Проверка..."));
-    run.Press(run.dialog.controls().check);
-    QVERIFY(run.finished.wait(10000));
+    run.Maps({{"town.mp", kTown}, {"broken.mp", kBroken}});
+    QVERIFY(run.Run(run.dialog.controls().check));
     QVERIFY(run.messages.empty());
     auto* window = run.dialog.findChild<CCheckWindow*>();
     QVERIFY(window && window->isVisible());
     QCOMPARE(window->windowTitle(), QStringLiteral("Проверка"));
     QListWidget* list = window->m_list;
     QVERIFY(list->count() >= 2);
-    const QString broken = QString::fromStdString(dir.File("broken.mp"));
+    const QString broken = QString::fromStdString(run.dir.File("broken.mp"));
     for (int i = 0; i < list->count(); ++i) {
       QVERIFY2(list->item(i)->text().startsWith(broken + ":"), qPrintable(list->item(i)->text()));
     }
@@ -146,17 +132,14 @@ class ExamineWindowsTest : public QObject {
   }
 
   void rulesFileThenMaps() {
-    TempDir dir;
     Run run;
-    run.dialog.show();
+    const pomvelt::test::TempDir& dir = run.dir;
     WriteBytes(dir.File("town.mp"), kTown);
     WriteBytes(dir.File("good.txt"), "[POLYGON]\n0x4b=0x1\n[DELETE-POI]\n0x2f06\n");
     std::deque<std::vector<std::string>> answers = {{dir.File("good.txt")}, {dir.File("town.mp")}};
     int asked = 0;
     AnswerInTurn(run.dialog, answers, asked);
-    QCOMPARE(run.dialog.controls().rules->text(), QStringLiteral("Правила..."));
-    run.Press(run.dialog.controls().rules);
-    QVERIFY(run.finished.wait(10000));
+    QVERIFY(run.Run(run.dialog.controls().rules));
     QCOMPARE(asked, 2);
     QCOMPARE(run.messages, std::vector<std::string>{"Готово"});
     QVERIFY(QString::fromStdString(run.texts[0])
@@ -170,49 +153,12 @@ class ExamineWindowsTest : public QObject {
     answers = {{dir.File("bad.txt")}, {dir.File("town.mp")}};
     asked = 0;
     run.messages.clear();
-    run.Press(run.dialog.controls().rules);
-    QVERIFY(run.finished.wait(10000));
+    QVERIFY(run.Run(run.dialog.controls().rules));
     QCOMPARE(asked, 1);
     QCOMPARE(run.messages, std::vector<std::string>{dir.File("bad.txt") +
                                                     ":4: код 0x1 и удаляется, и заменяется в "
                                                     "строке 2"});
     QCOMPARE(ReadBytes(dir.File("town.mp")), town);
-  }
-
-  void keepWholeBesideTheLayerField() {
-    TempDir dir;
-    Run run;
-    run.dialog.show();
-    const std::string kept = CrLf(
-        {"[POLYGON]", "Type=0x1", "Label=a", "Label=b", "Data1=(1,2)", "Data1=(3,4)", "[END]"});
-    WriteBytes(dir.File("a.mp"), CrLf({"[POI]", "Type=0x2", "Data0=(1,2)", "[END]"}) + kept);
-    run.files = {dir.File("a.mp")};
-    QCheckBox* box = run.dialog.controls().keepWhole;
-    QCOMPARE(box->text(), QStringLiteral("сохранять остальные элементы целиком"));
-    QVERIFY(!box->isChecked());
-    box->click();
-    run.Press(run.dialog.controls().deleteLayer);
-    QVERIFY(run.finished.wait(10000));
-    QCOMPARE(run.dialog.options().m_bKeepWhole, 1);
-    QCOMPARE(ReadBytes(dir.File("a.mp")), kept);
-  }
-
-  void keepWholeInTheEurasiaDialog() {
-    CEurasiaDialog d;
-    QCOMPARE(d.m_keepWhole->text(), QStringLiteral("сохранять остальные элементы целиком"));
-    QVERIFY(!d.m_keepWhole->isEnabled());  // nothing chosen yet
-    d.m_removeLevels->click();
-    QVERIFY(d.m_keepWhole->isEnabled());
-    d.m_keepWhole->click();
-    QVERIFY(d.UpdateData(true));
-    QCOMPARE(d.options().m_bKeepWhole, 1);
-    QVERIFY(EurasiaOptionsOf(d.options()).kept == pomvelt::KeptForm::kWhole);
-    d.m_fillLevels->click();
-    QVERIFY(!d.m_keepWhole->isEnabled());
-    QVERIFY(d.UpdateData(true));
-    d.accept();  // remembered for the next opening
-    CEurasiaDialog next;
-    QVERIFY(next.m_keepWhole->isChecked() && !next.m_keepWhole->isEnabled());
   }
 };
 

@@ -13,8 +13,8 @@
 
 #include "app/eurasia_dialog.h"
 #include "app/main_dialog.h"
-#include "app/settings.h"
 #include "app/search_replace_dialog.h"
+#include "app/settings.h"
 #include "gui/gui_test.h"
 
 using S = CSearchReplaceDialog;

@@ -90,7 +90,7 @@ class SettingsTest : public QObject {
 
   void conversionRunsTheChosenCompiler() {
     QFETCH(bool, environment);
-    TempDir bin, dir;
+    TempDir bin;
     for (const char* name : {"fromSetting", "fromEnvironment"}) {
       pomvelt::test::WriteShellProgram(
           bin.File(name), "echo " + std::string(name) + " > '" + bin.File("log") + "'\n");
@@ -99,12 +99,10 @@ class SettingsTest : public QObject {
     const ScopedEnv compiler(
         pomvelt::kCompilerEnvironmentVariable,
         environment ? std::optional(bin.File("fromEnvironment")) : std::nullopt);
-    pomvelt::test::WriteBytes(dir.File("a.mp"), "[IMG ID]\r\nName=A\r\n[END-IMG ID]\r\n");
     pomvelt::test::DialogRun<CMainDialog> run;
-    run.files = {dir.File("a.mp")};
+    run.Maps({{"a.mp", "[IMG ID]\r\nName=A\r\n[END-IMG ID]\r\n"}});
     run.dialog.controls().compile->click();
-    run.Press(run.dialog.controls().convert);
-    QVERIFY(run.finished.wait(10000));
+    QVERIFY(run.Run(run.dialog.controls().convert));
     QCOMPARE(pomvelt::test::ReadBytes(bin.File("log")),
              std::string(environment ? "fromEnvironment\n" : "fromSetting\n"));
   }

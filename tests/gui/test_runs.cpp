@@ -1,0 +1,333 @@
+// The main dialog's map commands driven through their buttons as a user runs them: a job thread
+// with the dialog disabled, the options on screen, the real progress window, a scripted file
+// chooser; Cancel heard while a job's message box is open; the final message with its details
+// and the undo entry of the window menu.
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+#include <filesystem>
+#include <functional>
+#include <nlohmann/json.hpp>
+#include <stdexcept>
+
+#include "app/last_undo.h"
+#include "app/main_dialog.h"
+#include "app/report_dialog.h"
+#include "app/settings.h"
+#include "gui/dialog_run.h"
+#include "gui/gui_test.h"
+#include "pipeline/process_runner.h"
+#include "support/test_support.h"
+#include "text/cp1251.h"
+
+using D = CMainDialog;
+using Run = pomvelt::test::DialogRun<D>;
+using pomvelt::operator""_cp;
+using pomvelt::test::CrLf;
+using pomvelt::test::Exists;
+using pomvelt::test::ScopedEnv;
+
+namespace {
+
+const std::string kHead = CrLf({"[IMG ID]", "Name=Test", "[END-IMG ID]"});
+const std::string kPark = CrLf({"[POLYGON]", "Type=0x4b", "Data0=(1,1),(2,2),(3,1)", "[END]"});
+const std::string kLake =
+    CrLf({"[POLYGON]", "Type=0x1", "Label=Lake", "Data0=(5,5),(6,6),(7,5)", "[END]"});
+const std::string kRoad = CrLf({"[POLYLINE]", "Type=0x1", "Label=Road", "Data1=(5,5),(6,6)",
+                                "Data2=(5,5),(7,7)", "EndLevel=3", "[END]"});
+const std::string kMap = kHead + kPark + kLake + kRoad;
+
+// The final message and the table of its files: a box polled for while `owner` lives, each
+// answered with `answer` (OK when it gives nullptr) and its text recorded.
+using Answer = std::function<QAbstractButton*(QMessageBox* box)>;
+void AnswerMessageBoxes(QObject* owner, QStringList& texts, const Answer& answer) {
+  auto* poll = new QTimer(owner);
+  QObject::connect(poll, &QTimer::timeout, [&texts, answer] {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      auto* box = qobject_cast<QMessageBox*>(w);
+      if (!box || !box->isVisible()) continue;
+      texts << box->text();
+      QAbstractButton* button = answer(box);
+      (button ? button : box->button(QMessageBox::Ok))->click();
+      return;
+    }
+  });
+  poll->start(20);
+}
+
+QPushButton* ButtonNamed(QMessageBox* box, const QString& text) {
+  for (QAbstractButton* b : box->buttons()) {
+    if (b->text() == text) return qobject_cast<QPushButton*>(b);
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+class RunsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() { PomveltSettings().clear(); }
+
+  // Each edit takes the options on screen when its button is pressed.
+  void mapEditsTakeTheOptionsOnScreen() {
+    const std::string lakeAsD =
+        CrLf({"[POLYGON]", "Type=0xd", "Label=Lake", "Data0=(5,5),(6,6),(7,5)", "[END]"});
+    const struct {
+      const char* name;
+      std::function<void(const D::Controls&)> set;
+      QPushButton* D::Controls::*button;
+      int files;
+      const char* output;  // beside a.mp, which keeps kMap; nullptr: a.mp itself
+      std::string expected;
+    } cases[] = {
+        {"types replaced in copies", [](const D::Controls& c) { c.replaceInPlace->click(); },
+         &D::Controls::replaceTypes, 2, "a_0x1_replaced.mp", kHead + kPark + lakeAsD + kRoad},
+        {"elements of the type on screen",
+         [](const D::Controls& c) {
+           c.deleteType->setText(QStringLiteral("0x1"));
+           c.deleteInPlace->click();
+         },
+         &D::Controls::deleteElements, 1, "a_0x1_deleted.mp", kHead + kPark + kRoad},
+        {"layer on screen",
+         [](const D::Controls& c) {
+           c.layer->setText(QStringLiteral("2"));
+           c.deleteInPlace->click();
+         },
+         &D::Controls::deleteLayer, 1, "a_2_layer_deleted.mp", kHead + kPark + kLake},
+        {"layer 0, the rest kept whole", [](const D::Controls& c) { c.keepWhole->click(); },
+         &D::Controls::deleteLayer, 1, nullptr, kHead + kRoad},
+    };
+    for (const auto& t : cases) {
+      Run run;
+      const std::string names[] = {"a.mp", "b.mp", "c.mp"};
+      for (int i = 0; i < t.files; ++i) run.Maps({{names[i], kMap}});
+      t.set(run.dialog.controls());
+      QVERIFY2(run.Run(run.dialog.controls().*t.button), t.name);
+      QCOMPARE(run.messages, std::vector<std::string>{"Готово"});
+      QCOMPARE(run.asked.at(0).title, std::string("Выбрать все - Ctr+A"));
+      QCOMPARE(run.asked.at(0).filter, std::string(pomvelt::kMapFilesFilter));
+      QCOMPARE(run.asked.at(0).defaultExtension.value_or(""), std::string(".mp"));
+      QCOMPARE(run.captions.size(), 2 * t.files);
+      QCOMPARE(run.captions.back(), QString::fromStdString(names[t.files - 1] + " [100%]"));
+      QCOMPARE(run.Read(t.output ? t.output : "a.mp"), t.expected);
+      if (t.output) QCOMPARE(run.Read("a.mp"), kMap);
+    }
+  }
+
+  void progressAndFinalMessageOfABatch() {
+    Run run;
+    run.Maps({{"a.mp", kMap}, {"b.mp", kMap}, {"c.mp", kMap}});
+    QVERIFY(run.Run(run.dialog.controls().deleteElements));
+    QVERIFY(!run.dialog.progress().isVisible());
+    for (const char* name : {"a.mp", "b.mp", "c.mp"})
+      QCOMPARE(run.Read(name), kHead + kLake + kRoad);
+    QCOMPARE(run.captions, (QStringList{"a.mp [0%]", "a.mp [33%]", "b.mp [33%]", "b.mp [66%]",
+                                        "c.mp [66%]", "c.mp [100%]"}));
+    QCOMPARE(run.texts, std::vector<std::string>{"Готово\n\n3 файла, изменено 3, без изменений 0, "
+                                                 "с ошибками 0; удалено элементов: 3"});
+  }
+
+  void cancelledChooserEndsQuietly() {
+    Run run;
+    QVERIFY(run.Run(run.dialog.controls().deleteElements));
+    QCOMPARE(run.asked.size(), std::size_t{1});
+    QVERIFY(run.messages.empty() && run.captions.isEmpty());
+  }
+
+  void aFailingJobIsReportedAndGivesTheDialogBack() {
+    Run run;
+    QVERIFY(run.dialog.StartThreadedJob(
+        [](pomvelt::JobHost&) { throw std::runtime_error("disk gone"); }));
+    QVERIFY(!run.dialog.StartThreadedJob([](pomvelt::JobHost&) {}));  // one at a time
+    QVERIFY(run.finished.wait(10000));
+    QVERIFY(run.dialog.isEnabled());
+    QCOMPARE(run.messages, std::vector<std::string>{"Ошибка: disk gone"});
+  }
+
+  // The compiler named by POMVELT_COMPILER, a fake that logs its arguments and turns "x.mp"
+  // into "x.img".
+  void translateAndCompile() {
+    pomvelt::test::TempDir bin;
+    pomvelt::test::WriteShellProgram(bin.File("fakecc"),
+                                     "printf '%s|' \"$#\" \"$@\" >> '" + bin.File("log") +
+                                         "'\necho compiled > \"${1%.*}.img\"\n");
+    const ScopedEnv compiler(pomvelt::kCompilerEnvironmentVariable, bin.File("fakecc"));
+    Run run;
+    run.Maps({{"a.mp", CrLf({"[IMG ID]", "Name=Moskva", "[END-IMG ID]", "[POLYLINE]", "Type=0x1",
+                             "Label=ULITSA", "[END]"})}});
+    for (QAbstractButton* b :
+         {static_cast<QAbstractButton*>(run.dialog.controls().translitToRussian),
+          static_cast<QAbstractButton*>(run.dialog.controls().makeFileList),
+          static_cast<QAbstractButton*>(run.dialog.controls().compile)}) {
+      b->click();
+    }
+    QVERIFY(run.Run(run.dialog.controls().convert));
+    QCOMPARE(run.messages, std::vector<std::string>{"Готово"});
+    QCOMPARE(run.asked.at(0).initialFileName.value_or(""), std::string("*.mp"));
+    QCOMPARE(run.captions, (QStringList{"a.mp [0%]", "a.mp [50%]", "a.mp [100%]"}));
+    // Translated in place, then compiled as it stands.
+    QCOMPARE(pomvelt::test::ReadBytes(bin.File("log")), "1|" + run.dir.File("a.mp") + "|");
+    QVERIFY(Exists(run.dir.File("a.img")));
+    QVERIFY(run.Read("a.mp").find("Label=УЛИЦА"_cp) != std::string::npos);
+    QCOMPARE(run.Read("names.txt"), CrLf({"Имя карты:  Имя файла:"_cp, "", "  Moskva  a.mp"}));
+
+    // A compiler that cannot start stops the job; another than cgpsmapper is named as it was
+    // looked for.
+    const ScopedEnv missing(pomvelt::kCompilerEnvironmentVariable, bin.File("no-such-compiler"));
+    run.Maps({{"b.mp", kHead}});
+    run.captions.clear();
+    QVERIFY(run.Run(run.dialog.controls().convert));
+    QCOMPARE(run.messages.back(), "Отсутствует файл " + bin.File("no-such-compiler"));
+    QVERIFY(
+        !run.captions.join(QLatin1Char(' ')).contains(QStringLiteral("b.mp")));  // never started
+  }
+
+  // The second of five maps cannot be read; while its message box is open, Cancel is clicked
+  // in the progress window through the window system (which drops clicks on windows a modal
+  // box blocks). The job stops before the third map.
+  void cancelWhileAMessageBoxIsOpen_data() {
+    QTest::addColumn<QString>("command");
+    QTest::newRow("layer deletion") << "layer";
+    QTest::newRow("element deletion") << "elements";
+  }
+
+  void cancelWhileAMessageBoxIsOpen() {
+    QFETCH(QString, command);
+    Run run;
+    run.dialog.host().shower = nullptr;  // the real boxes
+    // One map at a time: with more, the maps after b.mp may be done before its box is shown.
+    run.dialog.host().SetJobs(1);
+    run.Maps({{"a.mp", kMap}});
+    std::filesystem::create_directory(run.dir.File("b.mp"));
+    run.files.push_back(run.dir.File("b.mp"));
+    run.Maps({{"c.mp", kMap}, {"d.mp", kMap}, {"e.mp", kMap}});
+    QStringList texts;
+    bool cancelUsable = false;
+    AnswerMessageBoxes(&run.dialog, texts, [&](QMessageBox*) -> QAbstractButton* {
+      if (texts.size() > 1) return nullptr;
+      CProgressWnd& progress = run.dialog.progress();
+      auto* cancel = progress.findChild<QPushButton*>(QStringLiteral("cancel"));
+      cancelUsable = progress.isVisible() && cancel->isEnabled() && !run.dialog.isEnabled();
+      QTest::mouseClick(progress.windowHandle(), Qt::LeftButton, {}, cancel->geometry().center());
+      run.dialog.reject();  // refused while the job runs
+      return nullptr;
+    });
+    connect(&run.dialog, &JobDialog::jobFinished, &run.dialog, &QDialog::reject);
+    QTimer::singleShot(0, [&] {
+      (command == QLatin1String("layer") ? run.dialog.controls().deleteLayer
+                                         : run.dialog.controls().deleteElements)
+          ->click();
+    });
+    QTimer::singleShot(20000, &run.dialog, &QDialog::reject);  // should a check above fail
+    run.dialog.exec();
+    QVERIFY(cancelUsable);
+    QCOMPARE(texts.size(), 2);
+    // The end message, then the summary of the batch so far.
+    QVERIFY(texts.back().startsWith(QStringLiteral("Прервано\n\n5 файлов, ")));
+    QCOMPARE(run.captions, (QStringList{"a.mp [0%]", "a.mp [20%]", "b.mp [20%]", "b.mp [40%]"}));
+    for (const char* name : {"c.mp", "d.mp", "e.mp"}) QCOMPARE(run.Read(name), kMap);
+  }
+
+  // "Подробнее" opens the table of the files, which saves the report as JSON; the message comes
+  // back until it is answered with OK. A plain message has no such button.
+  void finalMessageWithItsDetails() {
+    pomvelt::BatchReport report;
+    report.command = "delete-elements";
+    report.end = pomvelt::BatchEnd::kDone;
+    report.endMessage = "Готово";
+    report.files.resize(2);
+    report.files[0].path = "/maps/a.mp";
+    report.files[0].result = pomvelt::FileResult::kChanged;
+    report.files[0].counts = {{"elementsDeleted", "удалено элементов", 3}};
+    report.files[1].path = "/maps/b.mp";
+    report.files[1].Fail("Не могу открыть файл для чтения", "Permission denied");
+    pomvelt::test::TempDir dir;
+    const std::string saved = dir.File("report.json");
+    QStringList rows, texts;
+    QTimer table;
+    connect(&table, &QTimer::timeout, [&] {
+      auto* details = qobject_cast<CReportDialog*>(QApplication::activeModalWidget());
+      if (!details) return;
+      for (int r = 0; r < details->m_table->rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < details->m_table->columnCount(); ++c) {
+          cells << details->m_table->item(r, c)->text();
+        }
+        rows << cells.join(QLatin1Char('|'));
+      }
+      QVERIFY(details->SaveTo(QString::fromStdString(saved)));
+      details->m_close->click();
+    });
+    table.start(20);
+    QObject owner;
+    bool detailsOnlyWithTheReport = true;
+    AnswerMessageBoxes(&owner, texts, [&](QMessageBox* box) -> QAbstractButton* {
+      QPushButton* more = ButtonNamed(box, QStringLiteral("Подробнее"));
+      detailsOnlyWithTheReport &= (more != nullptr) == (texts.size() < 3);
+      return texts.size() == 1 ? more : nullptr;
+    });
+    QtJobHost::ShowMessage(nullptr, "Готово", &report);
+    QCOMPARE(texts.size(), 2);
+    QCOMPARE(rows, (QStringList{
+                       QStringLiteral("/maps/a.mp|изменён|удалено элементов: 3|"),
+                       QStringLiteral("/maps/b.mp|ошибка||Не могу открыть файл для чтения: "
+                                      "Permission denied"),
+                   }));
+    const nlohmann::json j = nlohmann::json::parse(pomvelt::test::ReadBytes(saved));
+    QCOMPARE(j["files"].size(), 2u);
+    QCOMPARE(j["files"][1]["outcome"].get<std::string>(), std::string("failed"));
+    QtJobHost::ShowMessage(nullptr, "Готово");
+    QCOMPARE(texts.size(), 3);
+    QVERIFY(detailsOnlyWithTheReport);
+  }
+
+  void theLastJobIsTakenBackFromTheWindowMenu() {
+    const ScopedEnv on("POMVELT_UNDO", std::nullopt);
+    Run run;
+    QCOMPARE(run.dialog.undoAction()->text(), QString::fromUtf8(kUndoLastText));
+    QVERIFY(run.dialog.actions().contains(run.dialog.undoAction()));
+    run.Maps({{"a.mp", kMap}, {"b.mp", kMap}});
+    QVERIFY(run.Run(run.dialog.controls().deleteElements));
+    const std::string& last = run.texts.at(0);
+    QVERIFY2(last.starts_with("Готово\n\n2 файла, изменено 2"), last.c_str());
+    QVERIFY(last.find("\n\nОригиналы сохранены в " + run.dir.File(".pomvelt-undo") + "/") !=
+            std::string::npos);
+    QVERIFY(last.ends_with(std::string("\n") + kUndoAvailableText));
+
+    // A map edited meanwhile stays as it is and is named.
+    pomvelt::test::WriteBytes(run.dir.File("b.mp"), "edited");
+    run.dialog.undoAction()->trigger();
+    QVERIFY(run.texts.at(1).find("Восстановлен файл " + run.dir.File("a.mp")) != std::string::npos);
+    QVERIFY(run.texts[1].find("Файл " + run.dir.File("b.mp") + " изменился") != std::string::npos);
+    QCOMPARE(run.Read("a.mp"), kMap);
+    QCOMPARE(run.Read("b.mp"), std::string("edited"));
+
+    // Once taken back, there is nothing more to take back.
+    run.dialog.undoAction()->trigger();
+    QCOMPARE(run.messages.back(), std::string("Нет операции для отмены"));
+  }
+
+  // The setting turns undo off for good: nothing is kept and the final message does not offer
+  // to take the job back.
+  void theSettingTurnsUndoOff() {
+    const ScopedEnv on("POMVELT_UNDO", std::nullopt);
+    PomveltSettings().setValue(kUndoKey, false);
+    Run run;
+    run.Maps({{"a.mp", kMap}});
+    QVERIFY(run.Run(run.dialog.controls().deleteElements));
+    QCOMPARE(run.texts, std::vector<std::string>{"Готово\n\n1 файл, изменено 1, без изменений 0, "
+                                                 "с ошибками 0; удалено элементов: 1"});
+    QVERIFY(!Exists(run.dir.File(".pomvelt-undo")));
+  }
+};
+
+POMVELT_GUI_TEST(RunsTest)
+#include "test_runs.moc"
