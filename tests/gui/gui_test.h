@@ -1,8 +1,10 @@
 // The GUI test classes register themselves here; gui_test_main runs one of them by name, or
-// all of them.
+// all of them. With helpers the dialog tests share.
 #pragma once
 
+#include <QLabel>
 #include <QObject>
+#include <QWidget>
 #include <functional>
 #include <memory>
 
@@ -10,6 +12,24 @@ namespace pomvelt::test {
 
 using GuiTestFactory = std::function<std::unique_ptr<QObject>()>;
 bool RegisterGuiTest(const char* name, GuiTestFactory factory);
+
+// The texts of every label of a window.
+inline QStringList LabelTexts(const QWidget& window) {
+  QStringList texts;
+  for (QLabel* label : window.findChildren<QLabel*>()) texts << label->text();
+  return texts;
+}
+
+// The widgets Tab stops at, from `first` round to it.
+inline QList<QWidget*> TabChain(QWidget* first) {
+  QList<QWidget*> chain;
+  QWidget* w = first;
+  do {
+    if (w->focusPolicy() & Qt::TabFocus) chain << w;
+    w = w->nextInFocusChain();
+  } while (w != first);
+  return chain;
+}
 
 }  // namespace pomvelt::test
 

@@ -82,20 +82,22 @@ class MainDialogTest : public QObject {
       const char* text;
       QString group;
       bool checked;
+      bool enabled = true;
     } buttons[] = {
         {c.decompile, "Декомпилировать карту (.img) в польский формат", conv, false},
-        {c.cgpsmapper, "cgpsmapper", conv, true},
-        {c.gpsMapEdit, "GPSMapEdit (всю директорию)", conv, false},
+        {c.cgpsmapper, "cgpsmapper", conv, true, false},
+        {c.gpsMapEdit, "GPSMapEdit (всю директорию)", conv, false, false},
         {c.convert, "Выбрать файл(ы) и конвертировать", conv, false},
         {c.translitToRussian, "Translit => Русский", tr, false},
         {c.russianToTranslit, "Русский => Translit", tr, false},
         {c.translitNone, "Не переводить", tr, true},
         {c.lowerCase, "Преобразовывать заглавные буквы в строчные (кроме первых в слове)", tr,
-         false},
-        {c.convertInPlace, "Делать конвертацию в оригинале (не создавать копию)", tr, true},
-        {c.makeFileList, "Создавать список файлов", tr, false},
+         false, false},
+        {c.convertInPlace, "Делать конвертацию в оригинале (не создавать копию)", tr, true, false},
+        {c.makeFileList, "Создавать список файлов", tr, false, false},
         {c.compile, "Компилировать карту (необходимо наличие файла cgpsmapper.exe)", comp, false},
-        {c.deleteMpAfterCompile, "Удалять исходные файлы (.mp) после компиляции", comp, false},
+        {c.deleteMpAfterCompile, "Удалять исходные файлы (.mp) после компиляции", comp, false,
+         false},
         {c.replaceInPolygons, "в полигонах", repl, true},
         {c.replaceInLines, "в линиях", repl, false},
         {c.replaceInPlace, "Делать замену в оригинале (не создавать копию)", repl, true},
@@ -109,11 +111,13 @@ class MainDialogTest : public QObject {
          false},
         {c.eurasia, "Утилиты для \"Евразии\"...", QStringLiteral("Евразия"), false},
         {c.searchReplace, "Поиск и замена...", QStringLiteral("Поиск и замена"), false},
+        {c.recode, "Перекодировка...", QStringLiteral("Поиск и замена"), false},
         {c.keepWhole, "сохранять остальные элементы целиком", QStringLiteral("Удаление слоев"),
          false},
         {c.stats, "Статистика...", QStringLiteral("Анализ и правила"), false},
         {c.check, "Проверка...", QStringLiteral("Анализ и правила"), false},
         {c.rules, "Правила...", QStringLiteral("Анализ и правила"), false},
+        {c.settings, "Настройки...", QString(), false},
         {c.about, "О программе", QString(), false},
         {c.exit, "Выход", QString(), false},
     };
@@ -121,14 +125,14 @@ class MainDialogTest : public QObject {
       QCOMPARE(OneLine(b.button->text()), QString::fromUtf8(b.text));
       QCOMPARE(GroupOf(b.button), b.group);
       QCOMPARE(b.button->isChecked(), b.checked);
+      QCOMPARE(b.button->isEnabled(), b.enabled);
       if (auto* push = qobject_cast<QPushButton*>(b.button)) QVERIFY(!push->isDefault());
     }
     QCOMPARE(c.replaceFrom->text(), QStringLiteral("0x1"));
     QCOMPARE(c.replaceTo->text(), QStringLiteral("0xd"));
     QCOMPARE(c.deleteType->text(), QStringLiteral("0x4b"));
     QCOMPARE(c.layer->text(), QStringLiteral("0"));
-    QStringList labels;
-    for (QLabel* label : dialog.findChildren<QLabel*>()) labels << label->text();
+    const QStringList labels = pomvelt::test::LabelTexts(dialog);
     for (const char* text :
          {"Утилита для пакетной обработки карт в \"польском формате\" (формат используется "
           "программой GPSMapEdit)",
@@ -142,17 +146,10 @@ class MainDialogTest : public QObject {
         !(dialog.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     QVERIFY(!dialog.windowIcon().isNull());
 
-    QList<QWidget*> disabled;
-    for (QWidget* w : dialog.findChildren<QWidget*>()) {
-      if (!w->isEnabled()) disabled << w;
-    }
-    QCOMPARE(disabled.size(), 6);
-    for (QWidget* w :
-         {static_cast<QWidget*>(c.lowerCase), static_cast<QWidget*>(c.convertInPlace),
-          static_cast<QWidget*>(c.makeFileList), static_cast<QWidget*>(c.cgpsmapper),
-          static_cast<QWidget*>(c.gpsMapEdit), static_cast<QWidget*>(c.deleteMpAfterCompile)}) {
-      QVERIFY(disabled.contains(w));
-    }
+    // Only the controls that depend on another choice, as the table says.
+    int disabled = 0;
+    for (QWidget* w : dialog.findChildren<QWidget*>()) disabled += w->isEnabled() ? 0 : 1;
+    QCOMPARE(disabled, 6);
     QCOMPARE(dialog.focusWidget(), c.decompile);
   }
 
@@ -176,13 +173,7 @@ class MainDialogTest : public QObject {
                                       c.searchReplace,  c.recode,
                                       c.eurasia,        c.stats,
                                       c.check,          c.rules};
-    QList<QWidget*> chain;
-    QWidget* w = c.decompile;
-    do {
-      if (w->focusPolicy() & Qt::TabFocus) chain << w;
-      w = w->nextInFocusChain();
-    } while (w != c.decompile);
-    QCOMPARE(chain, expected);
+    QCOMPARE(pomvelt::test::TabChain(c.decompile), expected);
 
     dialog.show();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));

@@ -1,42 +1,44 @@
 // The search-and-replace and Eurasia dialogs as they open: texts, initial values, focus,
 // default button and Tab order; a new dialog at each opening from the main dialog, starting
-// from what the last one left; Esc and "Закрыть" close them.
+// from what the last one left; Esc and "Закрыть" close them. The About box: its texts and its
+// link.
 #include <QApplication>
 #include <QCheckBox>
+#include <QDesktopServices>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 #include <memory>
 
+#include "app/about_dialog.h"
 #include "app/eurasia_dialog.h"
 #include "app/main_dialog.h"
 #include "app/search_replace_dialog.h"
 #include "app/settings.h"
 #include "gui/gui_test.h"
+#include "pomvelt_version.h"
 
 using S = CSearchReplaceDialog;
 using E = CEurasiaDialog;
+using pomvelt::test::LabelTexts;
+using pomvelt::test::TabChain;
 
 namespace {
 
-QStringList Labels(const QWidget& dialog) {
-  QStringList texts;
-  for (QLabel* label : dialog.findChildren<QLabel*>()) texts << label->text();
-  return texts;
-}
+// Stands in for the desktop's URL handler.
+class UrlRecorder : public QObject {
+  Q_OBJECT
 
-QList<QWidget*> TabChain(QWidget* first) {
-  QList<QWidget*> chain;
-  QWidget* w = first;
-  do {
-    if (w->focusPolicy() & Qt::TabFocus) chain << w;
-    w = w->nextInFocusChain();
-  } while (w != first);
-  return chain;
-}
+ public:
+  QList<QUrl> opened;
+
+ public slots:
+  void open(const QUrl& url) { opened << url; }
+};
 
 // Runs `check` on the modal dialog that opens next, then closes it with its "Закрыть" button.
 template <class Dialog, class Check>
@@ -56,17 +58,21 @@ class SecondaryDialogsTest : public QObject {
   Q_OBJECT
 
  private slots:
+  void initTestCase() {
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), &recorder_, "open");
+  }
+  void cleanupTestCase() { QDesktopServices::unsetUrlHandler(QStringLiteral("https")); }
   void init() { PomveltSettings().clear(); }
 
   void searchAndReplaceOpens() {
     S d;
     QCOMPARE(d.windowTitle(), QStringLiteral("Поиск и замена строки (любой)"));
-    QVERIFY(Labels(d).contains(QStringLiteral(
+    QVERIFY(LabelTexts(d).contains(QStringLiteral(
         "Эта функция не следит за целостностью элементов и при неаккуратных действиях "
         "пользователя карта после замены строк может не открыться вовсе. Поэтому все "
         "эксперименты настоятельно рекомендую производить на копиях.")));
-    QVERIFY(Labels(d).contains(QStringLiteral("Строка для поиска")));
-    QVERIFY(Labels(d).contains(QStringLiteral("Строка для замены")));
+    QVERIFY(LabelTexts(d).contains(QStringLiteral("Строка для поиска")));
+    QVERIFY(LabelTexts(d).contains(QStringLiteral("Строка для замены")));
     QCOMPARE(d.m_find->text(), QStringLiteral("~[0x4]"));
     QCOMPARE(d.m_replace->text(), QStringLiteral("~[0x3]"));
     QCOMPARE(d.m_chooseAndReplace->text(), QStringLiteral("Выбрать файлы и конвертировать"));
@@ -84,9 +90,9 @@ class SecondaryDialogsTest : public QObject {
   void eurasiaOpensWithNothingChosen() {
     E d;
     QCOMPARE(d.windowTitle(), QStringLiteral("Набор карт \"Евразия\""));
-    QVERIFY(Labels(d).contains(QStringLiteral(
+    QVERIFY(LabelTexts(d).contains(QStringLiteral(
         " Поэтому предлагаются для этого набора карт на выбор следующие действия:")));
-    QVERIFY(Labels(d).contains(QStringLiteral(
+    QVERIFY(LabelTexts(d).contains(QStringLiteral(
         "В сети можно найти набор карт под названием \"Евразия\". Большое покрытие, но самые "
         "первые слои почти у всех файлов пустые и поэтому в приборе при определенном "
         "приближении экран навигатора будет пуст.")));
@@ -149,6 +155,51 @@ class SecondaryDialogsTest : public QObject {
       QCOMPARE(d->exec(), int{QDialog::Rejected});
     }
   }
+
+  void aboutBoxShowsItsTexts() {
+    CAboutDialog about;
+    QCOMPARE(about.windowTitle(), QStringLiteral("About Pomvelt"));
+    const QStringList texts = LabelTexts(about);
+    QVERIFY(
+        texts.contains(QStringLiteral("Pomvelt Version ") + QString::fromUtf8(pomvelt::kVersion)));
+    QVERIFY(texts.contains(QStringLiteral("Свежую версию смотрите здесь:")));
+    QVERIFY(texts.contains(QString::fromUtf8(kAuthorLine)));
+    QVERIFY(about.link()->text().contains(QString::fromUtf8(kHomePageText)));
+    QCOMPARE(about.link()->toolTip(), QStringLiteral("Открыть сайт"));
+    QCOMPARE(about.link()->cursor().shape(), Qt::PointingHandCursor);
+    auto* ok = about.findChild<QPushButton*>();
+    QVERIFY(ok && ok->isDefault() && ok->text() == QStringLiteral("OK"));
+    QCOMPARE(about.focusWidget(), ok);
+    QVERIFY(!about.findChild<QLabel*>(QStringLiteral("icon"))->pixmap().isNull());
+  }
+
+  // Red, blue under the mouse, dark green once followed, red again in a new About box.
+  void aboutBoxLinkColours() {
+    CAboutDialog about;
+    about.show();
+    QLabel* link = about.link();
+    const auto hover = [link](bool over) {
+      emit link->linkHovered(over ? QString::fromUtf8(kHomePageUrl) : QString());
+    };
+    QCOMPARE(about.LinkColor(), QColor(255, 0, 0));
+    QVERIFY(link->text().contains(QStringLiteral("#ff0000")));
+    hover(true);
+    QCOMPARE(about.LinkColor(), QColor(0, 0, 255));
+    hover(false);
+    QCOMPARE(about.LinkColor(), QColor(255, 0, 0));
+
+    recorder_.opened.clear();
+    emit link->linkActivated(QString::fromUtf8(kHomePageUrl));
+    QCOMPARE(recorder_.opened, QList<QUrl>{QUrl(QString::fromUtf8(kHomePageUrl))});
+    hover(true);
+    QCOMPARE(about.LinkColor(), QColor(0, 13, 0));
+    QVERIFY(link->text().contains(QStringLiteral("#000d00")));
+    CAboutDialog again;
+    QCOMPARE(again.LinkColor(), QColor(255, 0, 0));
+  }
+
+ private:
+  UrlRecorder recorder_;
 };
 
 POMVELT_GUI_TEST(SecondaryDialogsTest)
