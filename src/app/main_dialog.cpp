@@ -15,14 +15,10 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/about_dialog.h"
-#include "app/eurasia_dialog.h"
 #include "app/last_undo.h"
 #include "app/pomvelt_app.h"
-#include "app/recode_dialog.h"
-#include "app/search_replace_dialog.h"
+#include "app/secondary_dialogs.h"
 #include "app/settings.h"
-#include "app/settings_dialog.h"
 #include "jobs/delete_elements.h"
 #include "jobs/delete_layer.h"
 #include "jobs/replace_type.h"

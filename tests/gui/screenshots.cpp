@@ -20,15 +20,11 @@
 #include <fstream>
 #include <thread>
 
-#include "app/about_dialog.h"
-#include "app/eurasia_dialog.h"
 #include "app/examine_windows.h"
 #include "app/main_dialog.h"
 #include "app/pomvelt_app.h"
-#include "app/recode_dialog.h"
 #include "app/report_dialog.h"
-#include "app/search_replace_dialog.h"
-#include "app/settings_dialog.h"
+#include "app/secondary_dialogs.h"
 #include "text/cp1251.h"
 #include "widgets/progress_wnd.h"
 

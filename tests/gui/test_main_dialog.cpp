@@ -14,8 +14,8 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/about_dialog.h"
 #include "app/main_dialog.h"
+#include "app/secondary_dialogs.h"
 #include "app/settings.h"
 #include "gui/gui_test.h"
 #include "pomvelt_version.h"

@@ -14,10 +14,8 @@
 #include <QUrl>
 #include <memory>
 
-#include "app/about_dialog.h"
-#include "app/eurasia_dialog.h"
 #include "app/main_dialog.h"
-#include "app/search_replace_dialog.h"
+#include "app/secondary_dialogs.h"
 #include "app/settings.h"
 #include "gui/gui_test.h"
 #include "pomvelt_version.h"

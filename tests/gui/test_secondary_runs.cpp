@@ -12,10 +12,8 @@
 #include <QTimer>
 #include <functional>
 
-#include "app/eurasia_dialog.h"
 #include "app/main_dialog.h"
-#include "app/recode_dialog.h"
-#include "app/search_replace_dialog.h"
+#include "app/secondary_dialogs.h"
 #include "gui/dialog_run.h"
 #include "gui/gui_test.h"
 #include "support/test_support.h"
