@@ -34,11 +34,11 @@ JobDialog::JobDialog(QWidget* parent, const QString& settingsGroup)
       settingsGroup_(settingsGroup),
       host_(this, m_progress) {}
 
-QLineEdit* JobDialog::NewEdit(bool digitsOnly, bool anyText) {
+QLineEdit* JobDialog::NewEdit(bool digitsOnly) {
   auto* edit = new QLineEdit(this);
   if (digitsOnly) {
     edit->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), edit));
-  } else if (!anyText) {
+  } else {
     edit->setValidator(new Cp1251Validator(edit));
   }
   return edit;
@@ -51,97 +51,85 @@ QPushButton* JobDialog::NewCloseButton() {
   return close;
 }
 
-void JobDialog::Bind(const char* key, QAbstractButton* box, int& member) {
-  options_.push_back({key, box, &member, nullptr, false});
+JobDialog::~JobDialog() {
+  WaitForJob();
 }
 
-void JobDialog::Bind(const char* key, RadioGroup& group, int& member) {
-  options_.push_back({key, &group, &member, nullptr, false});
+void JobDialog::Bind(const char* key, QAbstractButton* box, bool byDefault) {
+  AddOption(key, box, byDefault ? 1 : 0);
 }
 
-void JobDialog::Bind(const char* key, QComboBox* list, int& member) {
-  options_.push_back({key, list, &member, nullptr, false});
+void JobDialog::Bind(const char* key, RadioGroup& group, int byDefault) {
+  AddOption(key, &group, byDefault);
 }
 
-void JobDialog::Bind(const char* key, QLineEdit* edit, std::string& member, bool anyText) {
-  options_.push_back({key, edit, nullptr, &member, anyText});
+void JobDialog::Bind(const char* key, QComboBox* list, int byDefault) {
+  AddOption(key, list, byDefault);
 }
 
-bool JobDialog::Exchange(const Option& option, bool save) {
-  if (auto* edit = qobject_cast<QLineEdit*>(option.control)) {
-    std::string& member = *option.text;
-    if (!save) {
-      edit->setText(
-          QString::fromStdString(option.anyText ? member : pomvelt::Cp1251ToUtf8(member)));
-      return true;
+void JobDialog::Bind(const char* key, QLineEdit* edit, const std::string& byDefault) {
+  AddOption(key, edit, QString::fromStdString(byDefault));
+}
+
+void JobDialog::AddOption(const char* key, QObject* control, const QVariant& byDefault) {
+  options_.push_back({key, control});
+  SetValue(control, byDefault);
+  PomveltSettings store;
+  store.beginGroup(settingsGroup_);
+  const QVariant stored = store.value(QLatin1String(key));
+  if (stored.isValid()) SetValue(control, stored);
+}
+
+QVariant JobDialog::ValueOf(QObject* control) {
+  if (auto* box = qobject_cast<QAbstractButton*>(control)) return box->isChecked() ? 1 : 0;
+  if (auto* group = qobject_cast<RadioGroup*>(control)) return group->Selected();
+  if (auto* list = qobject_cast<QComboBox*>(control)) return list->currentData();
+  return qobject_cast<QLineEdit*>(control)->text();
+}
+
+void JobDialog::SetValue(QObject* control, const QVariant& value) {
+  if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+    QString text = value.toString();
+    int position = 0;
+    const QValidator* validator = edit->validator();
+    if (!validator || validator->validate(text, position) == QValidator::Acceptable) {
+      edit->setText(text);
     }
-    const std::string typed = edit->text().toStdString();
-    std::optional<std::string> text = option.anyText ? typed : pomvelt::Utf8ToCp1251(typed);
-    if (!text) return false;
-    member = std::move(*text);
-    return true;
+    return;
   }
-  // A control being loaded shows its member, and the member then holds what the control shows.
-  int& member = *option.number;
-  if (auto* box = qobject_cast<QAbstractButton*>(option.control)) {
-    if (!save) box->setChecked(member != 0);
-    member = box->isChecked() ? 1 : 0;
-  } else if (auto* group = qobject_cast<RadioGroup*>(option.control)) {
-    if (!save) group->Select(member);
-    member = group->Selected();
-  } else if (auto* list = qobject_cast<QComboBox*>(option.control)) {
-    if (!save) list->setCurrentIndex(std::max(0, list->findData(member)));
-    member = list->currentData().toInt();
+  bool ok = false;
+  const int number = value.toInt(&ok);
+  if (!ok) return;
+  if (auto* box = qobject_cast<QAbstractButton*>(control)) {
+    box->setChecked(number != 0);
+  } else if (auto* group = qobject_cast<RadioGroup*>(control)) {
+    group->Select(number);
+  } else if (auto* list = qobject_cast<QComboBox*>(control)) {
+    list->setCurrentIndex(std::max(0, list->findData(number)));
+  }
+}
+
+bool JobDialog::TextsFit() {
+  for (const Option& option : options_) {
+    auto* edit = qobject_cast<QLineEdit*>(option.control);
+    // An edit without a check takes any character: each map checks the text itself.
+    if (!edit || !edit->validator() || pomvelt::Utf8ToCp1251(edit->text().toStdString())) {
+      continue;
+    }
+    host_.MessageBox("Текст «" + edit->text().toStdString() +
+                     "» содержит знаки, которых нет в кодовой странице 1251");
+    edit->setFocus();
+    return false;
   }
   return true;
 }
 
-bool JobDialog::UpdateData(bool save) {
-  QLineEdit* failed = nullptr;
-  for (const Option& option : options_) {
-    if (!Exchange(option, save) && !failed) failed = qobject_cast<QLineEdit*>(option.control);
-  }
-  if (!failed) return true;
-  // The edits refuse such text as it is typed; it can only have been put there otherwise.
-  host_.MessageBox("Текст «" + failed->text().toStdString() +
-                   "» содержит знаки, которых нет в кодовой странице 1251");
-  failed->setFocus();
-  return false;
-}
-
-void JobDialog::LoadSettings() {
-  PomveltSettings store;
-  store.beginGroup(settingsGroup_);
-  // Options absent from the store, or texts code page 1251 cannot hold, keep their values.
-  for (const Option& option : options_) {
-    const QVariant value = store.value(QLatin1String(option.key));
-    if (!value.isValid()) continue;
-    if (option.number) {
-      bool ok = false;
-      const int number = value.toInt(&ok);
-      if (ok) *option.number = number;
-    } else if (option.anyText) {
-      *option.text = value.toString().toStdString();
-    } else if (std::optional<std::string> text =
-                   pomvelt::Utf8ToCp1251(value.toString().toStdString())) {
-      *option.text = std::move(*text);
-    }
-  }
-  UpdateData(false);
-}
-
 void JobDialog::done(int result) {
   if (running_) return;
-  if (UpdateData(true)) {
-    PomveltSettings store;
-    store.beginGroup(settingsGroup_);
-    for (const Option& option : options_) {
-      const QVariant value =
-          option.number    ? QVariant(*option.number)
-          : option.anyText ? QVariant(QString::fromStdString(*option.text))
-                           : QVariant(QString::fromStdString(pomvelt::Cp1251ToUtf8(*option.text)));
-      store.setValue(QLatin1String(option.key), value);
-    }
+  PomveltSettings store;
+  store.beginGroup(settingsGroup_);
+  for (const Option& option : options_) {
+    store.setValue(QLatin1String(option.key), ValueOf(option.control));
   }
   QDialog::done(result);
 }
@@ -163,7 +151,7 @@ void JobDialog::RunGuarded(const Job& job) {
 }
 
 bool JobDialog::StartThreadedJob(Job job) {
-  if (running_ || !UpdateData(true)) return false;
+  if (running_ || !TextsFit()) return false;
   WaitForJob();
   running_ = true;
   setEnabled(false);

@@ -11,10 +11,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "app/examine_windows.h"
 #include "app/last_undo.h"
 #include "app/pomvelt_app.h"
 #include "app/secondary_dialogs.h"
@@ -40,6 +42,11 @@ QLabel* NewLabel(const QString& text, Qt::Alignment alignment = Qt::AlignLeft) {
 // Type codes and level numbers are short: the edits need not stretch.
 void FitCode(QLineEdit* edit) {
   edit->setFixedWidth(edit->fontMetrics().averageCharWidth() * 9);
+}
+
+// The kind of the selected button (polygons, lines, points); polygons while none is selected.
+pomvelt::ElementKind KindOf(const RadioGroup& group) {
+  return static_cast<pomvelt::ElementKind>(std::max(0, group.Selected()));
 }
 
 // Every group's rows close together, so that the window fits a small screen at a large scale.
@@ -95,16 +102,11 @@ CMainDialog::CMainDialog(QWidget* parent) : JobDialog(parent, QStringLiteral("ma
   setContextMenuPolicy(Qt::ActionsContextMenu);
 
   BindOptions();
-  LoadSettings();
   const QVariant position = PomveltSettings().value(kPositionKey);
   if (position.isValid()) move(position.toPoint());
 
   UpdateEnabling();
   c_.decompile->setFocus();
-}
-
-CMainDialog::~CMainDialog() {
-  WaitForJob();
 }
 
 QWidget* CMainDialog::BuildConversion() {
@@ -260,24 +262,59 @@ QLayout* CMainDialog::BuildOthers() {
 }
 
 void CMainDialog::BindOptions() {
-  pomvelt::MainOptions& o = m_options;
-  Bind("replaceKind", replaceKindGroup_, o.m_nReplaceKind);
-  Bind("replaceFrom", c_.replaceFrom, o.m_strReplaceFrom);
-  Bind("replaceTo", c_.replaceTo, o.m_strReplaceTo);
-  Bind("replaceInPlace", c_.replaceInPlace, o.m_bReplaceInPlace);
-  Bind("convertInPlace", c_.convertInPlace, o.m_bConvertInPlace);
-  Bind("deleteInPlace", c_.deleteInPlace, o.m_bDeleteInPlace);
-  Bind("deleteType", c_.deleteType, o.m_strDeleteType);
-  Bind("deleteKind", deleteKindGroup_, o.m_nDeleteKind);
-  Bind("lowerCase", c_.lowerCase, o.m_bLowerCase);
-  Bind("compile", c_.compile, o.m_bCompile);
-  Bind("decompile", c_.decompile, o.m_bDecompile);
-  Bind("translit", translitGroup_, o.m_nTranslit);
-  Bind("layer", c_.layer, o.m_strLayer);
-  Bind("keepWhole", c_.keepWhole, o.m_bKeepWhole);
-  Bind("deleteMpAfterCompile", c_.deleteMpAfterCompile, o.m_bDeleteMpAfterCompile);
-  Bind("makeFileList", c_.makeFileList, o.m_bMakeFileList);
-  Bind("decompiler", decompilerGroup_, o.m_nDecompiler);
+  const pomvelt::ConvertOptions convert;
+  const pomvelt::ReplaceTypeOptions replace;
+  const pomvelt::DeleteElementsOptions deletion;
+  const pomvelt::DeleteLayerOptions layer;
+  Bind("replaceKind", replaceKindGroup_, static_cast<int>(replace.kind));
+  Bind("replaceFrom", c_.replaceFrom, replace.fromCode);
+  Bind("replaceTo", c_.replaceTo, replace.toCode);
+  Bind("replaceInPlace", c_.replaceInPlace, replace.inPlace);
+  Bind("convertInPlace", c_.convertInPlace, convert.inPlace);
+  Bind("deleteInPlace", c_.deleteInPlace, deletion.inPlace);  // also layer deletion's
+  Bind("deleteType", c_.deleteType, deletion.typeCode);
+  Bind("deleteKind", deleteKindGroup_, static_cast<int>(deletion.kind));
+  Bind("lowerCase", c_.lowerCase, convert.lowerCase);
+  Bind("compile", c_.compile, convert.compile);
+  Bind("decompile", c_.decompile, convert.decompile);
+  Bind("translit", translitGroup_, static_cast<int>(convert.translation));
+  Bind("layer", c_.layer, layer.layer);
+  Bind("keepWhole", c_.keepWhole, layer.kept == pomvelt::KeptForm::kWhole);
+  Bind("deleteMpAfterCompile", c_.deleteMpAfterCompile, convert.deleteMpAfterCompile);
+  Bind("makeFileList", c_.makeFileList, convert.namesList);
+  Bind("decompiler", decompilerGroup_, static_cast<int>(convert.decompiler));
+}
+
+pomvelt::ConvertOptions CMainDialog::ConversionOptions() const {
+  pomvelt::ConvertOptions o;
+  o.decompile = c_.decompile->isChecked();
+  o.decompiler = c_.gpsMapEdit->isChecked() ? pomvelt::Decompiler::kGpsMapEdit
+                                            : pomvelt::Decompiler::kCgpsmapper;
+  // The buttons in the order of the translations; with none chosen, nothing is translated.
+  const int translation = translitGroup_.Selected();
+  o.translation = translation < 0 ? pomvelt::Translation::kNone
+                                  : static_cast<pomvelt::Translation>(translation);
+  o.lowerCase = c_.lowerCase->isChecked();
+  o.inPlace = c_.convertInPlace->isChecked();
+  o.namesList = c_.makeFileList->isChecked();
+  o.compile = c_.compile->isChecked();
+  o.deleteMpAfterCompile = c_.deleteMpAfterCompile->isChecked();
+  return o;
+}
+
+pomvelt::ReplaceTypeOptions CMainDialog::ReplaceOptions() const {
+  return {KindOf(replaceKindGroup_), c_.replaceFrom->text().toStdString(),
+          c_.replaceTo->text().toStdString(), c_.replaceInPlace->isChecked()};
+}
+
+pomvelt::DeleteElementsOptions CMainDialog::DeletionOptions() const {
+  return {KindOf(deleteKindGroup_), c_.deleteType->text().toStdString(),
+          c_.deleteInPlace->isChecked()};
+}
+
+pomvelt::DeleteLayerOptions CMainDialog::LayerOptions() const {
+  return {c_.layer->text().toStdString(), c_.deleteInPlace->isChecked(),
+          c_.keepWhole->isChecked() ? pomvelt::KeptForm::kWhole : pomvelt::KeptForm::kReduced};
 }
 
 void CMainDialog::ConnectControls() {
@@ -303,7 +340,6 @@ void CMainDialog::ConnectControls() {
   connect(c_.exit, &QPushButton::clicked, this, &QDialog::reject);
   // The dropped maps went to the command's file dialog.
   connect(this, &JobDialog::jobFinished, c_.dropped, &QWidget::hide);
-  connect(this, &JobDialog::jobFinished, this, &CMainDialog::ShowFindings);
 }
 
 void CMainDialog::done(int result) {
@@ -322,39 +358,45 @@ void CMainDialog::UpdateEnabling() {
 }
 
 void CMainDialog::OnConvert() {
-  // POMVELT_COMPILER, when set, wins over the setting: an empty choice lets the job read it.
-  const QString program = PomveltSettings().value(kCompilerKey).toString();
-  const std::string compiler = qEnvironmentVariableIsEmpty(pomvelt::kCompilerEnvironmentVariable)
-                                   ? program.toStdString()
-                                   : std::string();
-  // The file dialog's parameters depend on the options.
-  StartThreadedJob([this, compiler](QtJobHost& host) {
-    pomvelt::ConvertOptions options = pomvelt::ConvertOptionsOf(m_options);
-    options.compiler = compiler;
-    if (const auto files = host.ChooseFiles(pomvelt::ConvertDialogParams(options))) {
-      pomvelt::ConvertFiles(options, *files, m_conversion, host.Batch());
+  pomvelt::ConvertOptions options = ConversionOptions();
+  // POMVELT_COMPILER, when set, wins over the setting (and its arguments, which belong to the
+  // compiler of the setting): an empty choice lets the job read it.
+  if (qEnvironmentVariableIsEmpty(pomvelt::kCompilerEnvironmentVariable)) {
+    const PomveltSettings settings;
+    options.compiler = settings.value(kCompilerKey).toString().toStdString();
+    for (const QString& argument :
+         QProcess::splitCommand(settings.value(kCompilerArgumentsKey).toString())) {
+      options.compilerArgs.push_back(argument.toStdString());
     }
-  });
+  }
+  RunOnChosenFiles(pomvelt::ConvertDialogParams(options),
+                   [options, conversion = conversion_](const auto& files, QtJobHost& host) {
+                     pomvelt::ConvertFiles(options, files, *conversion, host.Batch());
+                   });
 }
 
 void CMainDialog::OnReplaceTypes() {
-  RunOnChosenFiles(pomvelt::MapEditDialogParams(), [this](const auto& files, QtJobHost& host) {
-    pomvelt::ReplaceTypeJob(pomvelt::ReplaceTypeOptionsOf(m_options), files, host.Batch());
-  });
+  RunOnChosenFiles(pomvelt::MapEditDialogParams(),
+                   [options = ReplaceOptions()](const auto& files, QtJobHost& host) {
+                     pomvelt::ReplaceTypeJob(options, files, host.Batch());
+                   });
 }
 
 void CMainDialog::OnDeleteElements() {
-  RunOnChosenFiles(pomvelt::MapEditDialogParams(), [this](const auto& files, QtJobHost& host) {
-    pomvelt::DeleteElementsJob(pomvelt::DeleteElementsOptionsOf(m_options), files, host.Batch());
-  });
+  RunOnChosenFiles(pomvelt::MapEditDialogParams(),
+                   [options = DeletionOptions()](const auto& files, QtJobHost& host) {
+                     pomvelt::DeleteElementsJob(options, files, host.Batch());
+                   });
 }
 
 void CMainDialog::OnDeleteLayer() {
-  RunOnChosenFiles(pomvelt::MapEditDialogParams(), [this](const auto& files, QtJobHost& host) {
-    pomvelt::DeleteLayerJob(pomvelt::DeleteLayerOptionsOf(m_options), files, host.Batch());
-  });
+  RunOnChosenFiles(pomvelt::MapEditDialogParams(),
+                   [options = LayerOptions()](const auto& files, QtJobHost& host) {
+                     pomvelt::DeleteLayerJob(options, files, host.Batch());
+                   });
 }
 
+// What a statistics or check run found is shown in its window once the job has read the maps.
 void CMainDialog::OnStats() {
   RunOnChosenFiles(pomvelt::MapEditDialogParams(), [this](const auto& files, QtJobHost& host) {
     std::vector<MapStatsOfFile> found;
@@ -363,7 +405,7 @@ void CMainDialog::OnStats() {
       if (stats) found.push_back({path, std::move(*stats)});
       return stats.has_value();
     });
-    m_foundStats = std::move(found);
+    QMetaObject::invokeMethod(this, [this, found] { (new CStatsWindow(this, found))->show(); });
   });
 }
 
@@ -375,19 +417,8 @@ void CMainDialog::OnCheck() {
       if (diagnostics) found.push_back({path, std::move(*diagnostics)});
       return diagnostics.has_value();
     });
-    m_foundProblems = std::move(found);
+    QMetaObject::invokeMethod(this, [this, found] { (new CCheckWindow(this, found))->show(); });
   });
-}
-
-void CMainDialog::ShowFindings() {
-  if (m_foundStats) {
-    (new CStatsWindow(this, *m_foundStats))->show();
-    m_foundStats.reset();
-  }
-  if (m_foundProblems) {
-    (new CCheckWindow(this, *m_foundProblems))->show();
-    m_foundProblems.reset();
-  }
 }
 
 void CMainDialog::OnRules() {

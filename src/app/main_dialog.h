@@ -3,13 +3,14 @@
 // are offered selected in the next command's file dialog.
 #pragma once
 
-#include <optional>
-#include <vector>
+#include <memory>
 
-#include "app/examine_windows.h"
 #include "app/job_dialog.h"
-#include "app/main_options.h"
+#include "jobs/delete_elements.h"
+#include "jobs/delete_layer.h"
+#include "jobs/replace_type.h"
 #include "pipeline/conversion_state.h"
+#include "pipeline/convert_files.h"
 #include "widgets/radio_group.h"
 
 class QAction;
@@ -47,10 +48,13 @@ class CMainDialog : public JobDialog {
   };
 
   explicit CMainDialog(QWidget* parent = nullptr);
-  ~CMainDialog() override;
 
-  // The option set. A command copies the controls into it (UpdateData(true)) when it starts.
-  pomvelt::MainOptions& options() { return m_options; }
+  // The options of the commands as the controls show them, disabled controls included.
+  pomvelt::ConvertOptions ConversionOptions() const;
+  pomvelt::ReplaceTypeOptions ReplaceOptions() const;
+  pomvelt::DeleteElementsOptions DeletionOptions() const;
+  pomvelt::DeleteLayerOptions LayerOptions() const;
+
   const Controls& controls() const { return c_; }
   QAction* aboutAction() const { return aboutAction_; }
   QAction* undoAction() const { return undoAction_; }
@@ -87,17 +91,13 @@ class CMainDialog : public JobDialog {
   void OnStats();
   void OnCheck();
   void OnRules();
-  // After a job: the window with what a statistics or check run found.
-  void ShowFindings();
   void OnAbout();
   void OnUndoLast();
 
-  // The conversion's names list and its compiler-missing flag, reused by every run.
-  pomvelt::ConversionState m_conversion;
-  pomvelt::MainOptions m_options;
-  // Filled on the job thread, shown once the job has returned.
-  std::optional<std::vector<MapStatsOfFile>> m_foundStats;
-  std::optional<std::vector<DiagnosticsOfFile>> m_foundProblems;
+  // The conversion's names list and its compiler-missing flag, reused by every run (and kept
+  // by a running job).
+  std::shared_ptr<pomvelt::ConversionState> conversion_ =
+      std::make_shared<pomvelt::ConversionState>();
   Controls c_{};
   RadioGroup decompilerGroup_, translitGroup_, replaceKindGroup_, deleteKindGroup_;
   QAction* aboutAction_ = nullptr;

@@ -26,8 +26,8 @@ CSearchReplaceDialog::CSearchReplaceDialog(QWidget* parent)
                     "пользователя карта после замены строк может не открыться вовсе. Поэтому все "
                     "эксперименты настоятельно рекомендую производить на копиях."));
   warning->setWordWrap(true);
-  m_find = NewEdit(false, true);
-  m_replace = NewEdit(false, true);
+  m_find = new QLineEdit;
+  m_replace = new QLineEdit;
   m_chooseAndReplace = new QPushButton(tr("Выбрать файлы и конвертировать"));
   m_chooseAndReplace->setMinimumHeight(m_chooseAndReplace->sizeHint().height() * 3 / 2);
   m_close = NewCloseButton();
@@ -45,24 +45,20 @@ CSearchReplaceDialog::CSearchReplaceDialog(QWidget* parent)
   layout->setSizeConstraint(QLayout::SetFixedSize);
   SetTabOrder(m_find, m_replace, m_chooseAndReplace, m_close);
 
-  Bind("find", m_find, m_options.m_strFind, true);
-  Bind("replace", m_replace, m_options.m_strReplace, true);
-  LoadSettings();
-  // Always in place: the dialog has no choice of a copy.
+  const pomvelt::SearchReplaceOptions defaults;
+  Bind("find", m_find, defaults.find);
+  Bind("replace", m_replace, defaults.replace);
   connect(m_chooseAndReplace, &QPushButton::clicked, this, [this] {
+    // Always in place: the dialog has no choice of a copy.
+    const pomvelt::SearchReplaceOptions options{m_find->text().toStdString(),
+                                                m_replace->text().toStdString(), true};
     RunOnChosenFiles(pomvelt::SearchReplaceDialogParams(),
-                     [this](const auto& files, QtJobHost& host) {
-                       const pomvelt::SearchReplaceOptions options{m_options.m_strFind,
-                                                                   m_options.m_strReplace, true};
+                     [options](const auto& files, QtJobHost& host) {
                        pomvelt::SearchReplaceJob(options, files, host.Batch());
                      });
   });
   m_find->setFocus();
   m_find->selectAll();
-}
-
-CSearchReplaceDialog::~CSearchReplaceDialog() {
-  WaitForJob();
 }
 
 CEurasiaDialog::CEurasiaDialog(QWidget* parent) : JobDialog(parent, QStringLiteral("eurasia")) {
@@ -109,32 +105,28 @@ CEurasiaDialog::CEurasiaDialog(QWidget* parent) : JobDialog(parent, QStringLiter
   SetTabOrder(m_close, m_removeLevels, m_keepWhole, m_fillLevels, m_makeTdbList,
               m_chooseAndConvert);
 
-  Bind("action", actionGroup_, m_options.m_nAction);
-  Bind("makeTdbList", m_makeTdbList, m_options.m_bMakeTdbList);
-  Bind("keepWhole", m_keepWhole, m_options.m_bKeepWhole);
-  LoadSettings();
+  Bind("action", actionGroup_, -1);
+  Bind("makeTdbList", m_makeTdbList, false);
+  Bind("keepWhole", m_keepWhole, false);
   // Only level removal keeps or reduces elements.
   m_keepWhole->setEnabled(m_removeLevels->isChecked());
   connect(m_removeLevels, &QRadioButton::toggled, m_keepWhole, &QWidget::setEnabled);
   connect(m_chooseAndConvert, &QPushButton::clicked, this, [this] {
-    RunOnChosenFiles(pomvelt::EurasiaDialogParams(), [this](const auto& files, QtJobHost& host) {
-      pomvelt::EurasiaJob(EurasiaOptionsOf(m_options), files, m_listFile, host.Batch());
-    });
+    RunOnChosenFiles(pomvelt::EurasiaDialogParams(),
+                     [options = Options(), list = listFile_](const auto& files, QtJobHost& host) {
+                       pomvelt::EurasiaJob(options, files, *list, host.Batch());
+                     });
   });
   m_close->setFocus();
 }
 
-CEurasiaDialog::~CEurasiaDialog() {
-  WaitForJob();
-}
-
-pomvelt::EurasiaOptions EurasiaOptionsOf(const EurasiaDialogOptions& o) {
+pomvelt::EurasiaOptions CEurasiaDialog::Options() const {
   pomvelt::EurasiaOptions options;
-  options.action = o.m_nAction == 0   ? pomvelt::EurasiaAction::kRemoveLevels
-                   : o.m_nAction == 1 ? pomvelt::EurasiaAction::kFillLevels
-                                      : pomvelt::EurasiaAction::kNone;
-  options.makeTdbList = o.m_bMakeTdbList != 0;
-  if (o.m_bKeepWhole != 0) options.kept = pomvelt::KeptForm::kWhole;
+  options.action = m_removeLevels->isChecked() ? pomvelt::EurasiaAction::kRemoveLevels
+                   : m_fillLevels->isChecked() ? pomvelt::EurasiaAction::kFillLevels
+                                               : pomvelt::EurasiaAction::kNone;
+  options.makeTdbList = m_makeTdbList->isChecked();
+  if (m_keepWhole->isChecked()) options.kept = pomvelt::KeptForm::kWhole;
   return options;
 }
 
@@ -155,22 +147,19 @@ CRecodeDialog::CRecodeDialog(QWidget* parent) : JobDialog(parent, QStringLiteral
   form->addRow(m_chooseAndRecode);
   form->addRow(QString(), m_close);
   form->setSizeConstraint(QLayout::SetFixedSize);
-  Bind("page", m_page, m_nTargetPage);
-  Bind("replaceMissing", m_replaceMissing, m_bReplaceMissing);
-  Bind("inPlace", m_recodeInPlace, m_bRecodeInPlace);
-  LoadSettings();
+  const pomvelt::RecodeOptions defaults;
+  Bind("page", m_page, defaults.to.number());
+  Bind("replaceMissing", m_replaceMissing, defaults.replaceMissing);
+  Bind("inPlace", m_recodeInPlace, defaults.inPlace);
   connect(m_chooseAndRecode, &QPushButton::clicked, this, [this] {
-    RunOnChosenFiles(pomvelt::MapEditDialogParams(), [this](const auto& files, QtJobHost& host) {
-      const pomvelt::RecodeOptions options{pomvelt::CodePage(m_nTargetPage), m_bReplaceMissing == 1,
-                                           m_bRecodeInPlace == 1};
+    const pomvelt::RecodeOptions options{pomvelt::CodePage(m_page->currentData().toInt()),
+                                         m_replaceMissing->isChecked(),
+                                         m_recodeInPlace->isChecked()};
+    RunOnChosenFiles(pomvelt::MapEditDialogParams(), [options](const auto& files, QtJobHost& host) {
       pomvelt::RecodeJob(options, files, host.Batch());
     });
   });
   m_page->setFocus();
-}
-
-CRecodeDialog::~CRecodeDialog() {
-  WaitForJob();
 }
 
 CSettingsDialog::CSettingsDialog(QWidget* parent) : QDialog(parent, kDialogFlags) {

@@ -3,7 +3,7 @@
 #pragma once
 
 #include <QDialog>
-#include <string>
+#include <memory>
 
 #include "app/job_dialog.h"
 #include "eurasia/eurasia_job.h"
@@ -21,53 +21,29 @@ class QRadioButton;
 
 // The search-and-replace dialog: two texts and a button that replaces the one by the other in
 // every line of the chosen files, in place. Each opening starts from the texts of the last.
-
-// The dialog's option members: the texts in UTF-8, as typed.
-struct SearchReplaceDialogOptions {
-  std::string m_strFind = pomvelt::SearchReplaceOptions{}.find;
-  std::string m_strReplace = pomvelt::SearchReplaceOptions{}.replace;
-};
-
 class CSearchReplaceDialog : public JobDialog {
   Q_OBJECT
 
  public:
   explicit CSearchReplaceDialog(QWidget* parent = nullptr);
-  ~CSearchReplaceDialog() override;
-
-  // The texts in UTF-8, copied from the edits when the command starts.
-  SearchReplaceDialogOptions& options() { return m_options; }
 
   QLineEdit* m_find;
   QLineEdit* m_replace;
   QPushButton* m_chooseAndReplace;
   QPushButton* m_close;
-
- private:
-  SearchReplaceDialogOptions m_options;
 };
 
 // The Eurasia utilities' dialog: for a map set whose levels 0 and 1 are empty, remove those
 // levels or fill them, and optionally list the maps for a preview project. Each opening starts
 // from the choices of the last (neither remedy and no list the first time).
-
-// The dialog's option members: -1 no remedy, 0 level removal, 1 level fill; 1 makes the list.
-struct EurasiaDialogOptions {
-  int m_nAction = -1;
-  int m_bMakeTdbList = 0;
-  int m_bKeepWhole = 0;  // level removal keeps the other elements whole
-};
-
-pomvelt::EurasiaOptions EurasiaOptionsOf(const EurasiaDialogOptions& o);
-
 class CEurasiaDialog : public JobDialog {
   Q_OBJECT
 
  public:
   explicit CEurasiaDialog(QWidget* parent = nullptr);
-  ~CEurasiaDialog() override;
 
-  EurasiaDialogOptions& options() { return m_options; }
+  // The options as the controls show them.
+  pomvelt::EurasiaOptions Options() const;
 
   QRadioButton* m_removeLevels;
   QCheckBox* m_keepWhole;
@@ -77,37 +53,29 @@ class CEurasiaDialog : public JobDialog {
   QPushButton* m_close;
 
  private:
-  pomvelt::CMapListFile m_listFile;
-  EurasiaDialogOptions m_options;
+  // The list the runs add to (kept by a running job).
+  std::shared_ptr<pomvelt::CMapListFile> listFile_ = std::make_shared<pomvelt::CMapListFile>();
   RadioGroup actionGroup_;
 };
 
 // The recode dialog: the chosen maps rewritten in another code page, in place or as copies.
 // Each opening starts from the choices of the last.
-
 class CRecodeDialog : public JobDialog {
   Q_OBJECT
 
  public:
   explicit CRecodeDialog(QWidget* parent = nullptr);
-  ~CRecodeDialog() override;
 
   QComboBox* m_page;
   QCheckBox* m_replaceMissing;
   QCheckBox* m_recodeInPlace;
   QPushButton* m_chooseAndRecode;
   QPushButton* m_close;
-
- private:
-  int m_nTargetPage = pomvelt::RecodeOptions{}.to.number();
-  int m_bReplaceMissing = pomvelt::RecodeOptions{}.replaceMissing ? 1 : 0;
-  int m_bRecodeInPlace = pomvelt::RecodeOptions{}.inPlace ? 1 : 0;
 };
 
 // The settings that are not options of a command: the interface language (used from the next
 // start), the compiler the conversion runs, with extra arguments for it, and whether jobs keep
 // the originals of the maps they replace for undo.
-
 class CSettingsDialog : public QDialog {
   Q_OBJECT
 
@@ -124,7 +92,6 @@ class CSettingsDialog : public QDialog {
 
 // The About box: the program's name and version, the author line and a link to its home page:
 // red, blue under the mouse, dark green once followed, with a yellow tooltip.
-
 inline constexpr const char* kHomePageUrl = "https://pomvelt.example.org/";
 inline constexpr const char* kHomePageText = "pomvelt.example.org";
 inline constexpr const char* kAuthorLine = "Автор: команда Pomvelt";

@@ -198,8 +198,8 @@ class MainDialogTest : public QObject {
     QVERIFY(c.translitNone->isChecked());
     QVERIFY(!c.lowerCase->isEnabled());
     QTest::keyClick(c.translitNone, Qt::Key_Left);
-    QVERIFY(c.russianToTranslit->isChecked() && dialog.UpdateData(true));
-    QCOMPARE(dialog.options().m_nTranslit, 1);
+    QVERIFY(c.russianToTranslit->isChecked());
+    QVERIFY(dialog.ConversionOptions().translation == pomvelt::Translation::kToTranslit);
 
     c.deletePolygons->setFocus();
     QTest::keyClick(c.deletePolygons, Qt::Key_Right);
@@ -207,11 +207,10 @@ class MainDialogTest : public QObject {
     QVERIFY(c.deletePoints->isChecked());
   }
 
-  void controlsFeedTheMembers() {
+  void controlsGiveTheOptions() {
     D dialog;
     const D::Controls& c = dialog.controls();
     dialog.show();
-    Click(c.russianToTranslit);
     Click(c.deleteLines);
     Click(c.replaceInLines);
     Click(c.deleteInPlace);
@@ -220,28 +219,26 @@ class MainDialogTest : public QObject {
     Type(c.deleteType, QStringLiteral("Дом"));
     c.layer->clear();
     Type(c.layer, QStringLiteral("1x2"));  // digits only
-    QVERIFY(dialog.UpdateData(true));
-    const pomvelt::MainOptions& o = dialog.options();
-    QCOMPARE(o.m_nTranslit, 1);
-    QCOMPARE(o.m_nDeleteKind, 1);
-    QCOMPARE(o.m_nReplaceKind, 1);
-    QCOMPARE(o.m_bDeleteInPlace, 0);
-    QCOMPARE(o.m_bMakeFileList, 1);
-    QCOMPARE(o.m_strDeleteType, std::string("Дом"_cp));
-    QCOMPARE(o.m_strLayer, std::string("12"));
+    QVERIFY(dialog.DeletionOptions().kind == pomvelt::ElementKind::kLine);
+    QVERIFY(dialog.ReplaceOptions().kind == pomvelt::ElementKind::kLine);
+    QVERIFY(!dialog.DeletionOptions().inPlace && !dialog.LayerOptions().inPlace);
+    QCOMPARE(dialog.DeletionOptions().typeCode, std::string("Дом"));
+    QCOMPARE(dialog.LayerOptions().layer, std::string("12"));
 
-    // Text code page 1251 cannot hold: refused as typed, reported when put there otherwise.
+    // Text code page 1251 cannot hold: refused as typed, reported when put there otherwise, and
+    // no job starts.
     std::vector<std::string> messages;
     dialog.host().shower = ([&](const std::string& m) { messages.push_back(m); });
     c.replaceTo->clear();
     Type(c.replaceTo, QStringLiteral("0x中2"));
     QCOMPARE(c.replaceTo->text(), QStringLiteral("0x2"));
     c.replaceTo->setText(QStringLiteral("中"));
-    QVERIFY(!dialog.UpdateData(true));
-    QCOMPARE(o.m_strReplaceTo, std::string("0xd"));
+    QVERIFY(!dialog.StartThreadedJob([](pomvelt::JobHost&) {}));
     QCOMPARE(messages.size(), std::size_t{1});
+    QCOMPARE(dialog.focusWidget(), c.replaceTo);
   }
 
+  // A disabled control keeps its value and still gives it to the command.
   void enablingRulesKeepTheValues() {
     D dialog;
     const D::Controls& c = dialog.controls();
@@ -250,21 +247,18 @@ class MainDialogTest : public QObject {
     Click(c.lowerCase);
     Click(c.translitNone);
     QVERIFY(!c.lowerCase->isEnabled() && c.lowerCase->isChecked());
-    QVERIFY(dialog.UpdateData(true));
-    QCOMPARE(dialog.options().m_bLowerCase, 1);  // a disabled control still feeds its member
-
     Click(c.decompile);
     QVERIFY(c.cgpsmapper->isEnabled() && c.gpsMapEdit->isEnabled());
     Click(c.gpsMapEdit);
     Click(c.decompile);
-    QVERIFY(!c.gpsMapEdit->isEnabled() && dialog.UpdateData(true));
-    QCOMPARE(dialog.options().m_nDecompiler, 1);
-
+    QVERIFY(!c.gpsMapEdit->isEnabled());
     Click(c.compile);
     Click(c.deleteMpAfterCompile);
     Click(c.compile);
-    QVERIFY(!c.deleteMpAfterCompile->isEnabled() && dialog.UpdateData(true));
-    QCOMPARE(dialog.options().m_bDeleteMpAfterCompile, 1);
+    QVERIFY(!c.deleteMpAfterCompile->isEnabled());
+    const pomvelt::ConvertOptions o = dialog.ConversionOptions();
+    QVERIFY(o.lowerCase && o.decompiler == pomvelt::Decompiler::kGpsMapEdit);
+    QVERIFY(o.deleteMpAfterCompile);
   }
 
   void escapeAndEnterEndTheDialog_data() {

@@ -106,9 +106,7 @@ class SecondaryDialogsTest : public QObject {
     QCOMPARE(TabChain(d.m_close), (QList<QWidget*>{d.m_close, d.m_removeLevels, d.m_keepWhole,
                                                    d.m_makeTdbList, d.m_chooseAndConvert}));
     QVERIFY(!d.m_removeLevels->isChecked() && !d.m_fillLevels->isChecked());
-    QVERIFY(d.UpdateData(true));
-    QCOMPARE(d.options().m_nAction, -1);
-    QCOMPARE(d.options().m_bMakeTdbList, 0);
+    QVERIFY(d.Options().action == pomvelt::EurasiaAction::kNone && !d.Options().makeTdbList);
   }
 
   // Each opening is a new dialog over the main one, starting from what the last one left.

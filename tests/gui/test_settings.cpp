@@ -81,7 +81,8 @@ class SettingsTest : public QObject {
     QCOMPARE(again.m_language->currentData().toString(), QStringLiteral("en"));
   }
 
-  // The conversion runs the compiler of the settings, unless POMVELT_COMPILER names one.
+  // The conversion runs the compiler of the settings with its extra arguments before the map,
+  // unless POMVELT_COMPILER names one.
   void conversionRunsTheChosenCompiler_data() {
     QTest::addColumn<bool>("environment");
     QTest::newRow("setting") << false;
@@ -93,9 +94,10 @@ class SettingsTest : public QObject {
     TempDir bin;
     for (const char* name : {"fromSetting", "fromEnvironment"}) {
       pomvelt::test::WriteShellProgram(
-          bin.File(name), "echo " + std::string(name) + " > '" + bin.File("log") + "'\n");
+          bin.File(name), "echo " + std::string(name) + " \"$1\" > '" + bin.File("log") + "'\n");
     }
     PomveltSettings().setValue(kCompilerKey, QString::fromStdString(bin.File("fromSetting")));
+    PomveltSettings().setValue(kCompilerArgumentsKey, QStringLiteral("\"-c a b\" -v"));
     const ScopedEnv compiler(
         pomvelt::kCompilerEnvironmentVariable,
         environment ? std::optional(bin.File("fromEnvironment")) : std::nullopt);
@@ -103,8 +105,9 @@ class SettingsTest : public QObject {
     run.Maps({{"a.mp", "[IMG ID]\r\nName=A\r\n[END-IMG ID]\r\n"}});
     run.dialog.controls().compile->click();
     QVERIFY(run.Run(run.dialog.controls().convert));
-    QCOMPARE(pomvelt::test::ReadBytes(bin.File("log")),
-             std::string(environment ? "fromEnvironment\n" : "fromSetting\n"));
+    QCOMPARE(
+        pomvelt::test::ReadBytes(bin.File("log")),
+        environment ? "fromEnvironment " + run.dir.File("a.mp") + "\n" : "fromSetting -c a b\n");
   }
 
   void programLanguage_data() {
