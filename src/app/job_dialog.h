@@ -75,6 +75,15 @@ class JobDialog : public QDialog {
   // A job that asks for the files with these parameters and works on them; a cancelled file
   // dialog ends it there.
   void RunOnChosenFiles(const pomvelt::JobFileDialogParams& params, FilesJob job);
+  // The same for a command of the core that takes its options, the files and the batch.
+  template <class Options>
+  void RunCommand(const pomvelt::JobFileDialogParams& params, Options options,
+                  pomvelt::BatchReport (*command)(const Options&, const std::vector<std::string>&,
+                                                  const pomvelt::BatchContext&)) {
+    RunOnChosenFiles(params, [options, command](const auto& files, QtJobHost& host) {
+      command(options, files, host.Batch());
+    });
+  }
 
   // Refused while a job runs; otherwise remembers the options.
   void done(int result) override;

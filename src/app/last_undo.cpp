@@ -23,11 +23,6 @@ void LastUndo::Finished(const pomvelt::UndoSession& session) {
   batches_ = std::move(batches);
 }
 
-bool LastUndo::Available() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return !batches_.empty();
-}
-
 std::vector<std::string> LastUndo::Restore() {
   std::vector<std::string> batches;
   {

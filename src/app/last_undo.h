@@ -19,17 +19,14 @@ class LastUndo {
   std::unique_ptr<pomvelt::UndoSession> Begin(const std::string& command);
   // After the job: its batches become the last ones, when it kept anything.
   void Finished(const pomvelt::UndoSession& session);
-  bool Available() const;
   // Puts the last job's maps back and forgets that job; the lines tell what happened.
   std::vector<std::string> Restore();
 
  private:
-  mutable std::mutex mutex_;
+  std::mutex mutex_;
   std::vector<std::string> batches_;
 };
 
-// "Отменить последнюю операцию"
-inline constexpr const char* kUndoLastText = "Отменить последнюю операцию";
 // The line the final message of a job that kept originals ends with.
 inline constexpr const char* kUndoAvailableText =
     "Операцию можно отменить: \"Отменить последнюю операцию\" в меню окна";

@@ -326,9 +326,15 @@ void CMainDialog::ConnectControls() {
     onClick(button, &CMainDialog::UpdateEnabling);
   }
   onClick(c_.convert, &CMainDialog::OnConvert);
-  onClick(c_.replaceTypes, &CMainDialog::OnReplaceTypes);
-  onClick(c_.deleteElements, &CMainDialog::OnDeleteElements);
-  onClick(c_.deleteLayer, &CMainDialog::OnDeleteLayer);
+  connect(c_.replaceTypes, &QPushButton::clicked, this, [this] {
+    RunCommand(pomvelt::MapEditDialogParams(), ReplaceOptions(), pomvelt::ReplaceTypeJob);
+  });
+  connect(c_.deleteElements, &QPushButton::clicked, this, [this] {
+    RunCommand(pomvelt::MapEditDialogParams(), DeletionOptions(), pomvelt::DeleteElementsJob);
+  });
+  connect(c_.deleteLayer, &QPushButton::clicked, this, [this] {
+    RunCommand(pomvelt::MapEditDialogParams(), LayerOptions(), pomvelt::DeleteLayerJob);
+  });
   onClick(c_.searchReplace, &CMainDialog::OpenJobDialog<CSearchReplaceDialog>);
   onClick(c_.eurasia, &CMainDialog::OpenJobDialog<CEurasiaDialog>);
   onClick(c_.recode, &CMainDialog::OpenJobDialog<CRecodeDialog>);
@@ -346,7 +352,7 @@ void CMainDialog::done(int result) {
   if (IsRunning()) return;
   PomveltSettings store;
   store.setValue(kPositionKey, pos());
-  store.setValue(kFolderKey, CXFileDialog::LastFolder());
+  store.setValue(kFolderKey, CXFileDialog::lastFolder);
   JobDialog::done(result);
 }
 
@@ -372,27 +378,6 @@ void CMainDialog::OnConvert() {
   RunOnChosenFiles(pomvelt::ConvertDialogParams(options),
                    [options, conversion = conversion_](const auto& files, QtJobHost& host) {
                      pomvelt::ConvertFiles(options, files, *conversion, host.Batch());
-                   });
-}
-
-void CMainDialog::OnReplaceTypes() {
-  RunOnChosenFiles(pomvelt::MapEditDialogParams(),
-                   [options = ReplaceOptions()](const auto& files, QtJobHost& host) {
-                     pomvelt::ReplaceTypeJob(options, files, host.Batch());
-                   });
-}
-
-void CMainDialog::OnDeleteElements() {
-  RunOnChosenFiles(pomvelt::MapEditDialogParams(),
-                   [options = DeletionOptions()](const auto& files, QtJobHost& host) {
-                     pomvelt::DeleteElementsJob(options, files, host.Batch());
-                   });
-}
-
-void CMainDialog::OnDeleteLayer() {
-  RunOnChosenFiles(pomvelt::MapEditDialogParams(),
-                   [options = LayerOptions()](const auto& files, QtJobHost& host) {
-                     pomvelt::DeleteLayerJob(options, files, host.Batch());
                    });
 }
 
@@ -474,7 +459,7 @@ void CMainDialog::keyPressEvent(QKeyEvent* event) {
 }
 
 void CMainDialog::SetDroppedMaps(const QStringList& paths) {
-  CXFileDialog::Preselected() = paths;
+  CXFileDialog::preselected = paths;
   c_.dropped->setText(tr("Карт для следующей команды: %1").arg(paths.size()));
   c_.dropped->setVisible(!paths.isEmpty());
 }

@@ -85,9 +85,6 @@ class CMainDialog : public JobDialog {
 
   // Commands.
   void OnConvert();
-  void OnReplaceTypes();
-  void OnDeleteElements();
-  void OnDeleteLayer();
   void OnStats();
   void OnCheck();
   void OnRules();

@@ -55,7 +55,7 @@ void CPomveltApp::LoadTranslations(const QString& setting, const QLocale& system
 
 int CPomveltApp::InitInstance() {
   LoadTranslations(PomveltSettings().value(kLanguageKey).toString(), QLocale::system());
-  CXFileDialog::LastFolder() = PomveltSettings().value(kFolderKey).toString();
+  CXFileDialog::lastFolder = PomveltSettings().value(kFolderKey).toString();
   CMainDialog dialog;
   dialog.exec();
   return 0;

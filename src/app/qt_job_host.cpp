@@ -9,7 +9,6 @@
 #include "app/last_undo.h"
 #include "app/report_dialog.h"
 #include "jobs/batch_summary.h"
-#include "widgets/progress_wnd.h"
 #include "widgets/x_file_dialog.h"
 
 QtJobHost::QtJobHost(QWidget* owner, CProgressWnd& progress) : owner_(owner), progress_(progress) {}
@@ -31,31 +30,21 @@ std::optional<std::vector<std::string>> QtJobHost::ChooseFiles(
   return chosen;
 }
 
-void QtJobHost::ShowMessageBox(const std::string& text) {
-  OnGuiThread([&] {
-    if (shower) {
-      shower(text);
-    } else {
-      ShowMessage(owner_.data(), text);
-    }
-  });
-}
-
 void QtJobHost::BatchEnded(const pomvelt::BatchReport& report) {
   std::string text = pomvelt::FinalMessageText(report);
   // A job that kept originals can be taken back from the window menu.
   if (!report.undo.empty()) text += std::string("\n") + kUndoAvailableText;
+  Show(text, report.files.empty() ? nullptr : &report);
+}
+
+void QtJobHost::Show(const std::string& text, const pomvelt::BatchReport* report) {
   OnGuiThread([&] {
     if (shower) {
       shower(text);
     } else {
-      ShowMessage(owner_.data(), text, report.files.empty() ? nullptr : &report);
+      ShowMessage(owner_.data(), text, report);
     }
   });
-}
-
-pomvelt::Progress& QtJobHost::HostProgress() {
-  return progress_;
 }
 
 QString QtJobHost::TranslatedMessage(const std::string& text) {

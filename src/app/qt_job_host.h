@@ -13,8 +13,7 @@
 
 #include "jobs/batch_job.h"
 #include "jobs/job_host.h"
-
-class CProgressWnd;
+#include "widgets/progress_wnd.h"
 
 class QtJobHost : public pomvelt::JobHost {
  public:
@@ -44,7 +43,6 @@ class QtJobHost : public pomvelt::JobHost {
   // batch run through this host. With one, each map is replaced before the next one begins, so
   // that a Cancel leaves every map after the one in hand untouched.
   void SetJobs(int jobs) { jobs_ = jobs < 1 ? 1 : jobs; }
-  int jobs() const { return jobs_; }
   pomvelt::BatchContext Batch() { return {*this, false, jobs_, jobs_ > 1}; }
 
   // The real message box: the text (UTF-8) with an OK button, above the owner, returning once
@@ -56,11 +54,12 @@ class QtJobHost : public pomvelt::JobHost {
   static QString TranslatedMessage(const std::string& text);
 
  protected:
-  void ShowMessageBox(const std::string& text) override;
-  pomvelt::Progress& HostProgress() override;
+  void ShowMessageBox(const std::string& text) override { Show(text, nullptr); }
+  pomvelt::Progress& HostProgress() override { return progress_; }
 
  private:
   void OnGuiThread(const std::function<void()>& call);
+  void Show(const std::string& text, const pomvelt::BatchReport* report);
 
   QPointer<QWidget> owner_;
   CProgressWnd& progress_;

@@ -52,10 +52,7 @@ CSearchReplaceDialog::CSearchReplaceDialog(QWidget* parent)
     // Always in place: the dialog has no choice of a copy.
     const pomvelt::SearchReplaceOptions options{m_find->text().toStdString(),
                                                 m_replace->text().toStdString(), true};
-    RunOnChosenFiles(pomvelt::SearchReplaceDialogParams(),
-                     [options](const auto& files, QtJobHost& host) {
-                       pomvelt::SearchReplaceJob(options, files, host.Batch());
-                     });
+    RunCommand(pomvelt::SearchReplaceDialogParams(), options, pomvelt::SearchReplaceJob);
   });
   m_find->setFocus();
   m_find->selectAll();
@@ -155,9 +152,7 @@ CRecodeDialog::CRecodeDialog(QWidget* parent) : JobDialog(parent, QStringLiteral
     const pomvelt::RecodeOptions options{pomvelt::CodePage(m_page->currentData().toInt()),
                                          m_replaceMissing->isChecked(),
                                          m_recodeInPlace->isChecked()};
-    RunOnChosenFiles(pomvelt::MapEditDialogParams(), [options](const auto& files, QtJobHost& host) {
-      pomvelt::RecodeJob(options, files, host.Batch());
-    });
+    RunCommand(pomvelt::MapEditDialogParams(), options, pomvelt::RecodeJob);
   });
   m_page->setFocus();
 }

@@ -57,19 +57,19 @@ CXFileDialog::CXFileDialog(const pomvelt::JobFileDialogParams& params, QWidget* 
   if (params.defaultExtension) {
     setDefaultSuffix(QString::fromStdString(*params.defaultExtension).section('.', -1));
   }
-  if (!LastFolder().isEmpty()) setDirectory(LastFolder());
+  if (!lastFolder.isEmpty()) setDirectory(lastFolder);
   if (params.initialFileName) {
     const QString name = QString::fromStdString(*params.initialFileName);
     if (!SelectFilterFor(*this, name)) selectFile(name);
   }
-  if (!Preselected().isEmpty()) {
-    setDirectory(QFileInfo(Preselected().front()).absolutePath());
+  if (!preselected.isEmpty()) {
+    setDirectory(QFileInfo(preselected.front()).absolutePath());
     QStringList names;
-    for (const QString& path : Preselected()) {
+    for (const QString& path : preselected) {
       names << QLatin1Char('"') + QFileInfo(path).fileName() + QLatin1Char('"');
     }
     selectFile(names.join(QLatin1Char(' ')));
-    Preselected().clear();
+    preselected.clear();
   }
 
   // Connected after the dialog's own handlers, so these have the last word.
@@ -120,16 +120,6 @@ void CXFileDialog::accept() {
   QFileDialog::accept();
 }
 
-QString& CXFileDialog::LastFolder() {
-  static QString folder;
-  return folder;
-}
-
-QStringList& CXFileDialog::Preselected() {
-  static QStringList paths;
-  return paths;
-}
-
 QStringList CXFileDialog::NameFilters(const std::string& filter) {
   const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
   QStringList filters;
@@ -162,6 +152,6 @@ std::optional<std::vector<std::string>> CXFileDialog::Choose(
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   std::vector<std::string> paths = dialog.ChosenPaths();
   if (paths.empty()) return std::nullopt;
-  LastFolder() = dialog.directory().absolutePath();
+  lastFolder = dialog.directory().absolutePath();
   return paths;
 }

@@ -26,8 +26,8 @@ class CXFileDialog : public QFileDialog {
 
   // The folder the next dialog opens in (the folder of the last choice), and files to offer
   // selected in the next dialog only. GUI thread only.
-  static QString& LastFolder();
-  static QStringList& Preselected();
+  static inline QString lastFolder;
+  static inline QStringList preselected;
 
   // Runs the dialog above the owner (which may be disabled and is not made its parent): the
   // chosen paths, or nullopt when the user cancelled.

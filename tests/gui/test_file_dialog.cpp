@@ -86,7 +86,7 @@ class FileDialogTest : public QObject {
     pomvelt::test::TempDir dir;
     pomvelt::test::WriteBytes(dir.File("a.mp"), "");
     std::filesystem::create_directory(dir.File("sub"));
-    CXFileDialog::LastFolder() = QString::fromStdString(dir.path().string());
+    CXFileDialog::lastFolder = QString::fromStdString(dir.path().string());
     std::optional<std::vector<std::string>> chosen;
     QString buttonText;
     QTimer::singleShot(0, [&] {
@@ -105,7 +105,7 @@ class FileDialogTest : public QObject {
     QCOMPARE(buttonText, QStringLiteral("Convert!"));
     QCOMPARE(chosen.value_or(std::vector<std::string>{}),
              std::vector<std::string>{dir.File("a.mp")});
-    QCOMPARE(CXFileDialog::LastFolder(), QString::fromStdString(dir.path().string()));
+    QCOMPARE(CXFileDialog::lastFolder, QString::fromStdString(dir.path().string()));
   }
 
   void everyChosenFileComesBackAsAFullPathInOrder() {

@@ -292,7 +292,7 @@ class RunsTest : public QObject {
   void theLastJobIsTakenBackFromTheWindowMenu() {
     const ScopedEnv on("POMVELT_UNDO", std::nullopt);
     Run run;
-    QCOMPARE(run.dialog.undoAction()->text(), QString::fromUtf8(kUndoLastText));
+    QCOMPARE(run.dialog.undoAction()->text(), QStringLiteral("Отменить последнюю операцию"));
     QVERIFY(run.dialog.actions().contains(run.dialog.undoAction()));
     run.Maps({{"a.mp", kMap}, {"b.mp", kMap}});
     QVERIFY(run.Run(run.dialog.controls().deleteElements));

@@ -44,10 +44,10 @@ class SettingsTest : public QObject {
       c.deleteType->setText(QStringLiteral("Дом"));
       c.layer->setText(QString());
       dialog.move(40, 30);
-      CXFileDialog::LastFolder() = QStringLiteral("/tmp");
+      CXFileDialog::lastFolder = QStringLiteral("/tmp");
       dialog.reject();
     }
-    CXFileDialog::LastFolder().clear();
+    CXFileDialog::lastFolder.clear();
     CMainDialog dialog;
     const CMainDialog::Controls& c = dialog.controls();
     QVERIFY(c.russianToTranslit->isChecked() && c.lowerCase->isChecked());
