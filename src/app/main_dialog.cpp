@@ -16,9 +16,9 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/examine_windows.h"
 #include "app/last_undo.h"
 #include "app/pomvelt_app.h"
+#include "app/result_windows.h"
 #include "app/secondary_dialogs.h"
 #include "app/settings.h"
 #include "jobs/delete_elements.h"

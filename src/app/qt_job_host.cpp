@@ -7,7 +7,7 @@
 #include <QThread>
 
 #include "app/last_undo.h"
-#include "app/report_dialog.h"
+#include "app/result_windows.h"
 #include "jobs/batch_summary.h"
 #include "widgets/x_file_dialog.h"
 

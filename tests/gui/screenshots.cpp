@@ -20,10 +20,9 @@
 #include <fstream>
 #include <thread>
 
-#include "app/examine_windows.h"
 #include "app/main_dialog.h"
 #include "app/pomvelt_app.h"
-#include "app/report_dialog.h"
+#include "app/result_windows.h"
 #include "app/secondary_dialogs.h"
 #include "text/cp1251.h"
 #include "widgets/progress_wnd.h"

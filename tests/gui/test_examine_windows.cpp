@@ -12,8 +12,8 @@
 #include <QTest>
 #include <deque>
 
-#include "app/examine_windows.h"
 #include "app/main_dialog.h"
+#include "app/result_windows.h"
 #include "app/settings.h"
 #include "gui/dialog_run.h"
 #include "gui/gui_test.h"

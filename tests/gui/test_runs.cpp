@@ -18,7 +18,7 @@
 
 #include "app/last_undo.h"
 #include "app/main_dialog.h"
-#include "app/report_dialog.h"
+#include "app/result_windows.h"
 #include "app/settings.h"
 #include "gui/dialog_run.h"
 #include "gui/gui_test.h"

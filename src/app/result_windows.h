@@ -1,6 +1,7 @@
-// The windows that show what the read-only commands found: the statistics of the chosen maps
-// as tables, and the checker's diagnostics as a list whose entries copy "file:line" on a
-// double click. Both are filled once, from results gathered on a job thread.
+// The windows that show what a job did or found: the details of a finished batch, the
+// statistics of the chosen maps as tables, and the checker's diagnostics as a list whose
+// entries copy "file:line" on a double click. Each is filled once, from results gathered on a
+// job thread.
 #pragma once
 
 #include <QDialog>
@@ -10,13 +11,34 @@
 
 #include "examine/map_check.h"
 #include "examine/map_stats.h"
+#include "jobs/batch_report.h"
 #include "jobs/job_host.h"
 
 class QLabel;
 class QListWidget;
 class QListWidgetItem;
+class QPushButton;
 class QTableWidget;
 class QTabWidget;
+
+// The details of a finished batch: a row per file with its outcome, counts and message, and
+// the report saved as JSON, the same file `pomvelt-cli --report` writes.
+class CReportDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  CReportDialog(pomvelt::BatchReport report, QWidget* parent = nullptr);
+
+  // Writes the report to `path`; false, with the message shown, when it could not.
+  bool SaveTo(const QString& path);
+
+  QTableWidget* m_table;
+  QPushButton* m_save;
+  QPushButton* m_close;
+
+ private:
+  pomvelt::BatchReport m_report;
+};
 
 struct MapStatsOfFile {
   std::string path;  // UTF-8, as chosen

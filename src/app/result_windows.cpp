@@ -1,8 +1,9 @@
-#include "app/examine_windows.h"
+#include "app/result_windows.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
@@ -14,9 +15,13 @@
 #include <algorithm>
 #include <functional>
 
+#include "app/qt_job_host.h"
+#include "cli/json_file.h"
+#include "cli/json_report.h"
 #include "examine/code_page.h"
 #include "jobs/batch_job.h"
 #include "jobs/batch_report.h"
+#include "jobs/batch_summary.h"
 
 namespace {
 
@@ -27,6 +32,12 @@ QString FromUtf8(const std::string& text) {
 // A header value of the map in UTF-8, by the map's own code page.
 QString MapText(const std::optional<std::string>& value, const pomvelt::MapStats& s) {
   return value ? FromUtf8(pomvelt::MapTextToUtf8(*value, s.codePage.value_or(""))) : QString();
+}
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += (text.empty() ? "" : "\n") + line;
+  return text;
 }
 
 QTableWidget* NewTable(const QStringList& header) {
@@ -84,6 +95,54 @@ void Fit(QTableWidget* table) {
 }
 
 }  // namespace
+
+CReportDialog::CReportDialog(pomvelt::BatchReport report, QWidget* parent)
+    : QDialog(parent), m_report(std::move(report)) {
+  setWindowTitle(tr("Подробнее"));
+  m_table = NewTable({tr("Файл"), tr("Итог"), tr("Счётчики"), tr("Сообщение")});
+  m_table->setWordWrap(true);
+  for (const pomvelt::FileOutcome& file : m_report.files) {
+    std::string message = Joined(file.messages);
+    // A system's reason stands in the message already; a compiler's exit does not.
+    if (!file.reason.empty() && message.find(file.reason) == std::string::npos) {
+      message += (message.empty() ? "" : ": ") + file.reason;
+    }
+    AddRow(m_table,
+           {FromUtf8(file.path), FromUtf8(std::string(pomvelt::ResultWord(file.result))),
+            FromUtf8(pomvelt::CountsText(file.counts)), FromUtf8(message)},
+           4);
+    // A long message or path in full.
+    for (int column = 0; column < 4; ++column) {
+      QTableWidgetItem* item = m_table->item(m_table->rowCount() - 1, column);
+      item->setToolTip(item->text());
+    }
+  }
+  Fit(m_table);
+  m_table->setMinimumSize(760, 240);
+
+  auto* buttons = new QDialogButtonBox;
+  m_save = buttons->addButton(tr("Сохранить отчёт..."), QDialogButtonBox::ActionRole);
+  m_close = buttons->addButton(tr("Закрыть"), QDialogButtonBox::RejectRole);
+  m_close->setDefault(true);
+  connect(m_save, &QPushButton::clicked, this, [this] {
+    const QString path = QFileDialog::getSaveFileName(this, tr("Сохранить отчёт"),
+                                                      QStringLiteral("pomvelt-report.json"),
+                                                      tr("Отчёт JSON (*.json)"));
+    if (!path.isEmpty()) SaveTo(path);
+  });
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(m_table);
+  layout->addWidget(buttons);
+}
+
+bool CReportDialog::SaveTo(const QString& path) {
+  const std::string name = path.toStdString();
+  if (pomvelt::WriteJsonFile(name, pomvelt::ReportJson(m_report))) return true;
+  QtJobHost::ShowMessage(this, pomvelt::CannotWriteMessage(name));
+  return false;
+}
 
 void ReadEachFile(pomvelt::JobHost& host, const std::vector<std::string>& files,
                   const std::function<bool(const std::string& path)>& read) {
