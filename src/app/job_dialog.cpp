@@ -55,23 +55,11 @@ JobDialog::~JobDialog() {
   WaitForJob();
 }
 
-void JobDialog::Bind(const char* key, QAbstractButton* box, bool byDefault) {
-  AddOption(key, box, byDefault ? 1 : 0);
-}
-
-void JobDialog::Bind(const char* key, RadioGroup& group, int byDefault) {
-  AddOption(key, &group, byDefault);
-}
-
-void JobDialog::Bind(const char* key, QComboBox* list, int byDefault) {
-  AddOption(key, list, byDefault);
-}
-
 void JobDialog::Bind(const char* key, QLineEdit* edit, const std::string& byDefault) {
-  AddOption(key, edit, QString::fromStdString(byDefault));
+  Bind(key, edit, QString::fromStdString(byDefault));
 }
 
-void JobDialog::AddOption(const char* key, QObject* control, const QVariant& byDefault) {
+void JobDialog::Bind(const char* key, QObject* control, const QVariant& byDefault) {
   options_.push_back({key, control});
   SetValue(control, byDefault);
   PomveltSettings store;

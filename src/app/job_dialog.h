@@ -61,9 +61,7 @@ class JobDialog : public QDialog {
   // An option: a check box (stored as 0 or 1), a radio group (the index of its selected
   // button, -1: none), a list (the number its chosen item carries) or an edit (its text, UTF-8).
   // The control shows what the settings remember under the key, or else the default.
-  void Bind(const char* key, QAbstractButton* box, bool byDefault);
-  void Bind(const char* key, RadioGroup& group, int byDefault);
-  void Bind(const char* key, QComboBox* list, int byDefault);
+  void Bind(const char* key, QObject* control, const QVariant& byDefault);
   void Bind(const char* key, QLineEdit* edit, const std::string& byDefault);
 
   // A new edit that takes only what code page 1251 can hold (only digits when asked). An edit
@@ -95,7 +93,6 @@ class JobDialog : public QDialog {
     const char* key;
     QObject* control;  // a check box, a radio group, a list or an edit
   };
-  void AddOption(const char* key, QObject* control, const QVariant& byDefault);
   static QVariant ValueOf(QObject* control);
   // Values a control cannot take leave it as it is.
   static void SetValue(QObject* control, const QVariant& value);

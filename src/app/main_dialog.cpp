@@ -266,23 +266,23 @@ void CMainDialog::BindOptions() {
   const pomvelt::ReplaceTypeOptions replace;
   const pomvelt::DeleteElementsOptions deletion;
   const pomvelt::DeleteLayerOptions layer;
-  Bind("replaceKind", replaceKindGroup_, static_cast<int>(replace.kind));
+  Bind("replaceKind", &replaceKindGroup_, static_cast<int>(replace.kind));
   Bind("replaceFrom", c_.replaceFrom, replace.fromCode);
   Bind("replaceTo", c_.replaceTo, replace.toCode);
   Bind("replaceInPlace", c_.replaceInPlace, replace.inPlace);
   Bind("convertInPlace", c_.convertInPlace, convert.inPlace);
   Bind("deleteInPlace", c_.deleteInPlace, deletion.inPlace);  // also layer deletion's
   Bind("deleteType", c_.deleteType, deletion.typeCode);
-  Bind("deleteKind", deleteKindGroup_, static_cast<int>(deletion.kind));
+  Bind("deleteKind", &deleteKindGroup_, static_cast<int>(deletion.kind));
   Bind("lowerCase", c_.lowerCase, convert.lowerCase);
   Bind("compile", c_.compile, convert.compile);
   Bind("decompile", c_.decompile, convert.decompile);
-  Bind("translit", translitGroup_, static_cast<int>(convert.translation));
+  Bind("translit", &translitGroup_, static_cast<int>(convert.translation));
   Bind("layer", c_.layer, layer.layer);
   Bind("keepWhole", c_.keepWhole, layer.kept == pomvelt::KeptForm::kWhole);
   Bind("deleteMpAfterCompile", c_.deleteMpAfterCompile, convert.deleteMpAfterCompile);
   Bind("makeFileList", c_.makeFileList, convert.namesList);
-  Bind("decompiler", decompilerGroup_, static_cast<int>(convert.decompiler));
+  Bind("decompiler", &decompilerGroup_, static_cast<int>(convert.decompiler));
 }
 
 pomvelt::ConvertOptions CMainDialog::ConversionOptions() const {

@@ -102,7 +102,7 @@ CEurasiaDialog::CEurasiaDialog(QWidget* parent) : JobDialog(parent, QStringLiter
   SetTabOrder(m_close, m_removeLevels, m_keepWhole, m_fillLevels, m_makeTdbList,
               m_chooseAndConvert);
 
-  Bind("action", actionGroup_, -1);
+  Bind("action", &actionGroup_, -1);
   Bind("makeTdbList", m_makeTdbList, false);
   Bind("keepWhole", m_keepWhole, false);
   // Only level removal keeps or reduces elements.
