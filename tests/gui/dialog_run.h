@@ -11,6 +11,7 @@
 #include <QSignalSpy>
 #include <QStringList>
 #include <QThread>
+#include <deque>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,9 +24,10 @@
 
 namespace pomvelt::test {
 
-// Answers a host's chooser with `files` (a cancelled chooser while it is empty) and records
-// what the host was asked and told.
+// Answers a host's chooser with the next of `answers` while there is one, otherwise with `files`
+// (a cancelled chooser while it is empty), and records what the host was asked and told.
 struct HostScript {
+  std::deque<std::vector<std::string>> answers;
   std::vector<std::string> files;
   std::vector<JobFileDialogParams> asked;
   std::vector<std::string> messages;  // the first line of each message
@@ -36,7 +38,12 @@ struct HostScript {
     host.chooser = ([this](const JobFileDialogParams& params) {
       dialogsOnGuiThread &= QThread::currentThread() == qApp->thread();
       asked.push_back(params);
-      return files.empty() ? std::nullopt : std::optional(files);
+      std::vector<std::string> answer = files;
+      if (!answers.empty()) {
+        answer = answers.front();
+        answers.pop_front();
+      }
+      return answer.empty() ? std::nullopt : std::optional(answer);
     });
     host.shower = ([this](const std::string& text) {
       dialogsOnGuiThread &= QThread::currentThread() == qApp->thread();

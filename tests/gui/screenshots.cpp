@@ -57,10 +57,6 @@ void Wait(int ms) {
   loop.exec();
 }
 
-void WriteMap(const std::string& path) {
-  std::ofstream(path, std::ios::binary) << "[IMG ID]\r\nName=Demo\r\n[END-IMG ID]\r\n";
-}
-
 // Lines given with "|" between them, each written with CR LF.
 void WriteLines(const std::string& path, std::string_view lines) {
   std::ofstream file(path, std::ios::binary);
@@ -119,8 +115,8 @@ int main(int argc, char** argv) {
   const std::string a = (folder / "Moscow.mp").string();
   const std::string b = (folder / "Pskov.mp").string();
   const std::string c = (folder / "Tver.mp").string();
-  WriteMap(a);
-  WriteMap(c);
+  WriteLines(a, "[IMG ID]|Name=Demo|[END-IMG ID]");
+  WriteLines(c, "[IMG ID]|Name=Demo|[END-IMG ID]");
   dialog.host().chooser = ([&](const pomvelt::JobFileDialogParams&) {
     return std::vector<std::string>{a, b, c};
   });

@@ -10,7 +10,6 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
-#include <deque>
 
 #include "app/main_dialog.h"
 #include "app/result_windows.h"
@@ -46,19 +45,6 @@ QStringList Row(const QTableWidget* table, int row) {
     cells << (table->item(row, c) ? table->item(row, c)->text() : QString());
   }
   return cells;
-}
-
-// Answers the chooser's questions in turn: each call gets the next list (none left: cancel).
-void AnswerInTurn(D& dialog, std::deque<std::vector<std::string>>& answers, int& asked) {
-  dialog.host().chooser = ([&](const pomvelt::JobFileDialogParams&) {
-    ++asked;
-    std::optional<std::vector<std::string>> next;
-    if (!answers.empty()) {
-      next = answers.front();
-      answers.pop_front();
-    }
-    return next;
-  });
 }
 
 }  // namespace
@@ -136,11 +122,9 @@ class ExamineWindowsTest : public QObject {
     const pomvelt::test::TempDir& dir = run.dir;
     WriteBytes(dir.File("town.mp"), kTown);
     WriteBytes(dir.File("good.txt"), "[POLYGON]\n0x4b=0x1\n[DELETE-POI]\n0x2f06\n");
-    std::deque<std::vector<std::string>> answers = {{dir.File("good.txt")}, {dir.File("town.mp")}};
-    int asked = 0;
-    AnswerInTurn(run.dialog, answers, asked);
+    run.answers = {{dir.File("good.txt")}, {dir.File("town.mp")}};
     QVERIFY(run.Run(run.dialog.controls().rules));
-    QCOMPARE(asked, 2);
+    QCOMPARE(run.asked.size(), std::size_t{2});
     QCOMPARE(run.messages, std::vector<std::string>{"Готово"});
     QVERIFY(QString::fromStdString(run.texts[0])
                 .contains(QStringLiteral("заменено по правилу [POLYGON] 0x4b=0x1: 1")));
@@ -150,11 +134,11 @@ class ExamineWindowsTest : public QObject {
 
     // A rules file with an error: its lines are named and no map is asked for.
     WriteBytes(dir.File("bad.txt"), "[POLYGON]\n0x1=0x2\n[DELETE-POLYGON]\n0x1\n");
-    answers = {{dir.File("bad.txt")}, {dir.File("town.mp")}};
-    asked = 0;
+    run.answers = {{dir.File("bad.txt")}, {dir.File("town.mp")}};
+    run.asked.clear();
     run.messages.clear();
     QVERIFY(run.Run(run.dialog.controls().rules));
-    QCOMPARE(asked, 1);
+    QCOMPARE(run.asked.size(), std::size_t{1});
     QCOMPARE(run.messages, std::vector<std::string>{dir.File("bad.txt") +
                                                     ":4: код 0x1 и удаляется, и заменяется в "
                                                     "строке 2"});

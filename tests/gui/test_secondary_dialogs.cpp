@@ -12,7 +12,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
-#include <memory>
 
 #include "app/main_dialog.h"
 #include "app/secondary_dialogs.h"
@@ -139,15 +138,12 @@ class SecondaryDialogsTest : public QObject {
   }
 
   void escapeClosesThem() {
-    for (const char* which : {"search", "eurasia"}) {
-      std::unique_ptr<JobDialog> d;
-      if (QByteArray(which) == "search") {
-        d = std::make_unique<S>();
-      } else {
-        d = std::make_unique<E>();
-      }
-      QTimer::singleShot(0, [&] { QTest::keyClick(d->focusWidget(), Qt::Key_Escape); });
-      QTimer::singleShot(5000, d.get(), &QDialog::accept);  // should Esc not close it
+    S search;
+    E eurasia;
+    CRecodeDialog recode;
+    for (JobDialog* d : std::initializer_list<JobDialog*>{&search, &eurasia, &recode}) {
+      QTimer::singleShot(0, [d] { QTest::keyClick(d->focusWidget(), Qt::Key_Escape); });
+      QTimer::singleShot(5000, d, &QDialog::accept);  // should Esc not close it
       QCOMPARE(d->exec(), int{QDialog::Rejected});
     }
   }

@@ -110,38 +110,19 @@ class SettingsTest : public QObject {
         environment ? "fromEnvironment " + run.dir.File("a.mp") + "\n" : "fromSetting -c a b\n");
   }
 
-  void programLanguage_data() {
-    QTest::addColumn<QString>("setting");
-    QTest::addColumn<QString>("locale");
-    QTest::addColumn<QString>("language");
-    QTest::newRow("Russian") << ""
-                             << "ru_RU"
-                             << "ru";
-    QTest::newRow("Ukrainian") << ""
-                               << "uk_UA"
-                               << "ru";
-    QTest::newRow("Belarusian") << ""
-                                << "be_BY"
-                                << "ru";
-    QTest::newRow("German") << ""
-                            << "de_DE"
-                            << "en";
-    QTest::newRow("English") << ""
-                             << "en_US"
-                             << "en";
-    QTest::newRow("setting over locale") << "en"
-                                         << "ru_RU"
-                                         << "en";
-    QTest::newRow("Russian by setting") << "ru"
-                                        << "en_US"
-                                        << "ru";
-  }
-
   void programLanguage() {
-    QFETCH(QString, setting);
-    QFETCH(QString, locale);
-    QFETCH(QString, language);
-    QCOMPARE(CPomveltApp::ProgramLanguage(setting, QLocale(locale)), language);
+    const struct {
+      const char* setting;
+      const char* locale;
+      const char* language;
+    } cases[] = {{"", "ru_RU", "ru"},  {"", "uk_UA", "ru"}, {"", "be_BY", "ru"},
+                 {"", "de_DE", "en"},  {"", "en_US", "en"}, {"en", "ru_RU", "en"},
+                 {"ru", "en_US", "ru"}};
+    for (const auto& c : cases) {
+      QCOMPARE(CPomveltApp::ProgramLanguage(QString::fromLatin1(c.setting),
+                                            QLocale(QString::fromLatin1(c.locale))),
+               QString::fromLatin1(c.language));
+    }
   }
 
   // The program's texts and Qt's own, in the language of the locale (ctest runs this under
