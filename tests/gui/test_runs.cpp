@@ -188,10 +188,9 @@ class RunsTest : public QObject {
     Run run;
     run.Maps({{"a.mp", CrLf({"[IMG ID]", "Name=Moskva", "[END-IMG ID]", "[POLYLINE]", "Type=0x1",
                              "Label=ULITSA", "[END]"})}});
+    const D::Controls& c = run.dialog.controls();
     for (QAbstractButton* b :
-         {static_cast<QAbstractButton*>(run.dialog.controls().translitToRussian),
-          static_cast<QAbstractButton*>(run.dialog.controls().makeFileList),
-          static_cast<QAbstractButton*>(run.dialog.controls().compile)}) {
+         std::initializer_list<QAbstractButton*>{c.translitToRussian, c.makeFileList, c.compile}) {
       b->click();
     }
     QVERIFY(run.Run(run.dialog.controls().convert));

@@ -33,12 +33,9 @@ class SettingsTest : public QObject {
       CMainDialog dialog;
       const CMainDialog::Controls& c = dialog.controls();
       dialog.show();
-      for (QAbstractButton* b : {static_cast<QAbstractButton*>(c.russianToTranslit),
-                                 static_cast<QAbstractButton*>(c.lowerCase),
-                                 static_cast<QAbstractButton*>(c.deleteInPlace),
-                                 static_cast<QAbstractButton*>(c.deletePoints),
-                                 static_cast<QAbstractButton*>(c.decompile),
-                                 static_cast<QAbstractButton*>(c.gpsMapEdit)}) {
+      for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{
+               c.russianToTranslit, c.lowerCase, c.deleteInPlace, c.deletePoints, c.decompile,
+               c.gpsMapEdit}) {
         b->click();
       }
       c.deleteType->setText(QStringLiteral("Дом"));
