@@ -261,44 +261,42 @@ class MainDialogTest : public QObject {
     QVERIFY(o.deleteMpAfterCompile);
   }
 
-  void escapeAndEnterEndTheDialog_data() {
-    QTest::addColumn<QString>("focus");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<bool>("ends");
-    QTest::newRow("Esc") << "decompile" << int{Qt::Key_Escape} << true;
-    QTest::newRow("Enter on a check box") << "decompile" << int{Qt::Key_Return} << true;
-    QTest::newRow("Enter in an edit") << "deleteType" << int{Qt::Key_Enter} << true;
-    QTest::newRow("Enter on Exit") << "exit" << int{Qt::Key_Return} << true;
-    // A focused push button takes Enter itself (here a job whose file choice is cancelled).
-    QTest::newRow("Enter on a push button") << "deleteLayer" << int{Qt::Key_Return} << false;
-  }
-
   void escapeAndEnterEndTheDialog() {
-    QFETCH(QString, focus);
-    QFETCH(int, key);
-    QFETCH(bool, ends);
-    D dialog;
-    const D::Controls& c = dialog.controls();
-    const QHash<QString, QWidget*> widgets = {{"decompile", c.decompile},
-                                              {"deleteType", c.deleteType},
-                                              {"exit", c.exit},
-                                              {"deleteLayer", c.deleteLayer}};
-    dialog.host().chooser = ([](const pomvelt::JobFileDialogParams&) {
-      return std::optional<std::vector<std::string>>();
-    });
-    bool ended = true;
-    QTimer::singleShot(0, [&] {
-      dialog.activateWindow();
-      widgets[focus]->setFocus();
-      QTest::keyClick(widgets[focus], static_cast<Qt::Key>(key));
-      QTRY_VERIFY(!dialog.IsRunning());
-      if (dialog.isVisible()) {
-        ended = false;
-        dialog.reject();
-      }
-    });
-    dialog.exec();
-    QCOMPARE(ended, ends);
+    enum Focus { kCheckBox, kEdit, kExit, kPushButton };
+    const struct {
+      Focus focus;
+      Qt::Key key;
+      bool ends;
+    } cases[] = {
+        {kCheckBox, Qt::Key_Escape, true},
+        {kCheckBox, Qt::Key_Return, true},
+        {kEdit, Qt::Key_Enter, true},
+        {kExit, Qt::Key_Return, true},
+        // A focused push button takes Enter itself (here a job whose file choice is cancelled).
+        {kPushButton, Qt::Key_Return, false},
+    };
+    for (const auto& t : cases) {
+      D dialog;
+      const D::Controls& c = dialog.controls();
+      QWidget* focus =
+          std::vector<QWidget*>{c.decompile, c.deleteType, c.exit, c.deleteLayer}[t.focus];
+      dialog.host().chooser = [](const pomvelt::JobFileDialogParams&) {
+        return std::optional<std::vector<std::string>>();
+      };
+      bool ended = true;
+      QTimer::singleShot(0, [&] {
+        dialog.activateWindow();
+        focus->setFocus();
+        QTest::keyClick(focus, t.key);
+        QTRY_VERIFY(!dialog.IsRunning());
+        if (dialog.isVisible()) {
+          ended = false;
+          dialog.reject();
+        }
+      });
+      dialog.exec();
+      QCOMPARE(ended, t.ends);
+    }
   }
 
   void aboutBoxFromTheButtonAndTheWindowMenu() {
