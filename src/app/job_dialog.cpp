@@ -9,7 +9,6 @@
 #include <optional>
 #include <system_error>
 
-#include "app/last_undo.h"
 #include "app/settings.h"
 #include "text/cp1251.h"
 #include "widgets/radio_group.h"

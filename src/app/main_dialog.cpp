@@ -16,7 +16,6 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/last_undo.h"
 #include "app/pomvelt_app.h"
 #include "app/result_windows.h"
 #include "app/secondary_dialogs.h"
@@ -40,8 +39,9 @@ QLabel* NewLabel(const QString& text, Qt::Alignment alignment = Qt::AlignLeft) {
 }
 
 // Type codes and level numbers are short: the edits need not stretch.
-void FitCode(QLineEdit* edit) {
+QLineEdit* FitCode(QLineEdit* edit) {
   edit->setFixedWidth(edit->fontMetrics().averageCharWidth() * 9);
+  return edit;
 }
 
 // The kind of the selected button (polygons, lines, points); polygons while none is selected.
@@ -113,8 +113,7 @@ QWidget* CMainDialog::BuildConversion() {
   c_.decompile = new QCheckBox(tr("Декомпилировать карту (.img)\nв польский формат"));
   c_.cgpsmapper = new QRadioButton(QStringLiteral("cgpsmapper"));
   c_.gpsMapEdit = new QRadioButton(tr("GPSMapEdit\n(всю директорию)"));
-  decompilerGroup_.Add(c_.cgpsmapper);
-  decompilerGroup_.Add(c_.gpsMapEdit);
+  decompilerGroup_.Add({c_.cgpsmapper, c_.gpsMapEdit});
   auto* decompilers = new QHBoxLayout;
   decompilers->addWidget(c_.cgpsmapper);
   decompilers->addWidget(c_.gpsMapEdit);
@@ -128,12 +127,11 @@ QWidget* CMainDialog::BuildConversion() {
   c_.makeFileList = new QCheckBox(tr("Создавать список файлов"));
   auto* translation = new QGroupBox(tr("Перевод"));
   auto* translationLayout = Tight(new QVBoxLayout(translation));
-  for (QRadioButton* radio : {c_.translitToRussian, c_.russianToTranslit, c_.translitNone}) {
-    translitGroup_.Add(radio);
-    translationLayout->addWidget(radio);
-  }
-  for (QCheckBox* box : {c_.lowerCase, c_.convertInPlace, c_.makeFileList}) {
-    translationLayout->addWidget(box);
+  translitGroup_.Add({c_.translitToRussian, c_.russianToTranslit, c_.translitNone});
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{c_.translitToRussian, c_.russianToTranslit, c_.translitNone,
+                                       c_.lowerCase, c_.convertInPlace, c_.makeFileList}) {
+    translationLayout->addWidget(w);
   }
 
   c_.compile = new QCheckBox(tr("Компилировать карту (необходимо\nналичие файла cgpsmapper.exe)"));
@@ -159,12 +157,9 @@ QWidget* CMainDialog::BuildConversion() {
 QWidget* CMainDialog::BuildReplaceTypes() {
   c_.replaceInPolygons = new QRadioButton(tr("в полигонах"));
   c_.replaceInLines = new QRadioButton(tr("в линиях"));
-  replaceKindGroup_.Add(c_.replaceInPolygons);
-  replaceKindGroup_.Add(c_.replaceInLines);
-  c_.replaceFrom = NewEdit();
-  c_.replaceTo = NewEdit();
-  FitCode(c_.replaceFrom);
-  FitCode(c_.replaceTo);
+  replaceKindGroup_.Add({c_.replaceInPolygons, c_.replaceInLines});
+  c_.replaceFrom = FitCode(NewEdit());
+  c_.replaceTo = FitCode(NewEdit());
   c_.replaceInPlace = new QCheckBox(tr("Делать замену в оригинале\n(не создавать копию)"));
   c_.replaceTypes = new QPushButton(tr("Выбрать файл(ы) и произвести замену"));
   auto* box = new QGroupBox(tr("Замена атрибутов"));
@@ -185,18 +180,16 @@ QWidget* CMainDialog::BuildDeleteElements() {
   c_.deletePolygons = new QRadioButton(tr("полигоны"));
   c_.deleteLines = new QRadioButton(tr("линии"));
   c_.deletePoints = new QRadioButton(tr("точки"));
-  c_.deleteType = NewEdit();
-  FitCode(c_.deleteType);
+  c_.deleteType = FitCode(NewEdit());
   c_.deleteInPlace = new QCheckBox(tr("Удалять элементы в оригинале\n(не делать копию)"));
   c_.deleteElements = new QPushButton(tr("Выбрать файл(ы) и удалить элементы"));
   auto* box = new QGroupBox(tr("Удаление элементов"));
   auto* grid = Tight(new QGridLayout(box));
   grid->addWidget(NewLabel(tr("Удалять:")), 0, 0);
-  int row = 1;
-  for (QRadioButton* radio : {c_.deletePolygons, c_.deleteLines, c_.deletePoints}) {
-    deleteKindGroup_.Add(radio);
-    grid->addWidget(radio, row++, 0);
-  }
+  deleteKindGroup_.Add({c_.deletePolygons, c_.deleteLines, c_.deletePoints});
+  grid->addWidget(c_.deletePolygons, 1, 0);
+  grid->addWidget(c_.deleteLines, 2, 0);
+  grid->addWidget(c_.deletePoints, 3, 0);
   grid->addWidget(NewLabel(tr("С атрибутом:"), Qt::AlignRight), 0, 1);
   grid->addWidget(c_.deleteType, 1, 1, Qt::AlignRight);
   grid->addWidget(c_.deleteInPlace, 4, 0, 1, 2);
@@ -205,8 +198,7 @@ QWidget* CMainDialog::BuildDeleteElements() {
 }
 
 QWidget* CMainDialog::BuildDeleteLayer() {
-  c_.layer = NewEdit(true);
-  FitCode(c_.layer);
+  c_.layer = FitCode(NewEdit(true));
   c_.keepWhole = new QCheckBox(tr("сохранять остальные элементы целиком"));
   c_.deleteLayer = new QPushButton(tr("Выбрать файл(ы) и удалить элементы"));
   auto* box = new QGroupBox(tr("Удаление слоев"));
@@ -443,8 +435,7 @@ void CMainDialog::OnUndoLast() {
 }
 
 void CMainDialog::OnAbout() {
-  CAboutDialog about(this);
-  about.exec();
+  CAboutDialog(this).exec();
 }
 
 void CMainDialog::keyPressEvent(QKeyEvent* event) {

@@ -24,14 +24,10 @@ QIcon CPomveltApp::Icon() {
 
 QString CPomveltApp::ProgramLanguage(const QString& setting, const QLocale& system) {
   if (setting == QLatin1String("ru") || setting == QLatin1String("en")) return setting;
-  switch (system.language()) {
-    case QLocale::Russian:
-    case QLocale::Ukrainian:
-    case QLocale::Belarusian:
-      return QStringLiteral("ru");
-    default:
-      return QStringLiteral("en");
-  }
+  const QLocale::Language language = system.language();
+  const bool russian = language == QLocale::Russian || language == QLocale::Ukrainian ||
+                       language == QLocale::Belarusian;
+  return russian ? QStringLiteral("ru") : QStringLiteral("en");
 }
 
 void CPomveltApp::LoadTranslations(const QString& setting, const QLocale& system) {

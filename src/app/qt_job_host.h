@@ -7,27 +7,27 @@
 #include <QPointer>
 #include <QWidget>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "jobs/batch_job.h"
 #include "jobs/job_host.h"
+#include "jobs/undo_journal.h"
 #include "widgets/progress_wnd.h"
 
 class QtJobHost : public pomvelt::JobHost {
  public:
-  using FileChooser =
-      std::function<std::optional<std::vector<std::string>>(const pomvelt::JobFileDialogParams&)>;
-  using MessageShower = std::function<void(const std::string& text)>;
-
   // owner: the dialog the windows are kept above. Must live on the GUI thread.
   QtJobHost(QWidget* owner, CProgressWnd& progress);
 
   // Stand-ins for the file dialog and the message box (tests answer them from a script); empty,
   // the real ones. Both are called on the GUI thread. A dialog opened from another copies them.
-  FileChooser chooser;
-  MessageShower shower;
+  std::function<std::optional<std::vector<std::string>>(const pomvelt::JobFileDialogParams&)>
+      chooser;
+  std::function<void(const std::string& text)> shower;
 
   // The file dialog with the job's parameters: the chosen full paths in the dialog's order, or
   // nullopt when the user cancelled.
@@ -66,3 +66,27 @@ class QtJobHost : public pomvelt::JobHost {
   pomvelt::UndoSession* undo_ = nullptr;
   int jobs_ = pomvelt::DefaultJobCount();
 };
+
+// The desktop program's undo: every job keeps the originals of the maps it replaces in an undo
+// session, and the batches of the last job that kept any can be put back from the window menu
+// ("Отменить последнюю операцию"). Shared by every dialog: the last job is the program's.
+class LastUndo {
+ public:
+  static LastUndo& Instance();
+
+  // A session for the job about to start; none when undo is turned off (by the setting or the
+  // environment).
+  std::unique_ptr<pomvelt::UndoSession> Begin(const std::string& command);
+  // After the job: its batches become the last ones, when it kept anything.
+  void Finished(const pomvelt::UndoSession& session);
+  // Puts the last job's maps back and forgets that job; the lines tell what happened.
+  std::vector<std::string> Restore();
+
+ private:
+  std::mutex mutex_;
+  std::vector<std::string> batches_;
+};
+
+// The line the final message of a job that kept originals ends with.
+inline constexpr const char* kUndoAvailableText =
+    "Операцию можно отменить: \"Отменить последнюю операцию\" в меню окна";

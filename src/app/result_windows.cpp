@@ -25,13 +25,10 @@
 
 namespace {
 
-QString FromUtf8(const std::string& text) {
-  return QString::fromStdString(text);
-}
-
 // A header value of the map in UTF-8, by the map's own code page.
 QString MapText(const std::optional<std::string>& value, const pomvelt::MapStats& s) {
-  return value ? FromUtf8(pomvelt::MapTextToUtf8(*value, s.codePage.value_or(""))) : QString();
+  return value ? QString::fromStdString(pomvelt::MapTextToUtf8(*value, s.codePage.value_or("")))
+               : QString();
 }
 
 std::string Joined(const std::vector<std::string>& lines) {
@@ -107,10 +104,12 @@ CReportDialog::CReportDialog(pomvelt::BatchReport report, QWidget* parent)
     if (!file.reason.empty() && message.find(file.reason) == std::string::npos) {
       message += (message.empty() ? "" : ": ") + file.reason;
     }
-    AddRow(m_table,
-           {FromUtf8(file.path), FromUtf8(std::string(pomvelt::ResultWord(file.result))),
-            FromUtf8(pomvelt::CountsText(file.counts)), FromUtf8(message)},
-           4);
+    AddRow(
+        m_table,
+        {QString::fromStdString(file.path),
+         QString::fromStdString(std::string(pomvelt::ResultWord(file.result))),
+         QString::fromStdString(pomvelt::CountsText(file.counts)), QString::fromStdString(message)},
+        4);
     // A long message or path in full.
     for (int column = 0; column < 4; ++column) {
       QTableWidgetItem* item = m_table->item(m_table->rowCount() - 1, column);
@@ -185,13 +184,13 @@ CStatsWindow::CStatsWindow(QWidget* parent, const std::vector<MapStatsOfFile>& f
   };
   for (const MapStatsOfFile& f : files) {
     const pomvelt::MapStats& s = f.stats;
-    const QString name = QFileInfo(FromUtf8(f.path)).fileName();
+    const QString name = QFileInfo(QString::fromStdString(f.path)).fileName();
     AddRow(m_summary,
            QStringList{name, MapText(s.id, s), MapText(s.name, s), MapText(s.codePage, s),
                        MapText(s.levelCount, s)} +
                counts(s),
            5);
-    m_summary->item(m_summary->rowCount() - 1, 0)->setToolTip(FromUtf8(f.path));
+    m_summary->item(m_summary->rowCount() - 1, 0)->setToolTip(QString::fromStdString(f.path));
     addBreakdowns(name, s);
     total.Add(s);
   }
@@ -223,8 +222,9 @@ CCheckWindow::CCheckWindow(QWidget* parent, const std::vector<DiagnosticsOfFile>
     if (!f.diagnostics.empty()) ++withProblems;
     for (const pomvelt::Diagnostic& d : f.diagnostics) {
       ++problems;
-      auto* item = new QListWidgetItem(FromUtf8(pomvelt::FormatDiagnostic(f.path, d)), m_list);
-      item->setData(Qt::UserRole, FromUtf8(f.path + ":" + std::to_string(d.line)));
+      auto* item =
+          new QListWidgetItem(QString::fromStdString(pomvelt::FormatDiagnostic(f.path, d)), m_list);
+      item->setData(Qt::UserRole, QString::fromStdString(f.path + ":" + std::to_string(d.line)));
       item->setToolTip(item->text());  // a long message runs past the window's edge
     }
   }

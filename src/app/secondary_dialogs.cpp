@@ -76,8 +76,7 @@ CEurasiaDialog::CEurasiaDialog(QWidget* parent) : JobDialog(parent, QStringLiter
       tr("Заполнить слои 0 и 1 копированием\nобъектов ближайшего непустого\nслоя (увеличится "
          "размер)"));
   m_keepWhole = new QCheckBox(tr("сохранять остальные элементы целиком"));
-  actionGroup_.Add(m_removeLevels);
-  actionGroup_.Add(m_fillLevels);
+  actionGroup_.Add({m_removeLevels, m_fillLevels});
   m_makeTdbList = new QCheckBox(tr("Сделать список для tdb"));
   m_chooseAndConvert = new QPushButton(tr("Выбрать файлы и сконвертировать"));
   m_close = NewCloseButton();

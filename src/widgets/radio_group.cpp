@@ -8,10 +8,12 @@ RadioGroup::RadioGroup(QObject* parent) : QObject(parent) {
   connect(&group_, &QButtonGroup::buttonToggled, this, [this] { UpdateTabStop(); });
 }
 
-void RadioGroup::Add(QRadioButton* button) {
-  group_.addButton(button, static_cast<int>(buttons_.size()));
-  buttons_.append(button);
-  button->installEventFilter(this);
+void RadioGroup::Add(std::initializer_list<QRadioButton*> buttons) {
+  for (QRadioButton* button : buttons) {
+    group_.addButton(button, static_cast<int>(buttons_.size()));
+    buttons_.append(button);
+    button->installEventFilter(this);
+  }
   UpdateTabStop();
 }
 

@@ -7,6 +7,7 @@
 #include <QButtonGroup>
 #include <QList>
 #include <QObject>
+#include <initializer_list>
 
 class QRadioButton;
 
@@ -16,8 +17,7 @@ class RadioGroup : public QObject {
  public:
   explicit RadioGroup(QObject* parent = nullptr);
 
-  void Add(QRadioButton* button);
-  const QList<QRadioButton*>& buttons() const { return buttons_; }
+  void Add(std::initializer_list<QRadioButton*> buttons);
 
   // The index of the selected button, or -1 when none is.
   int Selected() const;

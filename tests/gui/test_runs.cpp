@@ -20,8 +20,8 @@
 #include <nlohmann/json.hpp>
 #include <stdexcept>
 
-#include "app/last_undo.h"
 #include "app/main_dialog.h"
+#include "app/qt_job_host.h"
 #include "app/result_windows.h"
 #include "app/settings.h"
 #include "gui/dialog_run.h"
