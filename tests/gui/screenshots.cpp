@@ -3,7 +3,6 @@
 // dialogs, the statistics and check windows, the details of a batch, and the About box. Run under
 // a display (make screenshots starts it under Xvfb); takes the folder to write into.
 #include <sys/stat.h>
-#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
@@ -175,31 +174,20 @@ int main(int argc, char** argv) {
   // The details of a batch as its final message opens them.
   pomvelt::BatchReport report;
   report.end = pomvelt::BatchEnd::kDone;
-  const struct {
-    const char* name;
-    pomvelt::FileResult result;
-    long long deleted;
-  } rows[] = {{"01.mp", pomvelt::FileResult::kChanged, 12},
-              {"02.mp", pomvelt::FileResult::kUnchanged, 0},
-              {"03.mp", pomvelt::FileResult::kChanged, 3}};
-  for (const auto& row : rows) {
-    pomvelt::FileOutcome file;
-    file.path = "/home/user/maps/" + std::string(row.name);
-    file.result = row.result;
-    file.counts = {{"elementsDeleted", "удалено элементов", row.deleted}};
-    report.files.push_back(file);
+  for (const long long deleted : {12, 0, 3, -1}) {
+    pomvelt::FileOutcome& file = report.files.emplace_back();
+    file.path = "/home/user/maps/0" + std::to_string(report.files.size()) + ".mp";
+    if (deleted < 0) {
+      file.Fail("Не могу открыть файл для чтения", "Permission denied");
+      continue;
+    }
+    file.result = deleted > 0 ? pomvelt::FileResult::kChanged : pomvelt::FileResult::kUnchanged;
+    file.counts = {{"elementsDeleted", "удалено элементов", deleted}};
   }
-  pomvelt::FileOutcome locked;
-  locked.path = "/home/user/maps/04.mp";
-  locked.Fail("Не могу открыть файл для чтения", "Permission denied");
-  report.files.push_back(locked);
   CReportDialog details(report, &dialog);
   shoot(details, "report_details.png");
-
   CAboutDialog about(&dialog);
-  about.show();
-  Wait(300);
-  Framed(&about).save(out + QStringLiteral("/about_box.png"));
+  shoot(about, "about_box.png");
 
   std::filesystem::remove_all(folder);
   std::printf("screenshots written to %s\n", qPrintable(out));

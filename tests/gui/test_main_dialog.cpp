@@ -10,7 +10,6 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QTest>
 #include <QTimer>
 

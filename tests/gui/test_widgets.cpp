@@ -8,12 +8,10 @@
 #include <QListView>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
 #include <filesystem>
-#include <thread>
 
 #include "gui/gui_test.h"
 #include "support/test_support.h"
@@ -118,34 +116,6 @@ class ProgressWndTest : public QObject {
     progress.Show();  // already visible: only the flag is cleared
     QVERIFY(!progress.IsCancelled());
     QVERIFY(progress.windowHandle()->transientParent() == owner.windowHandle());
-  }
-
-  void callsFromAJobThreadArriveInOrder() {
-    CProgressWnd progress(nullptr, QStringLiteral("Конвертирую..."));
-    QStringList captions;
-    connect(&progress, &QWidget::windowTitleChanged, this,
-            [&](const QString& title) { captions << title; });
-    std::atomic<bool> sawCancel{false};
-    std::thread job([&] {
-      progress.SetRange(0, 3, 1);
-      progress.Show();
-      for (const char* name : {"a.mp", "b.mp", "c.mp"}) {
-        progress.SetText(name);
-        progress.StepIt();
-      }
-      // The Cancel pressed on the GUI thread while the job runs is seen here.
-      while (!progress.IsCancelled()) std::this_thread::yield();
-      sawCancel = true;
-      progress.Hide();
-    });
-    QTRY_VERIFY(progress.isVisible());
-    QTest::mouseClick(CancelButton(progress), Qt::LeftButton);
-    QTRY_VERIFY(sawCancel.load());
-    job.join();
-    QTRY_VERIFY(!progress.isVisible());
-    QCOMPARE(captions, (QStringList{"a.mp [0%]", "a.mp [33%]", "b.mp [33%]", "b.mp [66%]",
-                                    "c.mp [66%]", "c.mp [100%]"}));
-    QCOMPARE(Bar(progress)->value(), 3);
   }
 };
 
