@@ -39,10 +39,6 @@ void Click(QAbstractButton* button) {
   QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
 }
 
-QString OneLine(const QString& text) {
-  return QString(text).replace(QLatin1Char('\n'), QLatin1Char(' '));
-}
-
 QString GroupOf(const QWidget* widget) {
   QStringList titles;
   for (QWidget* p = widget->parentWidget(); p; p = p->parentWidget()) {
@@ -121,7 +117,8 @@ class MainDialogTest : public QObject {
         {c.exit, "Выход", QString(), false},
     };
     for (const auto& b : buttons) {
-      QCOMPARE(OneLine(b.button->text()), QString::fromUtf8(b.text));
+      QCOMPARE(b.button->text().replace(QLatin1Char('\n'), QLatin1Char(' ')),
+               QString::fromUtf8(b.text));
       QCOMPARE(GroupOf(b.button), b.group);
       QCOMPARE(b.button->isChecked(), b.checked);
       QCOMPARE(b.button->isEnabled(), b.enabled);

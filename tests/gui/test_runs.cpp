@@ -333,18 +333,16 @@ class RunsTest : public QObject {
     // Once taken back, there is nothing more to take back.
     run.dialog.undoAction()->trigger();
     QCOMPARE(run.messages.back(), std::string("Нет операции для отмены"));
-  }
 
-  // The setting turns undo off for good: nothing is kept and the final message does not offer
-  // to take the job back.
-  void theSettingTurnsUndoOff() {
-    const ScopedEnv on("POMVELT_UNDO", std::nullopt);
+    // The setting turns undo off for good: nothing is kept and the final message does not offer
+    // to take the job back.
     PomveltSettings().setValue(kUndoKey, false);
-    Run run;
-    run.Maps({{"a.mp", kMap}});
+    std::filesystem::remove_all(run.dir.File(".pomvelt-undo"));
+    WriteBytes(run.dir.File("b.mp"), kMap);
     QVERIFY(run.Run(run.dialog.controls().deleteElements));
-    QCOMPARE(run.texts, std::vector<std::string>{"Готово\n\n1 файл, изменено 1, без изменений 0, "
-                                                 "с ошибками 0; удалено элементов: 1"});
+    QCOMPARE(QString::fromStdString(run.texts.back()),
+             QStringLiteral("Готово\n\n2 файла, изменено 2, без изменений 0, с ошибками 0; "
+                            "удалено элементов: 2"));
     QVERIFY(!Exists(run.dir.File(".pomvelt-undo")));
   }
 
