@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 
 #include "app/main_dialog.h"
 #include "app/secondary_dialogs.h"
@@ -47,13 +48,16 @@ QString GroupOf(const QWidget* widget) {
   return titles.join(QLatin1Char('/'));
 }
 
-// Closes the modal window that opens next, after checking it is an About box.
-void ExpectAboutBox(bool* seen) {
-  QTimer::singleShot(0, [seen] {
+// True when `open` opens an About box (closed again at once).
+bool OpensAboutBox(const std::function<void()>& open) {
+  bool seen = false;
+  QTimer::singleShot(0, [&seen] {
     QWidget* modal = QApplication::activeModalWidget();
-    *seen = dynamic_cast<CAboutDialog*>(modal) != nullptr;
+    seen = dynamic_cast<CAboutDialog*>(modal) != nullptr;
     if (modal) static_cast<QDialog*>(modal)->reject();
   });
+  open();
+  return seen;
 }
 
 }  // namespace
@@ -298,17 +302,11 @@ class MainDialogTest : public QObject {
   void aboutBoxFromTheButtonAndTheWindowMenu() {
     D dialog;
     dialog.show();
-    bool seen = false;
-    ExpectAboutBox(&seen);
-    dialog.controls().about->click();
-    QVERIFY(seen);
+    QVERIFY(OpensAboutBox([&] { dialog.controls().about->click(); }));
     QAction* about = dialog.aboutAction();
     QCOMPARE(about->text(), QStringLiteral("&About Pomvelt..."));
     QCOMPARE(dialog.contextMenuPolicy(), Qt::ActionsContextMenu);
-    seen = false;
-    ExpectAboutBox(&seen);
-    about->trigger();
-    QVERIFY(seen);
+    QVERIFY(OpensAboutBox([&] { about->trigger(); }));
   }
 
   // Run also with QT_SCALE_FACTOR=1.5: the window with its frame fits 1280 x 800.

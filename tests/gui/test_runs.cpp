@@ -346,7 +346,8 @@ class RunsTest : public QObject {
     QVERIFY(!Exists(run.dir.File(".pomvelt-undo")));
   }
 
-  void statisticsWindowShowsEveryMapAndTheTotal() {
+  // Both windows over the same maps, one of them unreadable.
+  void statisticsAndCheckWindows() {
     Run run;
     run.Maps({{"town.mp", kTown}});
     run.files.push_back(run.dir.File("missing.mp"));
@@ -374,17 +375,15 @@ class RunsTest : public QObject {
     QCOMPARE(Row(window->m_byLevel, 0), (QStringList{"town.mp", "0", "3"}));
     window->findChild<QPushButton*>(QStringLiteral("close"))->click();
     QTRY_VERIFY(run.dialog.findChild<CStatsWindow*>() == nullptr);  // deleted on close
-  }
 
-  void checkWindowListsTheProblemsAndCopiesTheirPlace() {
-    Run run;
-    run.Maps({{"town.mp", kTown}, {"broken.mp", kBroken}});
+    // The check: only the broken map has problems; the unreadable one is named again.
+    run.messages.clear();
     QVERIFY(run.Run(run.dialog.controls().check));
-    QVERIFY(run.messages.empty());
-    auto* window = run.dialog.findChild<CCheckWindow*>();
-    QVERIFY(window && window->isVisible());
-    QCOMPARE(window->windowTitle(), QStringLiteral("Проверка"));
-    QListWidget* list = window->m_list;
+    QCOMPARE(run.messages.size(), std::size_t{1});
+    auto* checks = run.dialog.findChild<CCheckWindow*>();
+    QVERIFY(checks && checks->isVisible());
+    QCOMPARE(checks->windowTitle(), QStringLiteral("Проверка"));
+    QListWidget* list = checks->m_list;
     QVERIFY(list->count() >= 2);
     const QString broken = QString::fromStdString(run.dir.File("broken.mp"));
     for (int i = 0; i < list->count(); ++i) {
@@ -392,7 +391,7 @@ class RunsTest : public QObject {
     }
     QCOMPARE(list->item(0)->text().section(QLatin1Char(':'), 1, 1), QStringLiteral("2"));
     QCOMPARE(
-        window->m_summary->text(),
+        checks->m_summary->text(),
         QStringLiteral("Проверено файлов: 2, с проблемами: 1, проблем: %1").arg(list->count()));
 
     // A double click on the second entry copies its file and line.
@@ -405,7 +404,7 @@ class RunsTest : public QObject {
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
     QCOMPARE(QApplication::clipboard()->text(), broken + ":" + line);
     QCOMPARE(CCheckWindow::Location(nullptr), QString());
-    window->close();
+    checks->close();
   }
 
   void rulesFileThenMaps() {

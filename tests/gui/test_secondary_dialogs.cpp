@@ -55,16 +55,20 @@ class UrlRecorder : public QObject {
   void open(const QUrl& url) { opened << url; }
 };
 
-// Runs `check` on the modal dialog that opens next, then closes it with its "Закрыть" button.
-template <class Dialog, class Check>
-void OnNextModal(Dialog** seen, Check check) {
-  QTimer::singleShot(0, [seen, check] {
+// Clicks `open`, runs `use` on the modal dialog of that class it opens and closes that dialog
+// with its "Закрыть" button. False when no such dialog opened.
+template <class Dialog>
+bool OnNextModal(QPushButton* open, const std::function<void(Dialog&)>& use) {
+  bool seen = false;
+  QTimer::singleShot(0, [&] {
     auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-    *seen = dialog;
     if (!dialog) return;
-    check(*dialog);
+    seen = true;
+    use(*dialog);
     dialog->m_close->click();
   });
+  open->click();
+  return seen;
 }
 
 // The main dialog's button opens the dialog; `use` sets it up and the job its button starts is
@@ -74,17 +78,15 @@ template <class Dialog>
 bool RunFromTheMainDialog(QPushButton* open, QPushButton* Dialog::*start,
                           const std::function<void(Dialog&)>& use,
                           QStringList* captions = nullptr) {
-  Dialog* seen = nullptr;
   bool finished = false;
-  OnNextModal<Dialog>(&seen, [&](Dialog& dialog) {
+  const bool opened = OnNextModal<Dialog>(open, [&](Dialog& dialog) {
     if (captions) pomvelt::test::RecordCaptions(dialog.progress(), *captions);
     use(dialog);
     QSignalSpy done(&dialog, &JobDialog::jobFinished);
     (dialog.*start)->click();
     finished = done.wait(10000);
   });
-  open->click();
-  return finished;
+  return opened && finished;
 }
 
 }  // namespace
@@ -150,28 +152,19 @@ class SecondaryDialogsTest : public QObject {
   void openedFromTheMainDialog() {
     CMainDialog main;
     main.show();
-    S* first = nullptr;
     bool modalOverMain = false;
-    OnNextModal<S>(&first, [&](S& dialog) {
+    QVERIFY(OnNextModal<S>(main.controls().searchReplace, [&](S& dialog) {
       modalOverMain = dialog.isModal() && dialog.parentWidget() == &main;
       dialog.m_find->setText(QStringLiteral("Мост"));
-    });
-    main.controls().searchReplace->click();
-    QVERIFY(first && modalOverMain);
-    S* second = nullptr;
-    OnNextModal<S>(&second, [](S& dialog) {
+    }));
+    QVERIFY(modalOverMain);
+    QVERIFY(OnNextModal<S>(main.controls().searchReplace, [](S& dialog) {
       QCOMPARE(dialog.m_find->text(), QStringLiteral("Мост"));
       QCOMPARE(dialog.m_replace->text(), QStringLiteral("~[0x3]"));
-    });
-    main.controls().searchReplace->click();
-    QVERIFY(second);
-
-    E* eurasia = nullptr;
-    OnNextModal<E>(&eurasia, [](E& dialog) { dialog.m_fillLevels->click(); });
-    main.controls().eurasia->click();
-    OnNextModal<E>(&eurasia, [](E& dialog) { QVERIFY(dialog.m_fillLevels->isChecked()); });
-    main.controls().eurasia->click();
-    QVERIFY(eurasia);
+    }));
+    QVERIFY(OnNextModal<E>(main.controls().eurasia, [](E& d) { d.m_fillLevels->click(); }));
+    QVERIFY(OnNextModal<E>(main.controls().eurasia,
+                           [](E& d) { QVERIFY(d.m_fillLevels->isChecked()); }));
     QVERIFY(QApplication::activeModalWidget() == nullptr);
   }
 
