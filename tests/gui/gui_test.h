@@ -4,6 +4,7 @@
 
 #include <QLabel>
 #include <QObject>
+#include <QTest>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -12,6 +13,13 @@ namespace pomvelt::test {
 
 using GuiTestFactory = std::function<std::unique_ptr<QObject>()>;
 bool RegisterGuiTest(const char* name, GuiTestFactory factory);
+
+// Types text key by key, as a user would (so an edit's check sees every character).
+inline void Type(QWidget* widget, const QString& text) {
+  for (const QChar c : text) {
+    QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+  }
+}
 
 // The texts of every label of a window.
 inline QStringList LabelTexts(const QWidget& window) {

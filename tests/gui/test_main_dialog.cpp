@@ -20,20 +20,12 @@
 #include "gui/gui_test.h"
 #include "pomvelt_version.h"
 #include "support/test_support.h"
-#include "text/cp1251.h"
 #include "widgets/x_file_dialog.h"
 
 using D = CMainDialog;
-using pomvelt::operator""_cp;
+using pomvelt::test::Type;
 
 namespace {
-
-// Types text key by key, as a user would (so the edit's check sees every character).
-void Type(QWidget* widget, const QString& text) {
-  for (const QChar c : text) {
-    QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
-  }
-}
 
 // Clicks on the button's indicator, as a user does (a button may be wider than its text).
 void Click(QAbstractButton* button) {

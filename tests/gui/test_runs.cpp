@@ -160,15 +160,13 @@ class RunsTest : public QObject {
                                                  "с ошибками 0; удалено элементов: 3"});
   }
 
-  void cancelledChooserEndsQuietly() {
+  // A cancelled file dialog ends a job quietly; a failing job is reported, and either gives the
+  // dialog back.
+  void cancelledOrFailingJobs() {
     Run run;
     QVERIFY(run.Run(run.dialog.controls().deleteElements));
     QCOMPARE(run.asked.size(), std::size_t{1});
     QVERIFY(run.messages.empty() && run.captions.isEmpty());
-  }
-
-  void aFailingJobIsReportedAndGivesTheDialogBack() {
-    Run run;
     QVERIFY(run.dialog.StartThreadedJob(
         [](pomvelt::JobHost&) { throw std::runtime_error("disk gone"); }));
     QVERIFY(!run.dialog.StartThreadedJob([](pomvelt::JobHost&) {}));  // one at a time

@@ -213,6 +213,10 @@ class FileDialogTest : public QObject {
     QCOMPARE(chosen.value_or(std::vector<std::string>{}),
              std::vector<std::string>{dir.File("a.mp")});
     QCOMPARE(CXFileDialog::lastFolder, QString::fromStdString(dir.path().string()));
+
+    // A cancelled dialog chooses nothing.
+    QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
+    QVERIFY(!CXFileDialog::Choose(pomvelt::MapEditDialogParams(), nullptr));
   }
 
   void everyChosenFileComesBackAsAFullPathInOrder() {
@@ -227,15 +231,6 @@ class FileDialogTest : public QObject {
     QCOMPARE(dialog.result(), static_cast<int>(QDialog::Accepted));
     QCOMPARE(dialog.ChosenPaths(),
              (std::vector<std::string>{dir.File("c.mp"), dir.File("a.mp"), dir.File("b.mp")}));
-  }
-
-  void cancelledDialogChoosesNothing() {
-    QTimer::singleShot(0, [] {
-      QWidget* modal = QApplication::activeModalWidget();
-      QVERIFY(dynamic_cast<CXFileDialog*>(modal));
-      static_cast<QDialog*>(modal)->reject();
-    });
-    QVERIFY(!CXFileDialog::Choose(pomvelt::MapEditDialogParams(), nullptr));
   }
 };
 
