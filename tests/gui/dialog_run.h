@@ -17,25 +17,33 @@
 #include <vector>
 
 #include "app/job_dialog.h"
-#include "app/qt_job_host.h"
-#include "jobs/job_host.h"
 #include "support/test_support.h"
-#include "widgets/progress_wnd.h"
 
 namespace pomvelt::test {
 
-// Answers a host's chooser with the next of `answers` while there is one, otherwise with `files`
-// (a cancelled chooser while it is empty), and records what the host was asked and told.
-struct HostScript {
+// Every caption a progress window shows, in order.
+inline void RecordCaptions(CProgressWnd& progress, QStringList& captions) {
+  QObject::connect(&progress, &QWidget::windowTitleChanged,
+                   [&captions](const QString& title) { captions << title; });
+}
+
+// The chooser answers with the next of `answers` while there is one, otherwise with `files` (a
+// cancelled chooser while it is empty); what the host was asked and told is recorded.
+template <class Dialog>
+struct DialogRun {
+  TempDir dir;
+  Dialog dialog;
   std::deque<std::vector<std::string>> answers;
   std::vector<std::string> files;
   std::vector<JobFileDialogParams> asked;
   std::vector<std::string> messages;  // the first line of each message
   std::vector<std::string> texts;     // each message whole
   bool dialogsOnGuiThread = true;
+  QStringList captions;
+  QSignalSpy finished{&dialog, &JobDialog::jobFinished};
 
-  void Answer(QtJobHost& host) {
-    host.chooser = ([this](const JobFileDialogParams& params) {
+  DialogRun() {
+    dialog.host().chooser = [this](const JobFileDialogParams& params) {
       dialogsOnGuiThread &= QThread::currentThread() == qApp->thread();
       asked.push_back(params);
       std::vector<std::string> answer = files;
@@ -44,30 +52,12 @@ struct HostScript {
         answers.pop_front();
       }
       return answer.empty() ? std::nullopt : std::optional(answer);
-    });
-    host.shower = ([this](const std::string& text) {
+    };
+    dialog.host().shower = [this](const std::string& text) {
       dialogsOnGuiThread &= QThread::currentThread() == qApp->thread();
       messages.push_back(text.substr(0, text.find('\n')));
       texts.push_back(text);
-    });
-  }
-};
-
-// Every caption a progress window shows, in order.
-inline void RecordCaptions(CProgressWnd& progress, QStringList& captions) {
-  QObject::connect(&progress, &QWidget::windowTitleChanged,
-                   [&captions](const QString& title) { captions << title; });
-}
-
-template <class Dialog>
-struct DialogRun : HostScript {
-  TempDir dir;
-  Dialog dialog;
-  QStringList captions;
-  QSignalSpy finished{&dialog, &JobDialog::jobFinished};
-
-  DialogRun() {
-    Answer(dialog.host());
+    };
     RecordCaptions(dialog.progress(), captions);
     dialog.show();
   }

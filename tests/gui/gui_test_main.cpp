@@ -3,7 +3,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
-#include <cstring>
 #include <map>
 #include <string>
 

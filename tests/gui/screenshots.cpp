@@ -2,7 +2,6 @@
 // window during an element deletion, the search-and-replace, Eurasia, settings and recode
 // dialogs, the statistics and check windows, the details of a batch, and the About box. Run under
 // a display (make screenshots starts it under Xvfb); takes the folder to write into.
-#include <sys/stat.h>
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
@@ -17,7 +16,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
 #include "app/main_dialog.h"
 #include "app/pomvelt_app.h"
@@ -108,8 +106,8 @@ int main(int argc, char** argv) {
 
   // A real element deletion over three maps. The second is a folder, so the job stops inside
   // it to report that; the picture is taken while the report is pending.
-  const std::filesystem::path folder =
-      std::filesystem::temp_directory_path() / ("pomvelt-shots-" + std::to_string(getpid()));
+  const QTemporaryDir maps;
+  const std::filesystem::path folder = maps.path().toStdString();
   std::filesystem::create_directories(folder / "Pskov.mp");
   const std::string a = (folder / "Moscow.mp").string();
   const std::string b = (folder / "Pskov.mp").string();
@@ -189,7 +187,6 @@ int main(int argc, char** argv) {
   CAboutDialog about(&dialog);
   shoot(about, "about_box.png");
 
-  std::filesystem::remove_all(folder);
   std::printf("screenshots written to %s\n", qPrintable(out));
   return 0;
 }

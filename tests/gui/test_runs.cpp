@@ -49,18 +49,20 @@ const std::string kRoad = CrLf({"[POLYLINE]", "Type=0x1", "Label=Road", "Data1=(
                                 "Data2=(5,5),(7,7)", "EndLevel=3", "[END]"});
 const std::string kMap = kHead + kPark + kLake + kRoad;
 
-// The final message and the table of its files: a box polled for while `owner` lives, each
-// answered with `answer` (OK when it gives nullptr) and its text recorded.
-using Answer = std::function<QAbstractButton*(QMessageBox* box)>;
-void AnswerMessageBoxes(QObject* owner, QStringList& texts, const Answer& answer) {
+// The real message boxes, polled for while `owner` lives: each one's text is recorded and it is
+// answered with the button `answer` names (OK when it has no such button).
+void AnswerMessageBoxes(QObject* owner, QStringList& texts,
+                        const std::function<QString(QMessageBox* box)>& answer) {
   auto* poll = new QTimer(owner);
   QObject::connect(poll, &QTimer::timeout, [&texts, answer] {
     for (QWidget* w : QApplication::topLevelWidgets()) {
       auto* box = qobject_cast<QMessageBox*>(w);
       if (!box || !box->isVisible()) continue;
       texts << box->text();
-      QAbstractButton* button = answer(box);
-      (button ? button : box->button(QMessageBox::Ok))->click();
+      const QString name = answer(box);
+      QAbstractButton* button = box->button(QMessageBox::Ok);
+      for (QAbstractButton* b : box->buttons()) button = b->text() == name ? b : button;
+      button->click();
       return;
     }
   });
@@ -84,13 +86,6 @@ QStringList Row(const QTableWidget* table, int row) {
     cells << (table->item(row, c) ? table->item(row, c)->text() : QString());
   }
   return cells;
-}
-
-QPushButton* ButtonNamed(QMessageBox* box, const QString& text) {
-  for (QAbstractButton* b : box->buttons()) {
-    if (b->text() == text) return qobject_cast<QPushButton*>(b);
-  }
-  return nullptr;
 }
 
 }  // namespace
@@ -233,14 +228,14 @@ class RunsTest : public QObject {
     run.Maps({{"c.mp", kMap}, {"d.mp", kMap}, {"e.mp", kMap}});
     QStringList texts;
     bool cancelUsable = false;
-    AnswerMessageBoxes(&run.dialog, texts, [&](QMessageBox*) -> QAbstractButton* {
-      if (texts.size() > 1) return nullptr;
+    AnswerMessageBoxes(&run.dialog, texts, [&](QMessageBox*) {
+      if (texts.size() > 1) return QString();
       CProgressWnd& progress = run.dialog.progress();
       auto* cancel = progress.findChild<QPushButton*>(QStringLiteral("cancel"));
       cancelUsable = progress.isVisible() && cancel->isEnabled() && !run.dialog.isEnabled();
       QTest::mouseClick(progress.windowHandle(), Qt::LeftButton, {}, cancel->geometry().center());
       run.dialog.reject();  // refused while the job runs
-      return nullptr;
+      return QString();
     });
     connect(&run.dialog, &JobDialog::jobFinished, &run.dialog, &QDialog::reject);
     QTimer::singleShot(0, [&] {
@@ -287,10 +282,9 @@ class RunsTest : public QObject {
     table.start(20);
     QObject owner;
     bool detailsOnlyWithTheReport = true;
-    AnswerMessageBoxes(&owner, texts, [&](QMessageBox* box) -> QAbstractButton* {
-      QPushButton* more = ButtonNamed(box, QStringLiteral("Подробнее"));
-      detailsOnlyWithTheReport &= (more != nullptr) == (texts.size() < 3);
-      return texts.size() == 1 ? more : nullptr;
+    AnswerMessageBoxes(&owner, texts, [&](QMessageBox* box) {
+      detailsOnlyWithTheReport &= (box->buttons().size() == 2) == (texts.size() < 3);
+      return texts.size() == 1 ? QStringLiteral("Подробнее") : QString();
     });
     QtJobHost::ShowMessage(nullptr, "Готово", &report);
     QCOMPARE(texts.size(), 2);
