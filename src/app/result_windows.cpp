@@ -117,6 +117,7 @@ CReportDialog::CReportDialog(pomvelt::BatchReport report, QWidget* parent)
     }
   }
   Fit(m_table);
+  m_table->setCurrentItem(nullptr);  // rows added one by one leave the first one current
   m_table->setMinimumSize(760, 240);
 
   auto* buttons = new QDialogButtonBox;
