@@ -123,6 +123,7 @@ class SettingsTest : public QObject {
     } else if (system.language() == QLocale::English) {
       QCOMPARE(convert, QStringLiteral("Choose file(s) and convert"));
       QCOMPARE(dialog.controls().translitNone->text(), QStringLiteral("Do not translate"));
+      QCOMPARE(CEurasiaDialog().m_close->text(), QStringLiteral("Close"));
       QCOMPARE(files.windowTitle(), QStringLiteral("Select all - Ctrl+A"));
       QCOMPARE(files.nameFilters().front(), QStringLiteral("files(*.mp) (*.mp)"));
       QVERIFY(cancel.contains(QStringLiteral("Cancel")));

@@ -163,10 +163,6 @@ level (the maps grow)</translation>
         <translation>Choose files and convert</translation>
     </message>
     <message>
-        <source>Закрыть</source>
-        <translation>Close</translation>
-    </message>
-    <message>
         <source>сохранять остальные элементы целиком</source>
         <translation>keep the other elements whole</translation>
     </message>
@@ -397,10 +393,6 @@ after compiling</translation>
         <translation>Choose files and recode</translation>
     </message>
     <message>
-        <source>Закрыть</source>
-        <translation>Close</translation>
-    </message>
-    <message>
         <source>Кодировка:</source>
         <translation>Code page:</translation>
     </message>
@@ -457,10 +449,6 @@ after compiling</translation>
     <message>
         <source>Выбрать файлы и конвертировать</source>
         <translation>Choose files and convert</translation>
-    </message>
-    <message>
-        <source>Закрыть</source>
-        <translation>Close</translation>
     </message>
     <message>
         <source>Строка для поиска</source>
@@ -530,6 +518,10 @@ after compiling</translation>
     <message>
         <source>Конвертирую...</source>
         <translation>Converting...</translation>
+    </message>
+    <message>
+        <source>Закрыть</source>
+        <translation>Close</translation>
     </message>
 </context>
 <context>
