@@ -96,7 +96,6 @@ CMainDialog::CMainDialog(QWidget* parent) : JobDialog(parent, QStringLiteral("ma
   connect(aboutAction_, &QAction::triggered, this, &CMainDialog::OnAbout);
   addAction(aboutAction_);
   undoAction_ = new QAction(tr("Отменить последнюю операцию"), this);
-  undoAction_->setObjectName(QStringLiteral("undoAction"));
   connect(undoAction_, &QAction::triggered, this, &CMainDialog::OnUndoLast);
   addAction(undoAction_);
   setContextMenuPolicy(Qt::ActionsContextMenu);
@@ -235,7 +234,6 @@ QLayout* CMainDialog::BuildOthers() {
   mapsLayout->addWidget(c_.rules, 1, 0, 1, 2);
 
   c_.dropped = NewLabel(QString());
-  c_.dropped->setObjectName(QStringLiteral("dropped"));
   c_.dropped->setWordWrap(true);
   c_.dropped->hide();
   c_.settings = new QPushButton(tr("Настройки..."));
@@ -405,9 +403,7 @@ void CMainDialog::OnRules() {
     if (!rulesFile || rulesFile->empty()) return;
     auto read = pomvelt::ReadTypeRules(rulesFile->front());
     if (const auto* errors = std::get_if<std::vector<std::string>>(&read)) {
-      std::string text;
-      for (const std::string& e : *errors) text += (text.empty() ? "" : "\n") + e;
-      host.MessageBox(text);
+      host.MessageBox(JoinedLines(*errors));
       return;
     }
     pomvelt::TypeRulesOptions options;
@@ -427,11 +423,7 @@ void CMainDialog::OpenJobDialog() {
 }
 
 void CMainDialog::OnUndoLast() {
-  std::string text;
-  for (const std::string& line : LastUndo::Instance().Restore()) {
-    text += (text.empty() ? "" : "\n") + line;
-  }
-  host().MessageBox(text);
+  host().MessageBox(JoinedLines(LastUndo::Instance().Restore()));
 }
 
 void CMainDialog::OnAbout() {

@@ -85,6 +85,12 @@ void QtJobHost::ShowMessage(QWidget* owner, const std::string& text,
   }
 }
 
+std::string JoinedLines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += (text.empty() ? "" : "\n") + line;
+  return text;
+}
+
 LastUndo& LastUndo::Instance() {
   static LastUndo instance;
   return instance;

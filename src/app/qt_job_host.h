@@ -67,6 +67,9 @@ class QtJobHost : public pomvelt::JobHost {
   int jobs_ = pomvelt::DefaultJobCount();
 };
 
+// The lines as one text, a line break between each two.
+std::string JoinedLines(const std::vector<std::string>& lines);
+
 // The desktop program's undo: every job keeps the originals of the maps it replaces in an undo
 // session, and the batches of the last job that kept any can be put back from the window menu
 // ("Отменить последнюю операцию"). Shared by every dialog: the last job is the program's.

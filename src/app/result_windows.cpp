@@ -31,12 +31,6 @@ QString MapText(const std::optional<std::string>& value, const pomvelt::MapStats
                : QString();
 }
 
-std::string Joined(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) text += (text.empty() ? "" : "\n") + line;
-  return text;
-}
-
 QTableWidget* NewTable(const QStringList& header) {
   auto* table = new QTableWidget(0, static_cast<int>(header.size()));
   table->setHorizontalHeaderLabels(header);
@@ -99,7 +93,7 @@ CReportDialog::CReportDialog(pomvelt::BatchReport report, QWidget* parent)
   m_table = NewTable({tr("Файл"), tr("Итог"), tr("Счётчики"), tr("Сообщение")});
   m_table->setWordWrap(true);
   for (const pomvelt::FileOutcome& file : m_report.files) {
-    std::string message = Joined(file.messages);
+    std::string message = JoinedLines(file.messages);
     // A system's reason stands in the message already; a compiler's exit does not.
     if (!file.reason.empty() && message.find(file.reason) == std::string::npos) {
       message += (message.empty() ? "" : ": ") + file.reason;
