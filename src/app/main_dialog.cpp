@@ -441,12 +441,6 @@ void CMainDialog::keyPressEvent(QKeyEvent* event) {
   QDialog::keyPressEvent(event);
 }
 
-void CMainDialog::SetDroppedMaps(const QStringList& paths) {
-  CXFileDialog::preselected = paths;
-  c_.dropped->setText(tr("Карт для следующей команды: %1").arg(paths.size()));
-  c_.dropped->setVisible(!paths.isEmpty());
-}
-
 void CMainDialog::dragEnterEvent(QDragEnterEvent* event) {
   if (event->mimeData()->hasUrls()) event->acceptProposedAction();
 }
@@ -457,6 +451,9 @@ void CMainDialog::dropEvent(QDropEvent* event) {
     if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile()) paths << url.toLocalFile();
   }
   if (paths.isEmpty()) return;
-  SetDroppedMaps(paths);
+  // Offered selected in the next command's file dialog.
+  CXFileDialog::preselected = paths;
+  c_.dropped->setText(tr("Карт для следующей команды: %1").arg(paths.size()));
+  c_.dropped->show();
   event->acceptProposedAction();
 }

@@ -59,9 +59,6 @@ class CMainDialog : public JobDialog {
   QAction* aboutAction() const { return aboutAction_; }
   QAction* undoAction() const { return undoAction_; }
 
-  // Offers these maps selected in the next command's file dialog.
-  void SetDroppedMaps(const QStringList& paths);
-
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;

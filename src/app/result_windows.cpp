@@ -158,9 +158,6 @@ CStatsWindow::CStatsWindow(QWidget* parent, const std::vector<MapStatsOfFile>& f
                         tr("Байты")});
   m_byType = NewTable({tr("Файл"), tr("Вид"), tr("Тип"), tr("Элементы")});
   m_byLevel = NewTable({tr("Файл"), tr("Уровень"), tr("Элементы")});
-  m_summary->setObjectName(QStringLiteral("summary"));
-  m_byType->setObjectName(QStringLiteral("byType"));
-  m_byLevel->setObjectName(QStringLiteral("byLevel"));
 
   const QString kinds[] = {tr("полигон"), tr("линия"), tr("точка")};
   pomvelt::MapStats total;
@@ -210,7 +207,6 @@ CCheckWindow::CCheckWindow(QWidget* parent, const std::vector<DiagnosticsOfFile>
   setWindowTitle(tr("Проверка"));
   setAttribute(Qt::WA_DeleteOnClose);
   m_list = new QListWidget;
-  m_list->setObjectName(QStringLiteral("diagnostics"));
   int problems = 0;
   int withProblems = 0;
   for (const DiagnosticsOfFile& f : files) {
@@ -227,7 +223,6 @@ CCheckWindow::CCheckWindow(QWidget* parent, const std::vector<DiagnosticsOfFile>
                              .arg(files.size())
                              .arg(withProblems)
                              .arg(problems));
-  m_summary->setObjectName(QStringLiteral("summary"));
   auto* hint = new QLabel(tr("Двойной щелчок копирует \"файл:строка\" в буфер обмена"));
   hint->setEnabled(false);
   auto* layout = new QVBoxLayout(this);

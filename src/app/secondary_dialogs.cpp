@@ -211,7 +211,6 @@ CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent, kDialogFlags) {
   icon->setPixmap(appIcon.pixmap(32, 32));
 
   m_link = new QLabel;
-  m_link->setObjectName(QStringLiteral("link"));
   m_link->setTextFormat(Qt::RichText);
   m_link->setOpenExternalLinks(false);
   m_link->setCursor(Qt::PointingHandCursor);
