@@ -230,15 +230,13 @@ CCheckWindow::CCheckWindow(QWidget* parent, const std::vector<DiagnosticsOfFile>
   layout->addWidget(m_list);
   layout->addWidget(hint);
   layout->addWidget(CloseButton(this));
-  connect(m_list, &QListWidget::itemDoubleClicked, this, &CCheckWindow::OnDoubleClicked);
+  connect(m_list, &QListWidget::itemDoubleClicked, this, [](QListWidgetItem* item) {
+    const QString location = Location(item);
+    if (!location.isEmpty()) QApplication::clipboard()->setText(location);
+  });
   resize(900, 420);
 }
 
 QString CCheckWindow::Location(const QListWidgetItem* item) {
   return item == nullptr ? QString() : item->data(Qt::UserRole).toString();
-}
-
-void CCheckWindow::OnDoubleClicked(QListWidgetItem* item) {
-  const QString location = Location(item);
-  if (!location.isEmpty()) QApplication::clipboard()->setText(location);
 }

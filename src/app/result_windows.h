@@ -81,7 +81,4 @@ class CCheckWindow : public QDialog {
 
   QLabel* m_summary;
   QListWidget* m_list;
-
- private:
-  void OnDoubleClicked(QListWidgetItem* item);
 };
