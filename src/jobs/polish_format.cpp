@@ -1,6 +1,7 @@
 #include "jobs/polish_format.h"
 
 #include <cstring>
+#include <iterator>
 
 #include "text/byte_scan.h"
 #include "text/strings.h"
@@ -119,6 +120,33 @@ std::size_t FindAnyElementHeaderLine(std::string_view lines) {
   });
 }
 
+std::size_t FindHeaderLineOfKinds(std::string_view lines, ElementKinds kinds) {
+  switch (kinds & kAllElementKinds) {
+    case 0:
+      return lines.size();
+    case KindBit(ElementKind::kPolygon):
+      return FindElementHeaderLine(lines, ElementKind::kPolygon);
+    case KindBit(ElementKind::kLine):
+      return FindElementHeaderLine(lines, ElementKind::kLine);
+    case KindBit(ElementKind::kPoint):
+      return FindElementHeaderLine(lines, ElementKind::kPoint);
+    case kAllElementKinds:
+      return FindAnyElementHeaderLine(lines);
+    default:
+      break;
+  }
+  return FindMarkedLine(lines, ByteAt{1, 'P'}, ByteAt{1, 'R'}, [&](std::string_view rest) {
+    for (unsigned k = 0; k < std::size(kMarkers); ++k) {
+      const KindMarkers& m = kMarkers[k];
+      if ((kinds & (1u << k)) != 0 &&
+          (BeginsWithMarker(rest, m.header1) || BeginsWithMarker(rest, m.header2))) {
+        return true;
+      }
+    }
+    return false;
+  });
+}
+
 std::size_t FindElementEndLine(std::string_view lines, ElementKind kind) {
   const std::string_view end = MarkersOf(kind).end;
   auto beginsEnd = [&](std::string_view rest) {
@@ -152,14 +180,6 @@ bool ContainsElementEnd(std::string_view line) {
 bool IsTypeLine(std::string_view line, std::string_view code) {
   return line.size() == kTypeKey.size() + code.size() && BeginsWith(line, kTypeKey) &&
          line.substr(kTypeKey.size()) == code;
-}
-
-HeaderInRun FindHeaderWithTypeLine(std::string_view lines, std::size_t from, ElementKind kind) {
-  HeaderInRun r{from + FindElementHeaderLine(lines.substr(from), kind), lines.size(), lines.size()};
-  if (r.head == lines.size()) return r;
-  r.type = lines.find('\n', r.head) + 1;
-  if (r.type < lines.size()) r.next = lines.find('\n', r.type) + 1;
-  return r;
 }
 
 }  // namespace pomvelt

@@ -21,15 +21,15 @@ bool IsAnyElementHeader(std::string_view line);
 // for the "[" that starts every marker, instead of one search per marker and line.
 std::size_t FindElementHeaderLine(std::string_view lines, ElementKind kind);
 
-// The next header line of the kind in a run of whole lines, from `from` on, and the line after
-// it, which is its type line. Offsets into the run; head is lines.size() when there is no
-// header, type is lines.size() when the run ends with the header line.
-struct HeaderInRun {
-  std::size_t head;
-  std::size_t type;
-  std::size_t next;  // the line after the type line
-};
-HeaderInRun FindHeaderWithTypeLine(std::string_view lines, std::size_t from, ElementKind kind);
+// A set of element kinds, one bit each.
+using ElementKinds = unsigned;
+constexpr ElementKinds KindBit(ElementKind kind) {
+  return 1u << static_cast<unsigned>(kind);
+}
+inline constexpr ElementKinds kAllElementKinds = 7;
+
+// As FindElementHeaderLine, for a header of any kind of the set (none: lines.size()).
+std::size_t FindHeaderLineOfKinds(std::string_view lines, ElementKinds kinds);
 std::size_t FindAnyElementHeaderLine(std::string_view lines);
 // Where, in whole lines, the first line begins that BeginsElementEnd accepts, or lines.size().
 std::size_t FindElementEndLine(std::string_view lines, ElementKind kind);

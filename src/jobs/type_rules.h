@@ -9,20 +9,12 @@
 #include <vector>
 
 #include "jobs/batch_job.h"
+#include "jobs/element_scanner.h"
 #include "jobs/file_rewrite.h"
 #include "jobs/polish_format.h"
 #include "text/line_io.h"
 
 namespace pomvelt {
-
-struct TypeRule {
-  enum class Action { kReplace, kDelete };
-  Action action = Action::kReplace;
-  ElementKind kind = ElementKind::kPolygon;
-  std::string code;     // the code replaced, or the code of the elements deleted
-  std::string newCode;  // kReplace: the code it becomes
-  int line = 0;         // in the rules file, counted from 1
-};
 
 struct RulesError {
   int line = 0;
@@ -43,19 +35,8 @@ struct TypeRulesOptions {
   bool inPlace = true;  // false: the suffixed copy
 };
 
-struct TypeRuleCounts {
-  std::vector<long long> perRule;  // type lines replaced, or elements deleted, in rule order
-  bool linesChanged = false;
-};
 // One count per rule, keyed by the rule as its file has it (DescribeRule).
 TransformResult ResultOf(const TypeRuleCounts& counts, const std::vector<TypeRule>& rules);
-
-// Applies the rules in one pass. Each rule is the single command: a replacement rewrites the
-// type line directly after a header of its kind; a deletion drops an element of its kind whose
-// type line directly after the header holds the code, up to the first line that begins with
-// an end marker of the kind. The lines go through the rules in order, as they would go through
-// the commands run one after another.
-TypeRuleCounts ApplyTypeRules(LineReader& in, LineWriter& out, const std::vector<TypeRule>& rules);
 
 // The rules of a rules file, or its errors as "path:line: message" (a file that cannot be
 // read gives one error naming it).

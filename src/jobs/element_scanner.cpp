@@ -1,0 +1,260 @@
+#include "jobs/element_scanner.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace pomvelt {
+
+namespace {
+
+// Where the lines leave the chain of rules. A line that is still where the reader put it, right
+// behind the lines passed on before it, only lengthens the run that goes to the writer in one
+// piece: a rule that looks at a header and its type line and lets both through costs no copy.
+class Output {
+ public:
+  explicit Output(LineWriter& out) : out_(out) {}
+
+  // The lines handed on from now on may lie in this run of whole lines (empty: in none).
+  void StartRun(std::string_view run) {
+    Flush();
+    runEnd_ = run.data() + run.size();
+  }
+
+  // Whole lines of the run, with their ends, passed on as they are.
+  void Pass(const char* from, const char* to) {
+    if (from == to) return;
+    if (from != pendingEnd_) {
+      Flush();
+      pending_ = from;
+    }
+    pendingEnd_ = to;
+  }
+
+  // One line without its end: a view into the run, or text of its own.
+  [[gnu::always_inline]] void Line(std::string_view line) {
+    if (line.data() == pendingEnd_ && pendingEnd_ != nullptr && pendingEnd_ < runEnd_) {
+      // A whole line of the run ends in "\n" or "\r\n" right behind its text.
+      const char* const end = line.data() + line.size();
+      pendingEnd_ = end + (*end == '\n' ? 1 : 2);
+      return;
+    }
+    Flush();
+    out_.WriteLine(line);
+  }
+
+  // Before the run's bytes go away.
+  void Flush() {
+    if (pending_ != pendingEnd_) {
+      out_.WriteLines({pending_, static_cast<std::size_t>(pendingEnd_ - pending_)});
+    }
+    pending_ = pendingEnd_ = nullptr;
+  }
+
+ private:
+  LineWriter& out_;
+  const char* pending_ = nullptr;  // [pending_, pendingEnd_) is passed on and not yet written
+  const char* pendingEnd_ = nullptr;
+  const char* runEnd_ = nullptr;
+};
+
+// One rule: the single command as a machine fed one line at a time.
+struct Rule {
+  enum class State : std::uint8_t {
+    kIdle,         // every line that holds no header marker of the kind goes on as it is
+    kAfterHeader,  // the next line is the type line
+    kDropping,     // every line up to the element's end line goes
+  };
+
+  Rule(const TypeRule& rule, long long& c)
+      : kind(rule.kind),
+        deletes(rule.action == TypeRule::Action::kDelete),
+        from(std::string(kTypeKey) + rule.code),
+        to(std::string(kTypeKey) + rule.newCode),
+        count(c) {}
+
+  ElementKind kind;
+  bool deletes;
+  std::string from, to;  // whole type lines
+  long long& count;
+  State state = State::kIdle;
+  std::string_view header;  // a deletion's header, held back until its type line is seen
+  std::string ownHeader;    // the header's bytes once the run it was in is gone
+};
+
+// A single rule, what each of the single commands runs, is the chain of one: the compiler then
+// drops every loop over the rules.
+template <bool kOne>
+class RuleChain {
+ public:
+  RuleChain(const std::vector<TypeRule>& rules, TypeRuleCounts& counts, Output& out)
+      : counts_(counts), out_(out) {
+    counts_.perRule.assign(rules.size(), 0);
+    rules_.reserve(rules.size());
+    for (std::size_t i = 0; i < rules.size(); ++i)
+      rules_.emplace_back(rules[i], counts_.perRule[i]);
+    later_.reserve(rules.size());
+  }
+
+  // The line goes through the rules from the i-th on, and what comes out of the last goes out.
+  // `headers`: kinds the line is known to hold a header marker of.
+  [[gnu::always_inline]] void Line(std::size_t i, std::string_view line, ElementKinds headers) {
+    for (;;) {
+      if (Through(i, line, headers)) out_.Line(line);
+      if (kOne || later_.empty()) return;
+      // A deletion's header went on first; the line that let it go follows it.
+      i = later_.back().rule;
+      line = later_.back().line;
+      headers = 0;
+      later_.pop_back();
+    }
+  }
+
+  // The end of the input: a header on the last line gets an empty type line.
+  void End() {
+    for (std::size_t i = 0; i < Size(); ++i) {
+      Rule& r = rules_[i];
+      if (r.state == Rule::State::kAfterHeader) {
+        r.state = Rule::State::kIdle;
+        if (r.deletes) Line(i + 1, r.header, KindBit(r.kind));
+        Line(i + 1, {}, 0);
+        counts_.linesChanged = true;
+      }
+      r.state = Rule::State::kIdle;
+    }
+  }
+
+  // Before the lines the rules hold on to go away.
+  void Keep() {
+    for (Rule& r : rules_) {
+      if (r.state == Rule::State::kAfterHeader && r.deletes &&
+          r.header.data() != r.ownHeader.data()) {
+        r.ownHeader.assign(r.header);
+        r.header = r.ownHeader;
+      }
+    }
+  }
+
+  // Walks a run of whole lines: the rules see only the lines that can change their state, found
+  // block by block; the lines between go on as they are or, inside an element being dropped,
+  // go with it.
+  void Run(std::string_view run) {
+    out_.StartRun(run);
+    const char* const data = run.data();
+    std::size_t pos = 0;
+    while (pos < run.size()) {
+      // The first rule that is not idle decides which lines matter; the rules before it are
+      // idle and look for their headers.
+      std::size_t busy = 0;
+      ElementKinds kinds = 0;
+      while (busy < Size() && rules_[busy].state == Rule::State::kIdle) {
+        kinds |= KindBit(rules_[busy].kind);
+        ++busy;
+      }
+      std::size_t next = pos;
+      ElementKinds headers = 0;
+      if (busy == Size()) {
+        next = pos + FindHeaderLineOfKinds(run.substr(pos), kinds);
+        out_.Pass(data + pos, data + next);
+        // Found for the one kind every rule wants, the line needs no second look.
+        if ((kinds & (kinds - 1)) == 0) headers = kinds;
+      } else if (rules_[busy].state == Rule::State::kDropping) {
+        const std::string_view rest = run.substr(pos);
+        next = pos + std::min(FindHeaderLineOfKinds(rest, kinds),
+                              FindElementEndLine(rest, rules_[busy].kind));
+      }
+      if (next == run.size()) break;
+      const std::size_t end = run.find('\n', next) + 1;
+      Line(0, WithoutLineEnd(run.substr(next, end - next)), headers);
+      pos = end;
+    }
+    out_.Flush();
+    Keep();
+  }
+
+ private:
+  std::size_t Size() const {
+    if constexpr (kOne) return 1;
+    return rules_.size();
+  }
+
+  // Takes the line through the rules from the i-th on: true when it comes out of the last, in
+  // `line` (a replacement may have changed it).
+  [[gnu::always_inline]] bool Through(std::size_t i, std::string_view& line, ElementKinds headers) {
+    for (; i < Size(); ++i) {
+      Rule& r = rules_[i];
+      switch (r.state) {
+        case Rule::State::kIdle:
+          if ((headers & KindBit(r.kind)) == 0 && !IsElementHeader(line, r.kind)) continue;
+          r.state = Rule::State::kAfterHeader;
+          if (!r.deletes) continue;
+          r.header = line;
+          return false;
+        case Rule::State::kAfterHeader:
+          r.state = Rule::State::kIdle;
+          if (line != r.from) {
+            if (!r.deletes) continue;
+            // The header held back goes on before this line.
+            if (i + 1 == Size()) {
+              out_.Line(r.header);
+              continue;
+            }
+            later_.push_back({i + 1, line});
+            line = r.header;
+            headers = KindBit(r.kind);
+            continue;
+          }
+          ++r.count;
+          if (!r.deletes) {
+            if (r.from != r.to) counts_.linesChanged = true;
+            line = r.to;
+            headers = 0;
+            continue;
+          }
+          counts_.linesChanged = true;
+          // A type line never begins with an end marker: the element goes on past it.
+          r.state = Rule::State::kDropping;
+          return false;
+        case Rule::State::kDropping:
+          if (BeginsElementEnd(line, r.kind)) r.state = Rule::State::kIdle;
+          return false;
+      }
+    }
+    return true;
+  }
+
+  struct Waiting {
+    std::size_t rule;
+    std::string_view line;
+  };
+
+  std::vector<Rule> rules_;
+  std::vector<Waiting> later_;  // lines to go through the rules from the one named on
+  TypeRuleCounts& counts_;
+  Output& out_;
+};
+
+}  // namespace
+
+namespace {
+
+template <bool kOne>
+TypeRuleCounts ApplyRules(LineReader& in, LineWriter& out, const std::vector<TypeRule>& rules) {
+  TypeRuleCounts counts;
+  Output output(out);
+  RuleChain<kOne> chain(rules, counts, output);
+  for (std::string_view run; !(run = in.PeekLines()).empty(); in.Skip(run.size())) chain.Run(run);
+  // What the runs cannot hold: a last line without an end.
+  output.StartRun({});
+  for (std::string_view line; in.ReadLine(line); chain.Keep()) chain.Line(0, line, 0);
+  chain.End();
+  output.Flush();
+  return counts;
+}
+
+}  // namespace
+
+TypeRuleCounts ApplyTypeRules(LineReader& in, LineWriter& out, const std::vector<TypeRule>& rules) {
+  return rules.size() == 1 ? ApplyRules<true>(in, out, rules) : ApplyRules<false>(in, out, rules);
+}
+
+}  // namespace pomvelt
