@@ -153,7 +153,11 @@ class RuleChain {
       std::size_t next = pos;
       ElementKinds headers = 0;
       if (busy == Size()) {
-        next = pos + FindHeaderLineOfKinds(run.substr(pos), kinds);
+        if constexpr (kOne) {
+          next = pos + FindElementHeaderLine(run.substr(pos), rules_[0].kind);
+        } else {
+          next = pos + FindHeaderLineOfKinds(run.substr(pos), kinds);
+        }
         out_.Pass(data + pos, data + next);
         // Found for the one kind every rule wants, the line needs no second look.
         if ((kinds & (kinds - 1)) == 0) headers = kinds;
@@ -163,8 +167,14 @@ class RuleChain {
                               FindElementEndLine(rest, rules_[busy].kind));
       }
       if (next == run.size()) break;
-      const std::size_t end = run.find('\n', next) + 1;
+      std::size_t end = run.find('\n', next) + 1;
       Line(0, WithoutLineEnd(run.substr(next, end - next)), headers);
+      // A header's type line, the line looked at most often, at once.
+      if (rules_[0].state == Rule::State::kAfterHeader && end < run.size()) {
+        next = end;
+        end = run.find('\n', next) + 1;
+        Line(0, WithoutLineEnd(run.substr(next, end - next)), 0);
+      }
       pos = end;
     }
     out_.Flush();
