@@ -1,5 +1,6 @@
 #include "fuzz_support.h"
 #include "jobs/replace_type.h"
+#include "support/type_rules_reference.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace pomvelt;
@@ -13,8 +14,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string normal = fuzz::Normalised(in.body);
   if (copy != normal && copy != normal + "\r\n") std::abort();
   const ReplaceTypeOptions other{kind, in.param, "0xd", true};
-  fuzz::CheckCounted(in.body, in.selector, [&](LineReader& r, LineWriter& w) {
-    return ResultOf(ReplaceType(r, w, other));
-  });
+  const std::string replaced = fuzz::CheckCounted(
+      in.body, in.selector,
+      [&](LineReader& r, LineWriter& w) { return ResultOf(ReplaceType(r, w, other)); });
+  const TypeRule rule{TypeRule::Action::kReplace, kind, other.fromCode, other.toCode, 0};
+  if (replaced != test::ApplyByLines(in.body, {rule}).output) std::abort();
   return 0;
 }

@@ -4,9 +4,11 @@
 #include "jobs/delete_elements.h"
 #include "jobs/replace_type.h"
 #include "jobs/type_rules.h"
+#include "support/type_rules_reference.h"
 
 // The parameter is a rules file with "|" for its line ends; a file that parses must change the
-// map in one pass exactly as the single commands run one after another.
+// map in one pass exactly as the single commands run one after another, and as the plain
+// line-by-line reference does.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace pomvelt;
   const fuzz::Input in = fuzz::Split(data, size);
@@ -31,5 +33,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     });
   }
   if (once != map) std::abort();
+  if (once != test::ApplyByLines(in.body, *rules).output) std::abort();
   return 0;
 }

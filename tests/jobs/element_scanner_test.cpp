@@ -1,7 +1,6 @@
-// The element scanner against a plain reference written here: whole lines in memory, each rule
-// applied to all of them before the next, with the markers spelled out afresh. Real and
-// generated maps and damaged or odd inputs, read in blocks of every size from one byte on, must
-// give the same bytes and the same counts.
+// The element scanner against the plain reference of the tests (whole lines in memory, each
+// rule applied to all of them before the next): real and generated maps and damaged or odd
+// inputs, read in blocks of every size from one byte on, must give the same bytes and counts.
 
 #include <gtest/gtest.h>
 
@@ -16,79 +15,15 @@
 #include "jobs/element_scanner.h"
 #include "jobs/replace_type.h"
 #include "support/test_support.h"
+#include "support/type_rules_reference.h"
 
 namespace pomvelt {
 namespace {
 
 using Action = TypeRule::Action;
 using K = ElementKind;
-
-// ---- the reference
-
-std::vector<std::string> SplitLines(std::string_view bytes) {
-  std::vector<std::string> lines;
-  while (!bytes.empty()) {
-    const std::size_t nl = bytes.find('\n');
-    std::string_view line = bytes.substr(0, nl);
-    bytes.remove_prefix(nl == std::string_view::npos ? bytes.size() : nl + 1);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines.emplace_back(line);
-  }
-  return lines;
-}
-
-bool HoldsHeader(const std::string& line, K kind) {
-  static const char* const kHeads[3][2] = {
-      {"[POLYGON]", "[RGN80]"}, {"[POLYLINE]", "[RGN40]"}, {"[POI]", "[RGN10]"}};
-  for (const char* h : kHeads[static_cast<int>(kind)]) {
-    if (line.find(h) != std::string::npos) return true;
-  }
-  return false;
-}
-
-bool StartsEnd(const std::string& line, K kind) {
-  static const char* const kEnds[3] = {"[END-RGN80]", "[END-RGN40]", "[END-RGN10]"};
-  return line.starts_with("[END]") || line.starts_with(kEnds[static_cast<int>(kind)]);
-}
-
-struct Reference {
-  std::string output;
-  TypeRuleCounts counts;
-};
-
-Reference ApplyByLines(std::string_view input, const std::vector<TypeRule>& rules) {
-  std::vector<std::string> lines = SplitLines(input);
-  Reference ref;
-  for (const TypeRule& rule : rules) {
-    const std::string from = "Type=" + rule.code;
-    long long count = 0;
-    std::vector<std::string> out;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-      out.push_back(lines[i]);
-      if (!HoldsHeader(lines[i], rule.kind)) continue;
-      const bool last = i + 1 == lines.size();
-      const std::string type = last ? "" : lines[++i];
-      if (last) ref.counts.linesChanged = true;
-      if (type != from) {
-        out.push_back(type);
-      } else if (rule.action == Action::kReplace) {
-        ++count;
-        out.push_back("Type=" + rule.newCode);
-        if (rule.newCode != rule.code) ref.counts.linesChanged = true;
-      } else {
-        ++count;
-        ref.counts.linesChanged = true;
-        out.pop_back();
-        while (++i < lines.size() && !StartsEnd(lines[i], rule.kind)) {
-        }
-      }
-    }
-    ref.counts.perRule.push_back(count);
-    lines = std::move(out);
-  }
-  for (const std::string& line : lines) ref.output += line + "\r\n";
-  return ref;
-}
+using test::ApplyByLines;
+using test::Reference;
 
 // ---- inputs
 
