@@ -243,10 +243,6 @@ class RuleChain {
   Output& out_;
 };
 
-}  // namespace
-
-namespace {
-
 template <bool kOne>
 TypeRuleCounts ApplyRules(LineReader& in, LineWriter& out, const std::vector<TypeRule>& rules) {
   TypeRuleCounts counts;
