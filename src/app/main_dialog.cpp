@@ -20,11 +20,7 @@
 #include "app/result_windows.h"
 #include "app/secondary_dialogs.h"
 #include "app/settings.h"
-#include "jobs/delete_elements.h"
-#include "jobs/delete_layer.h"
-#include "jobs/replace_type.h"
 #include "jobs/type_rules.h"
-#include "pipeline/convert_files.h"
 #include "pipeline/process_runner.h"
 #include "pomvelt_version.h"
 #include "widgets/x_file_dialog.h"
@@ -90,15 +86,16 @@ CMainDialog::CMainDialog(QWidget* parent) : JobDialog(parent, QStringLiteral("ma
               c_.exit, c_.convert, c_.about, c_.settings, c_.deleteLayer, c_.layer, c_.keepWhole,
               c_.deleteMpAfterCompile, c_.makeFileList, c_.cgpsmapper, c_.gpsMapEdit,
               c_.searchReplace, c_.recode, c_.eurasia, c_.stats, c_.check, c_.rules);
-  ConnectControls();
 
   aboutAction_ = new QAction(QStringLiteral("&About Pomvelt..."), this);
-  connect(aboutAction_, &QAction::triggered, this, &CMainDialog::OnAbout);
+  connect(aboutAction_, &QAction::triggered, this, [this] { CAboutDialog(this).exec(); });
   addAction(aboutAction_);
   undoAction_ = new QAction(tr("Отменить последнюю операцию"), this);
-  connect(undoAction_, &QAction::triggered, this, &CMainDialog::OnUndoLast);
+  connect(undoAction_, &QAction::triggered, this,
+          [this] { host().MessageBox(JoinedLines(LastUndo::Instance().Restore())); });
   addAction(undoAction_);
   setContextMenuPolicy(Qt::ActionsContextMenu);
+  ConnectControls();
 
   BindOptions();
   const QVariant position = PomveltSettings().value(kPositionKey);
@@ -316,23 +313,28 @@ void CMainDialog::ConnectControls() {
     onClick(button, &CMainDialog::UpdateEnabling);
   }
   onClick(c_.convert, &CMainDialog::OnConvert);
-  connect(c_.replaceTypes, &QPushButton::clicked, this, [this] {
-    RunCommand(pomvelt::MapEditDialogParams(), ReplaceOptions(), pomvelt::ReplaceTypeJob);
-  });
-  connect(c_.deleteElements, &QPushButton::clicked, this, [this] {
-    RunCommand(pomvelt::MapEditDialogParams(), DeletionOptions(), pomvelt::DeleteElementsJob);
-  });
-  connect(c_.deleteLayer, &QPushButton::clicked, this, [this] {
-    RunCommand(pomvelt::MapEditDialogParams(), LayerOptions(), pomvelt::DeleteLayerJob);
-  });
+  const auto onMapEdit = [this](QPushButton* button, auto options, auto command) {
+    connect(button, &QPushButton::clicked, this, [this, options, command] {
+      RunCommand(pomvelt::MapEditDialogParams(), (this->*options)(), command);
+    });
+  };
+  onMapEdit(c_.replaceTypes, &CMainDialog::ReplaceOptions, pomvelt::ReplaceTypeJob);
+  onMapEdit(c_.deleteElements, &CMainDialog::DeletionOptions, pomvelt::DeleteElementsJob);
+  onMapEdit(c_.deleteLayer, &CMainDialog::LayerOptions, pomvelt::DeleteLayerJob);
   onClick(c_.searchReplace, &CMainDialog::OpenJobDialog<CSearchReplaceDialog>);
   onClick(c_.eurasia, &CMainDialog::OpenJobDialog<CEurasiaDialog>);
   onClick(c_.recode, &CMainDialog::OpenJobDialog<CRecodeDialog>);
-  onClick(c_.stats, &CMainDialog::OnStats);
-  onClick(c_.check, &CMainDialog::OnCheck);
+  connect(c_.stats, &QPushButton::clicked, this, [this] {
+    ShowFound<CStatsWindow, MapStatsOfFile>(
+        [](const std::string& path, QtJobHost& host) { return pomvelt::StatsOfFile(path, host); });
+  });
+  connect(c_.check, &QPushButton::clicked, this, [this] {
+    ShowFound<CCheckWindow, DiagnosticsOfFile>(
+        [](const std::string& path, QtJobHost& host) { return pomvelt::CheckFile(path, host); });
+  });
   onClick(c_.rules, &CMainDialog::OnRules);
   connect(c_.settings, &QPushButton::clicked, this, [this] { CSettingsDialog(this).exec(); });
-  onClick(c_.about, &CMainDialog::OnAbout);
+  connect(c_.about, &QPushButton::clicked, aboutAction_, &QAction::trigger);
   connect(c_.exit, &QPushButton::clicked, this, &QDialog::reject);
   // The dropped maps went to the command's file dialog.
   connect(this, &JobDialog::jobFinished, c_.dropped, &QWidget::hide);
@@ -372,28 +374,18 @@ void CMainDialog::OnConvert() {
 }
 
 // What a statistics or check run found is shown in its window once the job has read the maps.
-void CMainDialog::OnStats() {
-  RunOnChosenFiles(pomvelt::MapEditDialogParams(), [this](const auto& files, QtJobHost& host) {
-    std::vector<MapStatsOfFile> found;
-    ReadEachFile(host, files, [&](const std::string& path) {
-      std::optional<pomvelt::MapStats> stats = pomvelt::StatsOfFile(path, host);
-      if (stats) found.push_back({path, std::move(*stats)});
-      return stats.has_value();
-    });
-    QMetaObject::invokeMethod(this, [this, found] { (new CStatsWindow(this, found))->show(); });
-  });
-}
-
-void CMainDialog::OnCheck() {
-  RunOnChosenFiles(pomvelt::MapEditDialogParams(), [this](const auto& files, QtJobHost& host) {
-    std::vector<DiagnosticsOfFile> found;
-    ReadEachFile(host, files, [&](const std::string& path) {
-      auto diagnostics = pomvelt::CheckFile(path, host);
-      if (diagnostics) found.push_back({path, std::move(*diagnostics)});
-      return diagnostics.has_value();
-    });
-    QMetaObject::invokeMethod(this, [this, found] { (new CCheckWindow(this, found))->show(); });
-  });
+template <class Window, class OfFile, class Read>
+void CMainDialog::ShowFound(Read read) {
+  RunOnChosenFiles(
+      pomvelt::MapEditDialogParams(), [this, read](const auto& files, QtJobHost& host) {
+        std::vector<OfFile> found;
+        ReadEachFile(host, files, [&](const std::string& path) {
+          auto result = read(path, host);
+          if (result) found.push_back({path, std::move(*result)});
+          return result.has_value();
+        });
+        QMetaObject::invokeMethod(this, [this, found] { (new Window(this, found))->show(); });
+      });
 }
 
 void CMainDialog::OnRules() {
@@ -420,14 +412,6 @@ void CMainDialog::OpenJobDialog() {
   dialog.host().chooser = host().chooser;
   dialog.host().shower = host().shower;
   dialog.exec();
-}
-
-void CMainDialog::OnUndoLast() {
-  host().MessageBox(JoinedLines(LastUndo::Instance().Restore()));
-}
-
-void CMainDialog::OnAbout() {
-  CAboutDialog(this).exec();
 }
 
 void CMainDialog::keyPressEvent(QKeyEvent* event) {

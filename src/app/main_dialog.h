@@ -82,11 +82,10 @@ class CMainDialog : public JobDialog {
 
   // Commands.
   void OnConvert();
-  void OnStats();
-  void OnCheck();
   void OnRules();
-  void OnAbout();
-  void OnUndoLast();
+  // Reads each chosen map on the job thread, then shows what was found in a new window.
+  template <class Window, class OfFile, class Read>
+  void ShowFound(Read read);
 
   // The conversion's names list and its compiler-missing flag, reused by every run (and kept
   // by a running job).
