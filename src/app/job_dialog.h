@@ -13,11 +13,8 @@
 #include "app/qt_job_host.h"
 #include "widgets/progress_wnd.h"
 
-class QAbstractButton;
-class QComboBox;
 class QLineEdit;
 class QPushButton;
-class RadioGroup;
 
 // A fixed-size dialog with a caption, a window menu and a close box, but no minimise or
 // maximise box.

@@ -1,6 +1,5 @@
 #include "app/secondary_dialogs.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -197,18 +196,11 @@ void CSettingsDialog::accept() {
   QDialog::accept();
 }
 
-namespace {
-const QColor kLinkColor(255, 0, 0);
-const QColor kHoverColor(0, 0, 255);
-const QColor kVisitedColor(0, 13, 0);
-}  // namespace
-
 CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent, kDialogFlags) {
   setWindowTitle(QStringLiteral("About Pomvelt"));
   auto* icon = new QLabel;
   icon->setObjectName(QStringLiteral("icon"));
-  const QIcon appIcon = windowIcon().isNull() ? QApplication::windowIcon() : windowIcon();
-  icon->setPixmap(appIcon.pixmap(32, 32));
+  icon->setPixmap(windowIcon().pixmap(32, 32));  // the application's
 
   m_link = new QLabel;
   m_link->setTextFormat(Qt::RichText);
@@ -248,8 +240,8 @@ CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent, kDialogFlags) {
 }
 
 QColor CAboutDialog::LinkColor() const {
-  if (m_bVisited) return kVisitedColor;
-  return m_bOver ? kHoverColor : kLinkColor;
+  if (m_bVisited) return QColor(0, 13, 0);
+  return m_bOver ? QColor(0, 0, 255) : QColor(255, 0, 0);
 }
 
 void CAboutDialog::UpdateLink() {

@@ -2,7 +2,6 @@
 // and replace, the Eurasia utilities, recode), the settings and the About box.
 #pragma once
 
-#include <QDialog>
 #include <memory>
 
 #include "app/job_dialog.h"

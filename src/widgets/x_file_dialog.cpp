@@ -41,6 +41,20 @@ bool SelectFilterFor(QFileDialog& dialog, const QString& pattern) {
   return true;
 }
 
+// Deselects the folders among the rows just selected in the list: only files are chosen.
+void DropFolders(QAbstractItemView* view, const QItemSelection& selected) {
+  auto* model = view ? qobject_cast<QFileSystemModel*>(view->model()) : nullptr;
+  if (!model) return;
+  QItemSelection folders;
+  for (const QModelIndex& index : selected.indexes()) {
+    if (index.column() == 0 && model->isDir(index)) folders.select(index, index);
+  }
+  if (!folders.isEmpty()) {
+    view->selectionModel()->select(folders,
+                                   QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+  }
+}
+
 }  // namespace
 
 CXFileDialog::CXFileDialog(const pomvelt::JobFileDialogParams& params, QWidget* parent)
@@ -72,42 +86,28 @@ CXFileDialog::CXFileDialog(const pomvelt::JobFileDialogParams& params, QWidget* 
     preselected.clear();
   }
 
-  // Connected after the dialog's own handlers, so these have the last word.
+  // Connected after the dialog's own handlers, so these have the last word. The dialog names
+  // its accept button "Open" while a folder is typed; here it always converts.
+  const auto labelAcceptButton = [this] {
+    if (auto* buttons = findChild<QDialogButtonBox*>()) {
+      if (QPushButton* accept = buttons->button(QDialogButtonBox::Open)) {
+        accept->setText(QStringLiteral("Convert!"));
+      }
+    }
+  };
+  auto* list = findChild<QAbstractItemView*>(QStringLiteral("listView"));
   for (auto* view : findChildren<QAbstractItemView*>()) {
     if (!qobject_cast<QFileSystemModel*>(view->model())) continue;
     connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this](const QItemSelection& selected) {
-              DropFolders(selected);
-              LabelAcceptButton();
+            [list, labelAcceptButton](const QItemSelection& selected) {
+              DropFolders(list, selected);
+              labelAcceptButton();
             });
   }
   if (auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
-    connect(name, &QLineEdit::textChanged, this, [this] { LabelAcceptButton(); });
+    connect(name, &QLineEdit::textChanged, this, labelAcceptButton);
   }
-  connect(this, &QFileDialog::directoryEntered, this, [this] { LabelAcceptButton(); });
-}
-
-void CXFileDialog::DropFolders(const QItemSelection& selected) {
-  auto* view = findChild<QAbstractItemView*>(QStringLiteral("listView"));
-  auto* model = view ? qobject_cast<QFileSystemModel*>(view->model()) : nullptr;
-  if (!model) return;
-  QItemSelection folders;
-  for (const QModelIndex& index : selected.indexes()) {
-    if (index.column() == 0 && model->isDir(index)) folders.select(index, index);
-  }
-  if (!folders.isEmpty()) {
-    view->selectionModel()->select(folders,
-                                   QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
-  }
-}
-
-void CXFileDialog::LabelAcceptButton() {
-  // The dialog names its button "Open" while a folder is typed; here it always converts.
-  if (auto* buttons = findChild<QDialogButtonBox*>()) {
-    if (QPushButton* accept = buttons->button(QDialogButtonBox::Open)) {
-      accept->setText(QStringLiteral("Convert!"));
-    }
-  }
+  connect(this, &QFileDialog::directoryEntered, this, labelAcceptButton);
 }
 
 void CXFileDialog::accept() {

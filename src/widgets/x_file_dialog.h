@@ -35,8 +35,4 @@ class CXFileDialog : public QFileDialog {
                                                         QWidget* owner);
 
   void accept() override;
-
- private:
-  void DropFolders(const QItemSelection& selected);
-  void LabelAcceptButton();
 };
