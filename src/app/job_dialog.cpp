@@ -54,10 +54,6 @@ JobDialog::~JobDialog() {
   WaitForJob();
 }
 
-void JobDialog::Bind(const char* key, QLineEdit* edit, const std::string& byDefault) {
-  Bind(key, edit, QString::fromStdString(byDefault));
-}
-
 void JobDialog::Bind(const char* key, QObject* control, const QVariant& byDefault) {
   options_.push_back({key, control});
   SetValue(control, byDefault);

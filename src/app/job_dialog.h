@@ -59,7 +59,6 @@ class JobDialog : public QDialog {
   // button, -1: none), a list (the number its chosen item carries) or an edit (its text, UTF-8).
   // The control shows what the settings remember under the key, or else the default.
   void Bind(const char* key, QObject* control, const QVariant& byDefault);
-  void Bind(const char* key, QLineEdit* edit, const std::string& byDefault);
 
   // A new edit that takes only what code page 1251 can hold (only digits when asked). An edit
   // that takes any character is a plain QLineEdit: each map checks its text against its own

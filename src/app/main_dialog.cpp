@@ -40,11 +40,6 @@ QLineEdit* FitCode(QLineEdit* edit) {
   return edit;
 }
 
-// The kind of the selected button (polygons, lines, points); polygons while none is selected.
-pomvelt::ElementKind KindOf(const RadioGroup& group) {
-  return static_cast<pomvelt::ElementKind>(std::max(0, group.Selected()));
-}
-
 // Every group's rows close together, so that the window fits a small screen at a large scale.
 template <class Layout>
 Layout* Tight(Layout* layout) {
@@ -87,13 +82,11 @@ CMainDialog::CMainDialog(QWidget* parent) : JobDialog(parent, QStringLiteral("ma
               c_.deleteMpAfterCompile, c_.makeFileList, c_.cgpsmapper, c_.gpsMapEdit,
               c_.searchReplace, c_.recode, c_.eurasia, c_.stats, c_.check, c_.rules);
 
-  aboutAction_ = new QAction(QStringLiteral("&About Pomvelt..."), this);
-  connect(aboutAction_, &QAction::triggered, this, [this] { CAboutDialog(this).exec(); });
-  addAction(aboutAction_);
-  undoAction_ = new QAction(tr("Отменить последнюю операцию"), this);
-  connect(undoAction_, &QAction::triggered, this,
-          [this] { host().MessageBox(JoinedLines(LastUndo::Instance().Restore())); });
-  addAction(undoAction_);
+  aboutAction_ =
+      addAction(QStringLiteral("&About Pomvelt..."), this, [this] { CAboutDialog(this).exec(); });
+  undoAction_ = addAction(tr("Отменить последнюю операцию"), this, [this] {
+    host().MessageBox(JoinedLines(LastUndo::Instance().Restore()));
+  });
   setContextMenuPolicy(Qt::ActionsContextMenu);
   ConnectControls();
 
@@ -254,18 +247,18 @@ void CMainDialog::BindOptions() {
   const pomvelt::DeleteElementsOptions deletion;
   const pomvelt::DeleteLayerOptions layer;
   Bind("replaceKind", &replaceKindGroup_, static_cast<int>(replace.kind));
-  Bind("replaceFrom", c_.replaceFrom, replace.fromCode);
-  Bind("replaceTo", c_.replaceTo, replace.toCode);
+  Bind("replaceFrom", c_.replaceFrom, QString::fromStdString(replace.fromCode));
+  Bind("replaceTo", c_.replaceTo, QString::fromStdString(replace.toCode));
   Bind("replaceInPlace", c_.replaceInPlace, replace.inPlace);
   Bind("convertInPlace", c_.convertInPlace, convert.inPlace);
   Bind("deleteInPlace", c_.deleteInPlace, deletion.inPlace);  // also layer deletion's
-  Bind("deleteType", c_.deleteType, deletion.typeCode);
+  Bind("deleteType", c_.deleteType, QString::fromStdString(deletion.typeCode));
   Bind("deleteKind", &deleteKindGroup_, static_cast<int>(deletion.kind));
   Bind("lowerCase", c_.lowerCase, convert.lowerCase);
   Bind("compile", c_.compile, convert.compile);
   Bind("decompile", c_.decompile, convert.decompile);
   Bind("translit", &translitGroup_, static_cast<int>(convert.translation));
-  Bind("layer", c_.layer, layer.layer);
+  Bind("layer", c_.layer, QString::fromStdString(layer.layer));
   Bind("keepWhole", c_.keepWhole, layer.kept == pomvelt::KeptForm::kWhole);
   Bind("deleteMpAfterCompile", c_.deleteMpAfterCompile, convert.deleteMpAfterCompile);
   Bind("makeFileList", c_.makeFileList, convert.namesList);
@@ -275,12 +268,8 @@ void CMainDialog::BindOptions() {
 pomvelt::ConvertOptions CMainDialog::ConversionOptions() const {
   pomvelt::ConvertOptions o;
   o.decompile = c_.decompile->isChecked();
-  o.decompiler = c_.gpsMapEdit->isChecked() ? pomvelt::Decompiler::kGpsMapEdit
-                                            : pomvelt::Decompiler::kCgpsmapper;
-  // The buttons in the order of the translations; with none chosen, nothing is translated.
-  const int translation = translitGroup_.Selected();
-  o.translation = translation < 0 ? pomvelt::Translation::kNone
-                                  : static_cast<pomvelt::Translation>(translation);
+  o.decompiler = decompilerGroup_.Chosen(pomvelt::Decompiler::kCgpsmapper);
+  o.translation = translitGroup_.Chosen(pomvelt::Translation::kNone);
   o.lowerCase = c_.lowerCase->isChecked();
   o.inPlace = c_.convertInPlace->isChecked();
   o.namesList = c_.makeFileList->isChecked();
@@ -290,13 +279,14 @@ pomvelt::ConvertOptions CMainDialog::ConversionOptions() const {
 }
 
 pomvelt::ReplaceTypeOptions CMainDialog::ReplaceOptions() const {
-  return {KindOf(replaceKindGroup_), c_.replaceFrom->text().toStdString(),
-          c_.replaceTo->text().toStdString(), c_.replaceInPlace->isChecked()};
+  return {replaceKindGroup_.Chosen(pomvelt::ElementKind::kPolygon),
+          c_.replaceFrom->text().toStdString(), c_.replaceTo->text().toStdString(),
+          c_.replaceInPlace->isChecked()};
 }
 
 pomvelt::DeleteElementsOptions CMainDialog::DeletionOptions() const {
-  return {KindOf(deleteKindGroup_), c_.deleteType->text().toStdString(),
-          c_.deleteInPlace->isChecked()};
+  return {deleteKindGroup_.Chosen(pomvelt::ElementKind::kPolygon),
+          c_.deleteType->text().toStdString(), c_.deleteInPlace->isChecked()};
 }
 
 pomvelt::DeleteLayerOptions CMainDialog::LayerOptions() const {

@@ -12,8 +12,6 @@
 #include "jobs/batch_summary.h"
 #include "widgets/x_file_dialog.h"
 
-QtJobHost::QtJobHost(QWidget* owner, CProgressWnd& progress) : owner_(owner), progress_(progress) {}
-
 void QtJobHost::OnGuiThread(const std::function<void()>& call) {
   QObject* gui = owner_ ? static_cast<QObject*>(owner_.data()) : &progress_;
   if (QThread::currentThread() == gui->thread()) {

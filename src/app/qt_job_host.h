@@ -21,7 +21,7 @@
 class QtJobHost : public pomvelt::JobHost {
  public:
   // owner: the dialog the windows are kept above. Must live on the GUI thread.
-  QtJobHost(QWidget* owner, CProgressWnd& progress);
+  QtJobHost(QWidget* owner, CProgressWnd& progress) : owner_(owner), progress_(progress) {}
 
   // Stand-ins for the file dialog and the message box (tests answer them from a script); empty,
   // the real ones. Both are called on the GUI thread. A dialog opened from another copies them.

@@ -197,9 +197,7 @@ CStatsWindow::CStatsWindow(QWidget* parent, const std::vector<MapStatsOfFile>& f
   layout->addWidget(m_summary, 2);
   layout->addWidget(m_breakdowns, 3);
   layout->addWidget(CloseButton(this));
-  int width = 0;
-  for (int c = 0; c < m_summary->columnCount(); ++c) width += m_summary->columnWidth(c);
-  resize(std::min(width + 40, 1000), 520);
+  resize(std::min(m_summary->horizontalHeader()->length() + 40, 1000), 520);
 }
 
 CCheckWindow::CCheckWindow(QWidget* parent, const std::vector<DiagnosticsOfFile>& files)

@@ -45,8 +45,8 @@ CSearchReplaceDialog::CSearchReplaceDialog(QWidget* parent)
   SetTabOrder(m_find, m_replace, m_chooseAndReplace, m_close);
 
   const pomvelt::SearchReplaceOptions defaults;
-  Bind("find", m_find, defaults.find);
-  Bind("replace", m_replace, defaults.replace);
+  Bind("find", m_find, QString::fromStdString(defaults.find));
+  Bind("replace", m_replace, QString::fromStdString(defaults.replace));
   connect(m_chooseAndReplace, &QPushButton::clicked, this, [this] {
     // Always in place: the dialog has no choice of a copy.
     const pomvelt::SearchReplaceOptions options{m_find->text().toStdString(),

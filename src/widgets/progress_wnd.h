@@ -26,8 +26,7 @@ void KeepAbove(QWidget* window, QWidget* owner);
 
 class CProgressWnd : public QWidget, public pomvelt::Progress {
  public:
-  // The hidden window, kept above its owner. The owner is never made its parent: a disabled
-  // owner would disable the window's Cancel button with it. Make it on the GUI thread.
+  // The hidden window, kept above its owner (see KeepAbove). Make it on the GUI thread.
   CProgressWnd(QWidget* owner, const QString& caption);
 
   void SetRange(int lower, int upper, int step) override;

@@ -21,6 +21,12 @@ class RadioGroup : public QObject {
 
   // The index of the selected button, or -1 when none is.
   int Selected() const;
+  // The enumerator of the selected button, the buttons added in the enumerators' order; `none`
+  // while no button is selected.
+  template <class Enum>
+  Enum Chosen(Enum none) const {
+    return Selected() < 0 ? none : static_cast<Enum>(Selected());
+  }
   // Selects the button of that index; any other index leaves none selected.
   void Select(int index);
 
