@@ -6,7 +6,6 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <exception>
-#include <optional>
 #include <system_error>
 
 #include "app/settings.h"

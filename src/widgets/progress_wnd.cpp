@@ -11,13 +11,6 @@
 #include <algorithm>
 #include <climits>
 
-namespace {
-
-// Room for a file name of this many average characters with its percentage.
-constexpr int kStatusChars = 44;
-
-}  // namespace
-
 void KeepAbove(QWidget* window, QWidget* owner) {
   if (!window || !owner) return;
   QWidget* top = owner->window();
@@ -34,7 +27,8 @@ CProgressWnd::CProgressWnd(QWidget* owner, const QString& caption)
   m_status = new QLabel;
   m_status->setObjectName(QStringLiteral("status"));
   m_status->setTextFormat(Qt::PlainText);
-  m_status->setFixedWidth(m_status->fontMetrics().averageCharWidth() * kStatusChars);
+  // Room for a file name of 44 average characters with its percentage.
+  m_status->setFixedWidth(m_status->fontMetrics().averageCharWidth() * 44);
   m_progressBar = new QProgressBar;
   m_progressBar->setObjectName(QStringLiteral("progressBar"));
   m_progressBar->setTextVisible(false);

@@ -20,14 +20,10 @@ QString Translated(const std::string& text) {
   return QCoreApplication::translate("CXFileDialog", text.c_str());
 }
 
-bool IsPattern(const QString& text) {
-  return text.contains(QLatin1Char('*')) || text.contains(QLatin1Char('?'));
-}
-
 // Selects the filter of that pattern, added first if there is none. False for a text that is
 // no pattern.
 bool SelectFilterFor(QFileDialog& dialog, const QString& pattern) {
-  if (!IsPattern(pattern)) return false;
+  if (!pattern.contains(QLatin1Char('*')) && !pattern.contains(QLatin1Char('?'))) return false;
   const QString tail = QLatin1Char('(') + pattern + QLatin1Char(')');
   QStringList filters = dialog.nameFilters();
   auto it = std::find_if(filters.begin(), filters.end(),
