@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "bench/map_generator.h"
+#include "eurasia/level_passes.h"
 #include "jobs/delete_elements.h"
 #include "jobs/delete_layer.h"
 #include "jobs/polish_format.h"
@@ -242,6 +243,16 @@ std::vector<Command> Commands() {
   searchReplace("0", "", "search-replace delete");
   searchReplace(std::string("\0x", 2), "N", "search-replace NUL");
   searchReplace("", "x", "search-replace empty");
+
+  commands.push_back(
+      {"shift levels", [](LineReader& in, LineWriter& out) { ShiftLevelLines(in, out); }});
+  auto fill = [&](int k, bool level1Empty, const char* name) {
+    commands.push_back(
+        {name, [=](LineReader& in, LineWriter& out) { CopyLevelLines(in, out, k, level1Empty); }});
+  };
+  fill(1, false, "fill levels from 1");
+  fill(2, true, "fill levels from 2, level 1 too");
+  fill(3, false, "fill levels from 3");
   return commands;
 }
 
@@ -271,6 +282,10 @@ const std::map<std::string, std::uint64_t> kGolden = {
     {"search-replace delete", 0xbd7bf198be585e38ull},
     {"search-replace NUL", 0xce8cf894a57447b9ull},
     {"search-replace empty", 0x9ae25e96f646d311ull},
+    {"shift levels", 0x86a7603090f89a11ull},
+    {"fill levels from 1", 0xc450a61896195c87ull},
+    {"fill levels from 2, level 1 too", 0xe150882c3e2e90feull},
+    {"fill levels from 3", 0xf7ad7bcd0cabf2b1ull},
 };
 
 TEST(GoldenOutput, EveryCommandOnGeneratedAndDamagedMaps) {
