@@ -5,6 +5,7 @@
 
 #include "jobs/batch_job.h"
 #include "jobs/delete_layer.h"
+#include "jobs/element_scanner.h"
 #include "jobs/file_rewrite.h"
 #include "jobs/polish_format.h"
 #include "text/code_page.h"
@@ -25,10 +26,6 @@ constexpr ReplacementPair kShift[] = {
     {"Data2", "Data0"},     {"Data3", "Data1"},     {"Data4", "Data2"},     {"Data5", "Data3"},
     {"Origin2", "Origin0"}, {"Origin3", "Origin1"}, {"Origin4", "Origin2"}, {"Origin5", "Origin3"},
 };
-
-bool IsCoordinateLine(std::string_view line) {
-  return Contains(line, "Data") || Contains(line, "Origin");
-}
 
 // Marks in `seen` the digit after every occurrence of `key` in the line.
 void MarkLevels(std::string_view line, std::string_view key, std::array<bool, 10>& seen) {
@@ -163,60 +160,108 @@ TransformResult ResultOf(const ShiftCounts& counts, const std::string& path) {
   return r;
 }
 
+namespace {
+
+// The level shift, as a machine fed the lines that hold its keys.
+class LevelShift {
+ public:
+  enum Key : unsigned {
+    kLevels = 1u << 0,
+    kCoordinates = 1u << 1,  // "Data" or "Origin"
+    kShifted = 1u << 2,      // a key the shift renumbers
+    kPreprocess = 1u << 3,
+    kPageLine = 1u << 4,
+    kHeaderEnd = 1u << 5,
+  };
+
+  static std::vector<LineKey> Keys() {
+    std::vector<LineKey> keys = {{"Levels=", kLevels},         {"Data", kCoordinates},
+                                 {"Origin", kCoordinates},     {"Preprocess=", kPreprocess},
+                                 {"PreProcess=", kPreprocess}, {"CodePage=", kPageLine},
+                                 {"[END-IMG ID]", kHeaderEnd}};
+    for (const ReplacementPair& p : kShift) keys.push_back({std::string(p.from), kShifted});
+    return keys;
+  }
+
+  explicit LevelShift(std::string pageLine) : pageLine_(std::move(pageLine)) {}
+
+  // Inside the header's level definitions every line goes, up to the header's end.
+  unsigned Wanted() const {
+    return inBlock_ ? kHeaderEnd : kLevels | kCoordinates | kShifted | kPreprocess | kPageLine;
+  }
+  Untouched Others() const { return inBlock_ ? Untouched::kTaken : Untouched::kCopied; }
+
+  void Take(std::string_view line, unsigned keys, std::uint64_t, ScanOutput& out) {
+    if (inBlock_) {
+      if ((keys & kHeaderEnd) != 0) {
+        inBlock_ = false;
+        headerEnd_ = line;
+        headerEndFound_ = true;
+        WriteBlock(same_ && at_ == std::size(kLevelBlock), out);
+      } else {
+        same_ = same_ && at_ < std::size(kLevelBlock) && line == kLevelBlock[at_];
+        ++at_;
+      }
+    } else if ((keys & kLevels) != 0) {
+      // The block stays as it was only when the header held exactly the block already.
+      same_ = !headerEndFound_ && line == kLevelBlock[0];
+      inBlock_ = !headerEndFound_;
+      at_ = 1;
+      if (headerEndFound_) WriteBlock(false, out);
+    } else if ((keys & kCoordinates) != 0) {
+      if ((keys & kShifted) == 0) return out.Line(line);
+      changed_ = line;
+      ApplyReplacements(changed_, kShift);
+      out.NewLine(changed_);
+      if (changed_ != line) ++counts_.linesRenumbered;
+    } else if ((keys & kPreprocess) != 0) {
+      out.NewLine("Preprocess=N");
+      out.NewLine(pageLine_);
+      out.NewLine("LblCoding=9");
+      counts_.linesChanged = true;
+    } else if ((keys & kPageLine) != 0) {
+      counts_.linesChanged = true;  // another "CodePage=" line goes
+    } else {
+      out.Line(line);
+    }
+  }
+
+  void Keep() {}
+
+  // A "Levels=" line not followed by the header's end: the map body would be lost.
+  void Close(std::uint64_t, ScanOutput&) {
+    if (inBlock_) counts_.headerEndFound = false;
+    if (counts_.linesRenumbered > 0) counts_.linesChanged = true;
+  }
+
+  const ShiftCounts& counts() const { return counts_; }
+
+ private:
+  void WriteBlock(bool same, ScanOutput& out) {
+    if (!same) counts_.linesChanged = true;
+    for (std::string_view l : kLevelBlock) out.NewLine(l);
+    out.NewLine(headerEnd_);
+  }
+
+  std::string pageLine_;
+  bool inBlock_ = false;
+  bool headerEndFound_ = false;
+  bool same_ = false;
+  std::size_t at_ = 0;  // the place in the level block of the next line inside it
+  std::string headerEnd_;
+  std::string changed_;
+  ShiftCounts counts_;
+};
+
+}  // namespace
+
 ShiftCounts ShiftLevelLines(LineReader& in, LineWriter& out) {
-  ShiftCounts counts;
   // The header keeps declaring the page the map's texts are in (code page 1251 when it
   // declared none or one that is no number).
   const MapHeaderInfo header = PeekMapHeader(in);
-  const std::string pageLine =
-      "CodePage=" + (header.pageReadable ? header.page : CodePage()).Name();
-  bool headerEndFound = false;
-  std::string headerEnd;
-  std::string changed;
-  std::string_view line;
-  while (in.ReadLine(line)) {
-    if (Contains(line, "Levels=")) {
-      // The block stays as it was only when the header held exactly the block already.
-      bool same = !headerEndFound && line == kLevelBlock[0];
-      if (!headerEndFound) {
-        std::size_t at = 1;
-        std::string_view skipped;
-        while (in.ReadLine(skipped)) {
-          if (Contains(skipped, "[END-IMG ID]")) {
-            headerEnd = skipped;
-            headerEndFound = true;
-            break;
-          }
-          same = same && at < std::size(kLevelBlock) && skipped == kLevelBlock[at];
-          ++at;
-        }
-        if (!headerEndFound) {
-          counts.headerEndFound = false;
-          return counts;
-        }
-        same = same && at == std::size(kLevelBlock);
-      }
-      if (!same) counts.linesChanged = true;
-      for (std::string_view l : kLevelBlock) out.WriteLine(l);
-      out.WriteLine(headerEnd);
-    } else if (IsCoordinateLine(line)) {
-      changed = line;
-      ApplyReplacements(changed, kShift);
-      out.WriteLine(changed);
-      if (changed != line) ++counts.linesRenumbered;
-    } else if (Contains(line, "Preprocess=") || Contains(line, "PreProcess=")) {
-      out.WriteLine("Preprocess=N");
-      out.WriteLine(pageLine);
-      out.WriteLine("LblCoding=9");
-      counts.linesChanged = true;
-    } else if (!Contains(line, "CodePage=")) {
-      out.WriteLine(line);
-    } else {
-      counts.linesChanged = true;
-    }
-  }
-  if (counts.linesRenumbered > 0) counts.linesChanged = true;
-  return counts;
+  LevelShift shift("CodePage=" + (header.pageReadable ? header.page : CodePage()).Name());
+  KeyScanner::Scan(in, out, LevelShift::Keys(), shift);
+  return shift.counts();
 }
 
 std::string HeaderEndMissingMessage(const std::string& path) {
@@ -235,49 +280,99 @@ int LevelScan::SourceLevel() const {
   return -1;
 }
 
-LevelScan ScanLevels(LineReader& in) {
-  LevelScan scan;
-  bool previousHoldsBackground = false;
-  std::string_view line;
-  while (in.ReadLine(line)) {
-    std::array<bool, 10> seen{};
-    MarkLevels(line, "Data", seen);
-    MarkLevels(line, "Origin", seen);
-    for (std::size_t level = 0; level < 8; ++level) {
-      if (seen[level] && (level > 1 || !previousHoldsBackground)) scan.empty[level] = false;
-    }
-    previousHoldsBackground = Contains(line, "Background");
+namespace {
+
+// Which levels hold elements, as a machine fed the lines that hold level keys.
+class LevelSurvey {
+ public:
+  enum Key : unsigned { kData = 1u << 0, kOrigin = 1u << 1, kBackground = 1u << 2 };
+  static std::vector<LineKey> Keys() {
+    return {{"Data", kData}, {"Origin", kOrigin}, {"Background", kBackground}};
   }
-  return scan;
+
+  unsigned Wanted() const { return kData | kOrigin | kBackground; }
+  Untouched Others() const { return Untouched::kDropped; }
+
+  void Take(std::string_view line, unsigned keys, std::uint64_t number, ScanOutput&) {
+    std::array<bool, 10> seen{};
+    if ((keys & kData) != 0) MarkLevels(line, "Data", seen);
+    if ((keys & kOrigin) != 0) MarkLevels(line, "Origin", seen);
+    for (std::size_t level = 0; level < 8; ++level) {
+      if (seen[level] && (level > 1 || number != afterBackground_)) scan.empty[level] = false;
+    }
+    if ((keys & kBackground) != 0) afterBackground_ = number + 1;
+  }
+  void Keep() {}
+  void Close(std::uint64_t, ScanOutput&) {}
+
+  LevelScan scan;
+
+ private:
+  std::uint64_t afterBackground_ = 0;  // the line right after one holding "Background"
+};
+
+// The level fill, as a machine fed the headers and the lines of the source level.
+class LevelFill {
+ public:
+  enum Key : unsigned { kHeader = 1u << 0, kData = 1u << 1, kOrigin = 1u << 2 };
+
+  LevelFill(int k, bool level1Empty)
+      : dataKey_("Data" + std::to_string(k)),
+        originKey_("Origin" + std::to_string(k)),
+        level1Empty_(level1Empty) {}
+
+  std::vector<LineKey> Keys() const {
+    std::vector<LineKey> keys = {{dataKey_, kData}, {originKey_, kOrigin}};
+    for (std::string_view m : kHeaderMarkers) keys.push_back({std::string(m), kHeader});
+    return keys;
+  }
+
+  unsigned Wanted() const { return kHeader | kData | kOrigin; }
+  Untouched Others() const { return Untouched::kCopied; }
+
+  void Take(std::string_view line, unsigned keys, std::uint64_t, ScanOutput& out) {
+    out.Line(line);
+    if ((keys & kHeader) != 0) elementFilled_ = false;  // the current element has no copy yet
+    if ((keys & (kData | kOrigin)) == 0) return;
+    if (!elementFilled_) ++counts.elementsFilled;
+    elementFilled_ = true;
+    Copy(line, "Data0", "Data0", out);
+    if (level1Empty_) Copy(line, "Data1", "Origin1", out);
+  }
+  void Keep() {}
+  void Close(std::uint64_t, ScanOutput&) {}
+
+  FillCounts counts;
+
+ private:
+  void Copy(std::string_view line, std::string_view data, std::string_view origin,
+            ScanOutput& out) {
+    copy_ = line;
+    ReplaceAll(copy_, dataKey_, data);
+    ReplaceAll(copy_, originKey_, origin);
+    out.NewLine(copy_);
+  }
+
+  std::string dataKey_, originKey_;
+  bool level1Empty_;
+  bool elementFilled_ = false;
+  std::string copy_;
+};
+
+}  // namespace
+
+LevelScan ScanLevels(LineReader& in) {
+  CountingSink nowhere;
+  LineWriter none(nowhere, 64);
+  LevelSurvey survey;
+  KeyScanner::Scan(in, none, LevelSurvey::Keys(), survey);
+  return survey.scan;
 }
 
 FillCounts CopyLevelLines(LineReader& in, LineWriter& out, int k, bool level1Empty) {
-  const std::string dataKey = "Data" + std::to_string(k);
-  const std::string originKey = "Origin" + std::to_string(k);
-  FillCounts counts;
-  bool elementFilled = false;  // the current element has got a copy already
-  std::string copy;
-  std::string_view line;
-  while (in.ReadLine(line)) {
-    out.WriteLine(line);
-    if (line.find('[') != std::string_view::npos && IsAnyElementHeader(line)) {
-      elementFilled = false;
-    }
-    if (!Contains(line, dataKey) && !Contains(line, originKey)) continue;
-    if (!elementFilled) ++counts.elementsFilled;
-    elementFilled = true;
-    copy = line;
-    ReplaceAll(copy, dataKey, "Data0");
-    ReplaceAll(copy, originKey, "Data0");
-    out.WriteLine(copy);
-    if (level1Empty) {
-      copy = line;
-      ReplaceAll(copy, dataKey, "Data1");
-      ReplaceAll(copy, originKey, "Origin1");
-      out.WriteLine(copy);
-    }
-  }
-  return counts;
+  LevelFill fill(k, level1Empty);
+  KeyScanner::Scan(in, out, fill.Keys(), fill);
+  return fill.counts;
 }
 
 FileOutcome FillEmptyLevels(const std::string& path, const BatchContext& batch) {

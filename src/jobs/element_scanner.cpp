@@ -7,56 +7,6 @@ namespace pomvelt {
 
 namespace {
 
-// Where the lines leave the chain of rules. A line that is still where the reader put it, right
-// behind the lines passed on before it, only lengthens the run that goes to the writer in one
-// piece: a rule that looks at a header and its type line and lets both through costs no copy.
-class Output {
- public:
-  explicit Output(LineWriter& out) : out_(out) {}
-
-  // The lines handed on from now on may lie in this run of whole lines (empty: in none).
-  void StartRun(std::string_view run) {
-    Flush();
-    runEnd_ = run.data() + run.size();
-  }
-
-  // Whole lines of the run, with their ends, passed on as they are.
-  void Pass(const char* from, const char* to) {
-    if (from == to) return;
-    if (from != pendingEnd_) {
-      Flush();
-      pending_ = from;
-    }
-    pendingEnd_ = to;
-  }
-
-  // One line without its end: a view into the run, or text of its own.
-  [[gnu::always_inline]] void Line(std::string_view line) {
-    if (line.data() == pendingEnd_ && pendingEnd_ != nullptr && pendingEnd_ < runEnd_) {
-      // A whole line of the run ends in "\n" or "\r\n" right behind its text.
-      const char* const end = line.data() + line.size();
-      pendingEnd_ = end + (*end == '\n' ? 1 : 2);
-      return;
-    }
-    Flush();
-    out_.WriteLine(line);
-  }
-
-  // Before the run's bytes go away.
-  void Flush() {
-    if (pending_ != pendingEnd_) {
-      out_.WriteLines({pending_, static_cast<std::size_t>(pendingEnd_ - pending_)});
-    }
-    pending_ = pendingEnd_ = nullptr;
-  }
-
- private:
-  LineWriter& out_;
-  const char* pending_ = nullptr;  // [pending_, pendingEnd_) is passed on and not yet written
-  const char* pendingEnd_ = nullptr;
-  const char* runEnd_ = nullptr;
-};
-
 // One rule: the single command as a machine fed one line at a time.
 struct Rule {
   enum class State : std::uint8_t {
@@ -86,7 +36,7 @@ struct Rule {
 template <bool kOne>
 class RuleChain {
  public:
-  RuleChain(const std::vector<TypeRule>& rules, TypeRuleCounts& counts, Output& out)
+  RuleChain(const std::vector<TypeRule>& rules, TypeRuleCounts& counts, ScanOutput& out)
       : counts_(counts), out_(out) {
     counts_.perRule.assign(rules.size(), 0);
     rules_.reserve(rules.size());
@@ -240,13 +190,13 @@ class RuleChain {
   std::vector<Rule> rules_;
   std::vector<Waiting> later_;  // lines to go through the rules from the one named on
   TypeRuleCounts& counts_;
-  Output& out_;
+  ScanOutput& out_;
 };
 
 template <bool kOne>
 TypeRuleCounts ApplyRules(LineReader& in, LineWriter& out, const std::vector<TypeRule>& rules) {
   TypeRuleCounts counts;
-  Output output(out);
+  ScanOutput output(out);
   RuleChain<kOne> chain(rules, counts, output);
   for (std::string_view run; !(run = in.PeekLines()).empty(); in.Skip(run.size())) chain.Run(run);
   // What the runs cannot hold: a last line without an end.
@@ -261,6 +211,38 @@ TypeRuleCounts ApplyRules(LineReader& in, LineWriter& out, const std::vector<Typ
 
 TypeRuleCounts ApplyTypeRules(LineReader& in, LineWriter& out, const std::vector<TypeRule>& rules) {
   return rules.size() == 1 ? ApplyRules<true>(in, out, rules) : ApplyRules<false>(in, out, rules);
+}
+
+KeyScanner::Key::Key(std::string_view t, unsigned f) : text(t), flag(f) {
+  for (std::size_t w = 0; w < 2 && w * 8 < text.size(); ++w) {
+    const std::size_t k = std::min<std::size_t>(text.size() - w * 8, 8);
+    std::memcpy(&head[w], text.data() + w * 8, k);
+    std::memset(&mask[w], 0xFF, k);
+  }
+}
+
+bool KeyScanner::Prepare(const std::vector<LineKey>& keys) {
+  keys_ = keys;
+  for (const LineKey& key : keys) {
+    const std::string_view text = key.text;
+    if (text.size() < 2 || text.find_first_of("\r\n") != std::string_view::npos) return false;
+    if (firstBytes_.find(text[0]) == std::string::npos) {
+      if (firstBytes_.size() == kMaxMarkedBytes) return false;
+      firstBytes_ += text[0];
+    }
+    buckets_[Bucket(text[0], text[1])].emplace_back(text, key.flag);
+  }
+  return true;
+}
+
+unsigned KeyScanner::KeysIn(std::string_view line, unsigned wanted) const {
+  unsigned found = 0;
+  for (const LineKey& key : keys_) {
+    if ((wanted & key.flag) != 0 && line.find(key.text) != std::string_view::npos) {
+      found |= key.flag;
+    }
+  }
+  return found;
 }
 
 }  // namespace pomvelt

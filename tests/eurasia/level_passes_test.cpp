@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "eurasia/level_passes.h"
+#include "support/level_passes_reference.h"
 #include "support/test_support.h"
 #include "text/strings.h"
 
@@ -360,6 +361,120 @@ TEST(ShiftLevels, TheHeaderKeepsDeclaringTheMapsPage) {
                                             kLevelBlock,
                                             {"[END-IMG ID]", "[POLYGON]"}}));
     EXPECT_EQ(Shift(in), expected) << c.written;
+  }
+}
+
+// ---- the scanner-driven passes against the plain line-by-line ones
+
+// Lines made of the keys the passes look for, in every mix, with LF and CR LF ends, keys at the
+// ends of long lines, and a last line with or without its end.
+std::string LevelSoup(std::uint64_t seed, std::size_t size) {
+  static constexpr std::string_view kTokens[] = {"Levels=4",
+                                                 "Levels=5",
+                                                 "Level0=20",
+                                                 "Level1=18",
+                                                 "Level2=16",
+                                                 "Level3=13",
+                                                 "Level4=12",
+                                                 "Zoom0=2",
+                                                 "Zoom1=3",
+                                                 "Zoom2=4",
+                                                 "Zoom3=5",
+                                                 "Zoom4=6",
+                                                 "[END-IMG ID]",
+                                                 "[IMG ID]",
+                                                 "Preprocess=F",
+                                                 "PreProcess=G",
+                                                 "CodePage=1252",
+                                                 "CodePage=",
+                                                 "[POLYGON]",
+                                                 "[RGN40]",
+                                                 "[POI]",
+                                                 "[END]",
+                                                 "Type=0x1",
+                                                 "Label=Data3 Origin2",
+                                                 "Data0=(1,2)",
+                                                 "Data1=(3,4)",
+                                                 "Data2=(5,6)",
+                                                 "Data3=(7,8)",
+                                                 "Data5=(1,1)",
+                                                 "Data7=(2,2)",
+                                                 "Data9=(0,0)",
+                                                 "Data=",
+                                                 "Origin0=(1,2)",
+                                                 "Origin1=(1,2)",
+                                                 "Origin2=(3,4)",
+                                                 "Origin4=(5,6)",
+                                                 "Background=Y",
+                                                 "Background",
+                                                 "Da",
+                                                 "Ori",
+                                                 "x",
+                                                 ""};
+  std::uint64_t state = seed;
+  const auto next = [&] {
+    state = state * 6364136223846793005ull + 1442695040888963407ull;
+    return static_cast<std::size_t>(state >> 33);
+  };
+  std::string out;
+  while (out.size() < size) {
+    const std::size_t parts = 1 + next() % 3;
+    for (std::size_t p = 0; p < parts; ++p) out += kTokens[next() % std::size(kTokens)];
+    if (next() % 50 == 0) out += std::string(600, 'L') + "Data4=(9,9)";
+    out += next() % 4 == 0 ? "\n" : "\r\n";
+  }
+  if (seed % 2 == 1) out += "Origin3=(1,1)";
+  return out;
+}
+
+TEST(LevelPassesAgainstPlainOnes, SameBytesAndCountsOnEveryInputAndBlock) {
+  std::vector<std::pair<std::string, std::string>> inputs;
+  for (std::uint64_t seed = 1; seed <= 4; ++seed) {
+    inputs.emplace_back("soup " + std::to_string(seed), LevelSoup(seed, 6000));
+  }
+  for (const char* name : {"zkir_RussiaBkg.mp", "mapsoft2_f11a.mp", "gpsve_MapaDePrueba.mp"}) {
+    const std::string path = test::DataMap(name);
+    if (!path.empty()) inputs.emplace_back(name, test::ReadBytes(path));
+  }
+  for (const auto& [name, input] : inputs) {
+    for (std::size_t block : {std::size_t{1}, std::size_t{3}, std::size_t{64}, std::size_t{4096},
+                              LineReader::kDefaultBlock}) {
+      SCOPED_TRACE(name + ", block " + std::to_string(block));
+      ShiftCounts shift, shiftRef;
+      const std::string shifted = test::RunTransform(
+          input, [&](LineReader& in, LineWriter& w) { shift = ShiftLevelLines(in, w); }, block);
+      const std::string shiftedRef = test::RunTransform(
+          input, [&](LineReader& in, LineWriter& w) { shiftRef = test::ReferenceShift(in, w); });
+      EXPECT_EQ(shift.headerEndFound, shiftRef.headerEndFound);
+      if (shiftRef.headerEndFound) {
+        EXPECT_TRUE(shifted == shiftedRef);
+        EXPECT_EQ(shift.linesRenumbered, shiftRef.linesRenumbered);
+        EXPECT_EQ(shift.linesChanged, shiftRef.linesChanged);
+      }
+
+      LevelScan scan, scanRef;
+      test::RunTransform(
+          input, [&](LineReader& in, LineWriter&) { scan = ScanLevels(in); }, block);
+      test::RunTransform(input,
+                         [&](LineReader& in, LineWriter&) { scanRef = test::ReferenceScan(in); });
+      EXPECT_EQ(scan.empty, scanRef.empty);
+
+      for (int k = 1; k <= 7; k += 2) {
+        for (bool level1Empty : {false, true}) {
+          FillCounts fill, fillRef;
+          const std::string filled = test::RunTransform(
+              input,
+              [&](LineReader& in, LineWriter& w) { fill = CopyLevelLines(in, w, k, level1Empty); },
+              block);
+          const std::string filledRef =
+              test::RunTransform(input, [&](LineReader& in, LineWriter& w) {
+                fillRef = test::ReferenceFill(in, w, k, level1Empty);
+              });
+          EXPECT_TRUE(filled == filledRef) << "fill from " << k;
+          EXPECT_EQ(fill.elementsFilled, fillRef.elementsFilled) << "fill from " << k;
+        }
+      }
+    }
   }
 }
 
