@@ -161,10 +161,10 @@ class LayerFilter {
       std::uint64_t previous = from_[0];
       bool rising = true;
       unsigned places = 1;
-      out.Line(lines_[0]);
+      out.NewLine(lines_[0]);
       for (unsigned f = filled_ & ~kHasHeader; f != 0; f &= f - 1) {
         const int i = std::countr_zero(f);
-        out.Line(lines_[i]);
+        out.NewLine(lines_[i]);
         rising &= from_[i] > previous;
         previous = from_[i];
         ++places;

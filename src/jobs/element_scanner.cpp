@@ -231,6 +231,7 @@ bool KeyScanner::Prepare(const std::vector<LineKey>& keys) {
       firstBytes_ += text[0];
     }
     buckets_[Bucket(text[0], text[1])].emplace_back(text, key.flag);
+    flagsIn_[Bucket(text[0], text[1])] |= key.flag;
   }
   return true;
 }

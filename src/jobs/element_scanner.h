@@ -238,7 +238,10 @@ class KeyScanner {
   // The wanted keys that begin at p, `left` bytes before the run's end.
   [[gnu::always_inline]] unsigned Match(const char* p, std::size_t left, unsigned& open) const {
     unsigned found = 0;
-    const std::vector<Key>& bucket = buckets_[Bucket(p[0], p[1])];
+    const std::size_t b = Bucket(p[0], p[1]);
+    // Most marked bytes are in texts, and most of those settled here.
+    if ((flagsIn_[b] & open) == 0) return 0;
+    const std::vector<Key>& bucket = buckets_[b];
     if (left >= 16) {
       std::uint64_t word[2];
       std::memcpy(word, p, 16);
@@ -260,6 +263,7 @@ class KeyScanner {
   std::vector<LineKey> keys_;
   std::string firstBytes_ = "\n";
   std::vector<Key> buckets_[256];
+  unsigned flagsIn_[256] = {};  // the flags of the keys in each bucket
   std::uint64_t bits_[kChunk / 64];
   std::uint64_t lines_ = 0;
 };
