@@ -1,9 +1,7 @@
 #include "jobs/delete_layer.h"
 
-#include <algorithm>
 #include <bit>
 #include <cstdint>
-#include <cstring>
 
 #include "jobs/element_scanner.h"
 #include "jobs/file_rewrite.h"
