@@ -4,6 +4,7 @@
 // file functions; file_posix.cpp and file_win32.cpp each implement all of it.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -153,6 +154,20 @@ std::size_t MaxNameLength(const std::string& folder);
 // Removes the temporaries of `name` in `folder` that killed runs left; a temporary a live run
 // still holds is never touched.
 void RemoveLeftoverTemporaries(const std::string& folder, const std::string& name);
+
+// Removes the folder `path` when a killed run left it behind. A run marks a folder as its own
+// with a temporary of `markName` in it (OutputFile::CreateTemporary), made before anything else
+// goes in and held until the run has emptied the folder. A folder is left over when it holds
+// such marks and no live run holds any of them, or when it holds none and has not changed for
+// `minAge` (its run died before it could make its mark). A link under the name, or anything
+// but a folder, is left alone; inside, links are removed themselves, never followed. True
+// when the folder was removed.
+bool RemoveLeftoverFolder(const std::string& path, const std::string& markName,
+                          std::chrono::seconds minAge);
+
+// Removes a folder and all it holds, ignoring errors. Links in it are removed themselves, never
+// followed; a link under the name itself is left alone.
+void RemoveFolderQuietly(const std::string& path);
 
 // Replaces `target` by `source` with one rename, so that `target` holds either its old bytes
 // or all of the new ones at every instant. The target's permission bits are given to the

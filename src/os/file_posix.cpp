@@ -10,6 +10,9 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <ctime>
+#include <string_view>
+#include <vector>
 
 #include "os/file.h"
 
@@ -44,13 +47,68 @@ std::string Join(const std::string& folder, const std::string& name) {
   return folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
-// A file whose name still leads to the open descriptor: a temporary that nobody has removed or
-// replaced since it was opened.
-bool StillNamed(int fd, const std::string& path) {
+// A file whose name (in the folder `dir` is open on) still leads to the open descriptor: a
+// temporary that nobody has removed or replaced since it was opened.
+bool StillNamedAt(int fd, int dir, const char* name) {
   struct stat byFd {};
   struct stat byName {};
-  return ::fstat(fd, &byFd) == 0 && ::lstat(path.c_str(), &byName) == 0 &&
+  return ::fstat(fd, &byFd) == 0 && ::fstatat(dir, name, &byName, AT_SYMLINK_NOFOLLOW) == 0 &&
          byFd.st_dev == byName.st_dev && byFd.st_ino == byName.st_ino;
+}
+
+bool StillNamed(int fd, const std::string& path) {
+  return StillNamedAt(fd, AT_FDCWD, path.c_str());
+}
+
+enum class Claim { kTaken, kHeld, kGone };
+
+// Takes the lock of the temporary `name` in the folder `dir` is open on when no live run holds
+// it: kTaken with the locked descriptor in `fd`; kHeld when a run holds it (or it cannot be told);
+// kGone when the name holds no regular file, or no longer the one opened.
+Claim ClaimLeftover(int dir, const char* name, int& fd) {
+  fd = ::openat(dir, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return errno == ENOENT || errno == ELOOP ? Claim::kGone : Claim::kHeld;
+  struct stat st {};
+  Claim claim = Claim::kGone;
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    claim = ::flock(fd, LOCK_EX | LOCK_NB) != 0 ? Claim::kHeld
+            : StillNamedAt(fd, dir, name)       ? Claim::kTaken
+                                                : Claim::kGone;
+  }
+  if (claim != Claim::kTaken) {
+    ::close(fd);
+    fd = -1;
+  }
+  return claim;
+}
+
+// Removes what the folder `dir` is open on holds; a link is removed, never followed.
+void RemoveContentsAt(int dir) {
+  const int listed = ::openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  DIR* list = listed < 0 ? nullptr : ::fdopendir(listed);
+  if (list == nullptr) {
+    if (listed >= 0) ::close(listed);
+    return;
+  }
+  while (const dirent* entry = ::readdir(list)) {
+    const std::string_view name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    const int sub =
+        ::openat(dir, entry->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (sub < 0) {
+      ::unlinkat(dir, entry->d_name, 0);
+      continue;
+    }
+    RemoveContentsAt(sub);
+    ::close(sub);
+    ::unlinkat(dir, entry->d_name, AT_REMOVEDIR);
+  }
+  ::closedir(list);
+}
+
+// The folder `path` names, opened for removing what it holds; -1 for a link or a non-folder.
+int OpenFolderNoFollow(const std::string& path) {
+  return ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
 }
 
 void SyncFolderOf(const std::string& path) {
@@ -306,19 +364,62 @@ void RemoveLeftoverTemporaries(const std::string& folder, const std::string& nam
   const std::size_t nameMax = MaxNameLength(folder);
   while (const dirent* entry = ::readdir(dir)) {
     if (!IsTemporaryNameOf(entry->d_name, name, nameMax)) continue;
-    const std::string path = Join(folder, entry->d_name);
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) continue;
-    struct stat st {};
     // A run that is alive holds its temporary locked; only an unlocked regular file that still
     // has the name is a leftover.
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
-        StillNamed(fd, path)) {
-      ::unlink(path.c_str());
-    }
+    int fd = -1;
+    if (ClaimLeftover(::dirfd(dir), entry->d_name, fd) != Claim::kTaken) continue;
+    ::unlinkat(::dirfd(dir), entry->d_name, 0);
     ::close(fd);
   }
   ::closedir(dir);
+}
+
+bool RemoveLeftoverFolder(const std::string& path, const std::string& markName,
+                          std::chrono::seconds minAge) {
+  const int folder = OpenFolderNoFollow(path);
+  if (folder < 0) return false;
+  const int listed = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  DIR* list = listed < 0 ? nullptr : ::fdopendir(listed);
+  if (list == nullptr) {
+    if (listed >= 0) ::close(listed);
+    ::close(folder);
+    return false;
+  }
+  // The marks' locks stay taken until the folder is gone: a run that opened its mark but had not
+  // locked it yet waits for them, then finds its mark gone and makes another folder.
+  std::vector<int> marks;
+  bool held = false;
+  const std::size_t nameMax = MaxNameLength(path);
+  while (const dirent* entry = ::readdir(list)) {
+    if (held || !IsTemporaryNameOf(entry->d_name, markName, nameMax)) continue;
+    int fd = -1;
+    const Claim claim = ClaimLeftover(folder, entry->d_name, fd);
+    if (claim == Claim::kTaken) marks.push_back(fd);
+    held = claim == Claim::kHeld;
+  }
+  ::closedir(list);
+  bool leftover = !held && !marks.empty();
+  struct stat st {};
+  if (!held && marks.empty() && ::fstat(folder, &st) == 0) {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    leftover = now.tv_sec - st.st_mtim.tv_sec >= minAge.count();
+  }
+  if (leftover) {
+    RemoveContentsAt(folder);
+    leftover = ::rmdir(path.c_str()) == 0;
+  }
+  for (const int fd : marks) ::close(fd);
+  ::close(folder);
+  return leftover;
+}
+
+void RemoveFolderQuietly(const std::string& path) {
+  const int folder = OpenFolderNoFollow(path);
+  if (folder < 0) return;
+  RemoveContentsAt(folder);
+  ::close(folder);
+  ::rmdir(path.c_str());
 }
 
 bool RenameOver(const std::string& source, const std::string& target) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cerrno>
+#include <vector>
 
 #include "os/file.h"
 
@@ -100,6 +101,38 @@ HANDLE OpenForLock(const std::string& path) {
   return ::CreateFileW(Wide(path).c_str(), GENERIC_READ,
                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// A folder itself: not a link to one, nor a junction.
+bool IsPlainFolder(DWORD attributes) {
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+         (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+}
+
+// Calls `each` with the name and attributes of every entry of the folder but "." and "..".
+template <typename Each>
+void ForEachEntry(const std::string& folder, Each each) {
+  WIN32_FIND_DATAW found{};
+  const HANDLE search = ::FindFirstFileW(Wide(Join(folder, "*")).c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::string name = Utf8(found.cFileName);
+    if (name != "." && name != "..") each(name, found.dwFileAttributes);
+  } while (::FindNextFileW(search, &found));
+  ::FindClose(search);
+}
+
+// Removes what a folder holds; a link or a junction is removed, never followed.
+void RemoveContents(const std::string& folder) {
+  ForEachEntry(folder, [&](const std::string& name, DWORD attributes) {
+    const std::string path = Join(folder, name);
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+      ::DeleteFileW(Wide(path).c_str());
+      return;
+    }
+    if (IsPlainFolder(attributes)) RemoveContents(path);
+    ::RemoveDirectoryW(Wide(path).c_str());
+  });
 }
 
 }  // namespace
@@ -375,6 +408,57 @@ void RemoveLeftoverTemporaries(const std::string& folder, const std::string& nam
     if (leftover) ::DeleteFileW(Wide(path).c_str());
   } while (::FindNextFileW(search, &found));
   ::FindClose(search);
+}
+
+bool RemoveLeftoverFolder(const std::string& path, const std::string& markName,
+                          std::chrono::seconds minAge) {
+  WIN32_FILE_ATTRIBUTE_DATA folder{};
+  if (!::GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &folder) ||
+      !IsPlainFolder(folder.dwFileAttributes)) {
+    return false;
+  }
+  // The marks' locks stay taken while the folder is emptied: a run that made its mark but had not
+  // locked it yet waits for them, then finds its mark gone and makes another folder.
+  std::vector<HANDLE> marks;
+  bool held = false;
+  const std::size_t nameMax = MaxNameLength(path);
+  ForEachEntry(path, [&](const std::string& name, DWORD attributes) {
+    if (held || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
+        !IsTemporaryNameOf(name, markName, nameMax)) {
+      return;
+    }
+    const HANDLE h = OpenForLock(Join(path, name));
+    if (h == INVALID_HANDLE_VALUE) {
+      held = ::GetLastError() != ERROR_FILE_NOT_FOUND;
+      return;
+    }
+    OVERLAPPED at = TemporaryLockByte();
+    if (::LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) {
+      marks.push_back(h);
+    } else {
+      ::CloseHandle(h);
+      held = true;
+    }
+  });
+  bool leftover = !held && !marks.empty();
+  if (!held && marks.empty()) {
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    const long long age =
+        Quad(now.dwHighDateTime, now.dwLowDateTime) -
+        Quad(folder.ftLastWriteTime.dwHighDateTime, folder.ftLastWriteTime.dwLowDateTime);
+    leftover = age / 10000000 >= minAge.count();
+  }
+  // The marks are deleted while locked; they go once their handles close, and the folder after.
+  if (leftover) RemoveContents(path);
+  for (const HANDLE h : marks) ::CloseHandle(h);
+  return leftover && ::RemoveDirectoryW(Wide(path).c_str());
+}
+
+void RemoveFolderQuietly(const std::string& path) {
+  if (!IsPlainFolder(::GetFileAttributesW(Wide(path).c_str()))) return;
+  RemoveContents(path);
+  ::RemoveDirectoryW(Wide(path).c_str());
 }
 
 bool RenameOver(const std::string& source, const std::string& target) {

@@ -2,14 +2,17 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <random>
 #include <system_error>
 
 #include "jobs/batch_job.h"
 #include "jobs/undo_journal.h"
+#include "os/file.h"
 #include "os/path.h"
 #include "text/file_io.h"
 #include "text/strings.h"
@@ -23,6 +26,15 @@ namespace fs = std::filesystem;
 constexpr std::size_t kOutputLinesShown = 20;
 // mkgmap writes these beside every map it compiles, for a map set that has one map here.
 constexpr const char* kMkgmapSetFiles[] = {"osmmap.img", "osmmap.tdb"};
+// mkgmap's own output folders: this and 12 hexadecimal digits.
+constexpr const char kRunFolderPrefix[] = ".pomvelt-mkgmap-";
+constexpr std::size_t kRunFolderDigits = 12;
+// The name whose temporary marks a run folder as a live run's.
+constexpr const char* kRunMarkName = "pomvelt-run";
+// A run folder without a mark is a killed run's only when nothing changed in it for this long:
+// a live run makes its mark at once after the folder, and a folder older than this is not one
+// whose mark is still to come.
+constexpr std::chrono::seconds kUnmarkedRunFolderAge{60};
 
 bool NameEndsInMp(const std::string& path) {
   const std::string_view name = FileNamePart(path);
@@ -100,38 +112,58 @@ std::string FreshName(const std::string& path, const std::string& folder,
   }
 }
 
-// A new folder for one mkgmap run, hidden inside `folder`; "" when none can be made there (the
-// run then writes into `folder` itself).
-std::string MakeRunFolder(const std::string& folder) {
+// One mkgmap run's own output folder, and the locked mark that tells every other run it is alive.
+struct RunFolder {
+  std::string path;  // "" when there is none
+  std::shared_ptr<OutputFile> mark;
+};
+
+// A new folder for one mkgmap run, hidden inside `folder` and marked as this run's before
+// anything goes in; none when it cannot be made there (the run then writes into `folder`).
+RunFolder MakeRunFolder(const std::string& folder) {
   static std::atomic<unsigned> made{0};
   std::random_device random;
   for (int attempt = 0; attempt < 100; ++attempt) {
     char name[48];
-    std::snprintf(name, sizeof name, ".pomvelt-mkgmap-%08x%04x", static_cast<unsigned>(random()),
-                  made++ & 0xFFFFu);
-    const fs::path candidate = PathOf(folder) / PathOf(name);
+    std::snprintf(name, sizeof name, "%s%08x%04x", kRunFolderPrefix,
+                  static_cast<unsigned>(random()), made++ & 0xFFFFu);
+    const std::string candidate = NameOf(PathOf(folder) / PathOf(name));
     std::error_code ec;
-    if (fs::create_directory(candidate, ec)) return NameOf(candidate);
-    if (ec) return {};  // not a name taken: the folder takes no new entry
+    if (!fs::create_directory(PathOf(candidate), ec)) {
+      if (ec) return {};  // not a name taken: the folder takes no new entry
+      continue;
+    }
+    // Fails when another run took the unlocked new mark for a leftover and removed the folder.
+    auto mark = std::make_shared<OutputFile>();
+    if (mark->CreateTemporary(candidate, kRunMarkName)) return {candidate, std::move(mark)};
+    RemoveFolderQuietly(candidate);
   }
   return {};
 }
 
+// Drops the run's mark, then its folder with what is left in it.
+void RemoveRunFolder(const RunFolder& run) {
+  run.mark->Release();
+  RemoveFolderQuietly(run.path);
+}
+
 // What a run wrote into its own folder besides the compiled map comes beside the map, in file
 // order as a serial batch leaves it (a later map's set files over an earlier one's); the set
-// files only when kept. Then the folder goes.
-void SettleRunFolder(const std::string& runFolder, const std::string& folder, bool keepSetFiles) {
+// files only when kept. Then the folder goes. It stays marked until then, so that no other run
+// takes it for a leftover while it waits for its turn.
+void SettleRunFolder(const RunFolder& run, const std::string& folder, bool keepSetFiles) {
   InFileOrder([=] {
     std::error_code ec;
-    for (const fs::directory_entry& entry : fs::directory_iterator(PathOf(runFolder), ec)) {
+    const std::size_t nameMax = MaxNameLength(run.path);
+    for (const fs::directory_entry& entry : fs::directory_iterator(PathOf(run.path), ec)) {
       const std::string name = NameOf(entry.path().filename());
       const bool setFile = std::find(std::begin(kMkgmapSetFiles), std::end(kMkgmapSetFiles),
                                      name) != std::end(kMkgmapSetFiles);
-      if (setFile && !keepSetFiles) continue;
+      if ((setFile && !keepSetFiles) || IsTemporaryNameOf(name, kRunMarkName, nameMax)) continue;
       std::error_code moveError;
       fs::rename(entry.path(), PathOf(folder) / entry.path().filename(), moveError);
     }
-    fs::remove_all(PathOf(runFolder), ec);
+    RemoveRunFolder(run);
   });
 }
 
@@ -142,6 +174,22 @@ std::string FailureText(const std::string& path, CompilerStage stage, const Proc
 }
 
 }  // namespace
+
+bool IsRunFolderName(std::string_view name) {
+  const std::string_view prefix = kRunFolderPrefix;
+  if (name.size() != prefix.size() + kRunFolderDigits || !name.starts_with(prefix)) return false;
+  return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
+                     [](char c) { return IsDigit(c) || (c >= 'a' && c <= 'f'); });
+}
+
+void RemoveLeftoverRunFolders(const std::string& folder) {
+  std::error_code ec;
+  for (const fs::directory_entry& entry : fs::directory_iterator(PathOf(folder), ec)) {
+    if (IsRunFolderName(NameOf(entry.path().filename()))) {
+      RemoveLeftoverFolder(NameOf(entry.path()), kRunMarkName, kUnmarkedRunFolderAge);
+    }
+  }
+}
 
 bool IsMkgmap(const std::string& program) {
   std::string name = Lower(FileNamePart(program));
@@ -190,7 +238,7 @@ CompilerRun RunCgpsmapper(const std::string& path, CompilerStage stage, const Co
   const bool mkgmap = stage == CompilerStage::kCompile && IsMkgmap(run.program);
   std::optional<FileIdentity> outputBefore;
   std::vector<std::pair<std::string, std::optional<FileIdentity>>> setFilesBefore;
-  std::string runFolder;  // mkgmap's own output folder, if it has one
+  RunFolder runFolder;  // mkgmap's own output folder, if it has one
   if (mkgmap) {
     std::optional<std::string> name = MapNameOf(path);
     // The maps of a batch take their names in file order, also when they run in parallel.
@@ -208,8 +256,9 @@ CompilerRun RunCgpsmapper(const std::string& path, CompilerStage stage, const Co
       }
     });
     if (run.failure) return run;
+    RemoveLeftoverRunFolders(folder);
     if (call.ownOutputFolder) runFolder = MakeRunFolder(folder);
-    request.args = {"--output-dir=" + (runFolder.empty() ? folder : runFolder),
+    request.args = {"--output-dir=" + (runFolder.path.empty() ? folder : runFolder.path),
                     "--mapname=" + *name};
     outputBefore = IdentityOf(run.outputPath);
     for (const char* setFile : kMkgmapSetFiles) {
@@ -221,15 +270,15 @@ CompilerRun RunCgpsmapper(const std::string& path, CompilerStage stage, const Co
   request.args.push_back(AbsolutePath(path));
 
   run.process = ProcessRunner::Run(request);
-  if (!runFolder.empty()) {
+  if (!runFolder.path.empty()) {
     // The compiled map of a run that succeeded replaces the old one at once; a failed or
     // stopped run leaves nothing (the old compiled map stays as it was).
     if (run.process.started && !run.process.stopped && run.process.exitStatus == 0) {
-      RenameOver(NameOf(PathOf(runFolder) / PathOf(run.outputPath).filename()), run.outputPath);
+      RenameOver(NameOf(PathOf(runFolder.path) / PathOf(run.outputPath).filename()),
+                 run.outputPath);
       SettleRunFolder(runFolder, folder, call.keepCompilerFiles);
     } else {
-      std::error_code ec;
-      fs::remove_all(PathOf(runFolder), ec);
+      RemoveRunFolder(runFolder);
     }
   }
   if (!run.process.started) {
@@ -239,7 +288,7 @@ CompilerRun RunCgpsmapper(const std::string& path, CompilerStage stage, const Co
     return run;
   }
   // By-products of this run only: a set file that was there before and is untouched stays.
-  if (mkgmap && runFolder.empty() && !call.keepCompilerFiles) {
+  if (mkgmap && runFolder.path.empty() && !call.keepCompilerFiles) {
     for (const auto& [setFile, before] : setFilesBefore) {
       const std::optional<FileIdentity> after = IdentityOf(setFile);
       if (after && after != before) RemoveFileQuietly(setFile);

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "pipeline/conversion_state.h"
@@ -50,6 +51,14 @@ bool IsMkgmap(const std::string& program);
 // digits, padded with zeros), else the first run of exactly 8 digits in the file's name, else
 // nullopt.
 std::optional<std::string> MapNameOf(const std::string& path);
+
+// True for the names of mkgmap's own output folders: ".pomvelt-mkgmap-" and 12 lower-case
+// hexadecimal digits.
+bool IsRunFolderName(std::string_view name);
+
+// Removes the mkgmap output folders in `folder` that runs killed during a compile left: those
+// whose mark no live run holds (see RemoveLeftoverFolder). Every mkgmap compile does this first.
+void RemoveLeftoverRunFolders(const std::string& folder);
 
 // Runs the compiler hidden, in the folder of the path, and waits for it; it is stopped when
 // `stop` says so (the run then counts as not done). The call: the program, the extra arguments

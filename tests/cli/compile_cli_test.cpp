@@ -4,11 +4,13 @@
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
+#include <memory>
 #include <set>
 #include <sstream>
 
 #include "cli/cli.h"
 #include "cli/cli_run.h"
+#include "os/file.h"
 #include "pipeline/process_runner.h"
 #include "support/exit_status.h"
 #include "support/test_support.h"
@@ -55,6 +57,10 @@ class FakeMkgmap {
             "dir=.; name=63240001\n"
             "for a in \"$@\"; do case $a in --output-dir=*) dir=${a#*=};; --mapname=*) "
             "name=${a#*=};; esac; done\n"
+            "for m in \"$dir\"/.pomvelt-run~*.tmp; do [ -f \"$m\" ] || continue; "
+            "if flock -n \"$m\" true; then echo free; else echo held; fi >> '" +
+            bin_.File("marks") +
+            "'; done\n"
             "case $(cat '" +
             bin_.File("mode") +
             "') in\n"
@@ -72,6 +78,10 @@ class FakeMkgmap {
   void Mode(const std::string& mode) { test::WriteBytes(bin_.File("mode"), mode); }
   std::string Log() const {
     return Exists(bin_.File("log")) ? test::ReadBytes(bin_.File("log")) : "";
+  }
+  // "held" or "free" per run, for the mark of the folder it wrote into.
+  std::string Marks() const {
+    return Exists(bin_.File("marks")) ? test::ReadBytes(bin_.File("marks")) : "";
   }
 
  private:
@@ -137,6 +147,50 @@ TEST(CompileCli, CompilesRunAtOnceEachIntoAFolderOfItsOwn) {
     }
     EXPECT_EQ(runs, 3);
   }
+}
+
+// The run folders compiles killed outright left in a map's folder go at the next compile there;
+// a live run's folder, a folder just made whose mark is still to come, and the files a link of
+// such a name points to stay. Each compile holds its own folder's mark while mkgmap runs.
+TEST(CompileCli, FoldersOfKilledCompilesGoAtTheNextCompile) {
+  namespace fs = std::filesystem;
+  FakeMkgmap mkgmap;
+  mkgmap.Mode("meet");
+  TempDir dir;
+  TempDir outside;
+  test::WriteBytes(outside.File("keep.mp"), "mine");
+  std::vector<std::unique_ptr<OutputFile>> marks;
+  const auto plant = [&](const std::string& name, bool mark, bool held) {
+    fs::create_directory(dir.File(name));
+    test::WriteBytes(dir.File(name + "/58000240.img"), "partial");
+    if (!mark) return;
+    marks.push_back(std::make_unique<OutputFile>());
+    ASSERT_TRUE(marks.back()->CreateTemporary(dir.File(name), "pomvelt-run"));
+    if (!held) marks.back()->Release();
+  };
+  plant(".pomvelt-mkgmap-00000000000a", true, false);   // killed: removed
+  plant(".pomvelt-mkgmap-00000000000b", true, true);    // alive
+  plant(".pomvelt-mkgmap-00000000000c", false, false);  // its mark still to come
+  OutputFile outsideMark;
+  ASSERT_TRUE(outsideMark.CreateTemporary(outside.path().string(), "pomvelt-run"));
+  outsideMark.Release();
+  fs::create_directory_symlink(outside.path(), dir.File(".pomvelt-mkgmap-00000000000d"));
+
+  std::vector<std::string> args = {"convert", "-j", "2", "--compile", "--compiler", "mkgmap"};
+  for (const char* id : {"58000240", "58000241"}) {
+    args.push_back(dir.File(std::string("m") + id + ".mp"));
+    test::WriteBytes(args.back(), Map(id));
+  }
+  const CliRun r = Cli(args);
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_EQ(Names(dir.path().string()),
+            (std::set<std::string>{"m58000240.mp", "m58000241.mp", "58000240.img", "58000241.img",
+                                   ".pomvelt-mkgmap-00000000000b", ".pomvelt-mkgmap-00000000000c",
+                                   ".pomvelt-mkgmap-00000000000d"}));
+  EXPECT_EQ(test::ReadBytes(dir.File("58000240.img")), "img\n");
+  EXPECT_EQ(Names(outside.path().string()),
+            (std::set<std::string>{"keep.mp", fs::path(outsideMark.path()).filename().string()}));
+  EXPECT_EQ(mkgmap.Marks(), "held\nheld\n");
 }
 
 TEST(CompileCli, NoMapIsLostToACompileThatWroteNothingOrToANameTakenAlready) {

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <memory>
+#include <vector>
 
 #ifdef _WIN32
 #ifndef NOMINMAX
@@ -134,6 +137,73 @@ TEST(OutputFile, AFinishedTemporaryTakesItsNameWhileStillLocked) {
     EXPECT_EQ(::GetFileAttributesW(PathOf(target).c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u)
         << targetExists;
 #endif
+  }
+}
+
+// Folders as runs killed while using them leave them, beside folders live runs hold and names
+// that are not folders at all. A folder outside holds a file and an unlocked mark: it must
+// survive whatever a link to it is found where.
+TEST(RemoveLeftoverFolder, RemovesOnlyWhatNoLiveRunHoldsAndNeverFollowsALink) {
+  namespace fs = std::filesystem;
+  enum class Under { kFolder, kLinkToFolder, kFile };
+  struct Case {
+    const char* what;
+    Under under;
+    int released;     // marks of runs that ended without removing the folder
+    int held;         // marks live runs hold
+    bool old;         // unchanged for two minutes
+    bool linkInside;  // the folder holds a link to the folder outside
+    bool removed;
+  };
+  const std::vector<Case> cases = {
+      {"a mark nobody holds", Under::kFolder, 1, 0, false, false, true},
+      {"two marks nobody holds", Under::kFolder, 2, 0, false, false, true},
+      {"a mark a live run holds", Under::kFolder, 0, 1, true, false, false},
+      {"one mark held, one not", Under::kFolder, 1, 1, true, false, false},
+      {"no mark, changed just now", Under::kFolder, 0, 0, false, false, false},
+      {"no mark, unchanged for long", Under::kFolder, 0, 0, true, false, true},
+      {"a file under the name", Under::kFile, 0, 0, true, false, false},
+#ifndef _WIN32
+      {"a link to a folder under the name", Under::kLinkToFolder, 0, 0, true, false, false},
+      {"a leftover holding a link", Under::kFolder, 1, 0, false, true, true},
+#endif
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    const std::string outside = dir.File("outside");
+    fs::create_directory(outside);
+    test::WriteBytes(outside + "/keep.mp", "mine");
+    OutputFile outsideMark;
+    ASSERT_TRUE(outsideMark.CreateTemporary(outside, "run"));
+    outsideMark.Release();
+
+    const std::string path = dir.File(".run-folder");
+    std::vector<std::unique_ptr<OutputFile>> marks;
+    if (c.under == Under::kFile) test::WriteBytes(path, "x");
+    if (c.under == Under::kLinkToFolder) fs::create_directory_symlink(outside, path);
+    if (c.under == Under::kFolder) {
+      fs::create_directory(path);
+      fs::create_directory(path + "/sub");
+      test::WriteBytes(path + "/sub/partial.img", "partial");
+      if (c.linkInside) fs::create_directory_symlink(outside, path + "/link");
+      for (int i = 0; i < c.released + c.held; ++i) {
+        marks.push_back(std::make_unique<OutputFile>());
+        ASSERT_TRUE(marks.back()->CreateTemporary(path, "run"));
+        if (i < c.released) marks.back()->Release();
+      }
+      if (c.old)
+        fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::minutes(2));
+    }
+
+    EXPECT_EQ(RemoveLeftoverFolder(path, "run", std::chrono::seconds(60)), c.removed);
+    std::error_code ec;
+    EXPECT_EQ(fs::exists(fs::symlink_status(path, ec)), !c.removed);
+    if (!c.removed && c.under == Under::kFolder) {
+      EXPECT_TRUE(test::Exists(path + "/sub/partial.img"));
+    }
+    EXPECT_EQ(test::ReadBytes(outside + "/keep.mp"), "mine");
+    EXPECT_TRUE(test::Exists(outsideMark.path()));
   }
 }
 

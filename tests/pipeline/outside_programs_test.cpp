@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
+#include <vector>
 
 #include "jobs/file_rewrite.h"
+#include "os/file.h"
 #include "pipeline/cgpsmapper_run.h"
 #include "pipeline/convert_script.h"
 #include "support/test_support.h"
@@ -36,6 +39,42 @@ class FakeCompiler {
   PathPrefix path_;
   ScopedEnv env_;
 };
+
+// Only folders of exactly the names mkgmap's own output folders have are taken for leftovers,
+// and of those only the ones whose mark ".pomvelt-run~XXXXXXXX.tmp" no live run holds.
+TEST(RunCgpsmapper, OnlyRunFoldersNoLiveRunHoldsAreRemoved) {
+  struct Case {
+    const char* name;
+    bool held;
+    bool removed;
+  };
+  const Case cases[] = {
+      {".pomvelt-mkgmap-0123456789ab", false, true},
+      {".pomvelt-mkgmap-fedcba987654", true, false},
+      {".pomvelt-mkgmap-0123456789AB", false, false},
+      {".pomvelt-mkgmap-0123456789a", false, false},
+      {".pomvelt-mkgmap-0123456789abc", false, false},
+      {".pomvelt-mkgmap-0123456789ag", false, false},
+      {"pomvelt-mkgmap-0123456789ab", false, false},
+      {".pomvelt-undo", false, false},
+  };
+  TempDir dir;
+  std::vector<std::unique_ptr<OutputFile>> marks;
+  for (const Case& c : cases) {
+    std::filesystem::create_directory(dir.File(c.name));
+    test::WriteBytes(dir.File(std::string(c.name) + "/58000240.img"), "partial");
+    marks.push_back(std::make_unique<OutputFile>());
+    ASSERT_TRUE(marks.back()->CreateTemporary(dir.File(c.name), "pomvelt-run"));
+    if (!c.held) marks.back()->Release();
+  }
+  test::WriteBytes(dir.File("a.mp"), "map");
+  RemoveLeftoverRunFolders(dir.path().string());
+  for (const Case& c : cases) {
+    EXPECT_EQ(IsRunFolderName(c.name), c.removed || c.held) << c.name;
+    EXPECT_EQ(Exists(dir.File(c.name)), !c.removed) << c.name;
+  }
+  EXPECT_TRUE(Exists(dir.File("a.mp")));
+}
 
 TEST(RunCgpsmapper, DeletesOnlyAnMpSourceAfterASuccessfulRun) {
   struct Case {
