@@ -103,6 +103,26 @@ HANDLE OpenForLock(const std::string& path) {
                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
+enum class Claim { kTaken, kHeld, kGone };
+
+// Takes the lock of the temporary `path` when no live run holds it: kTaken with the handle that
+// holds it in `h`; kHeld when a run holds it (or it cannot be told); kGone when it is not there.
+Claim ClaimLeftover(const std::string& path, HANDLE& h) {
+  h = OpenForLock(path);
+  if (h == INVALID_HANDLE_VALUE) {
+    const DWORD error = ::GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? Claim::kGone
+                                                                          : Claim::kHeld;
+  }
+  OVERLAPPED at = TemporaryLockByte();
+  if (::LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) {
+    return Claim::kTaken;
+  }
+  ::CloseHandle(h);
+  h = INVALID_HANDLE_VALUE;
+  return Claim::kHeld;
+}
+
 // A folder itself: not a link to one, nor a junction.
 bool IsPlainFolder(DWORD attributes) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
@@ -387,27 +407,19 @@ std::size_t MaxNameLength(const std::string&) {
 }
 
 void RemoveLeftoverTemporaries(const std::string& folder, const std::string& name) {
-  WIN32_FIND_DATAW found{};
-  const HANDLE search = ::FindFirstFileW(Wide(Join(folder, "*")).c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return;
   const std::size_t nameMax = MaxNameLength(folder);
-  do {
-    const std::string candidate = Utf8(found.cFileName);
-    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
+  ForEachEntry(folder, [&](const std::string& candidate, DWORD attributes) {
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
         !IsTemporaryNameOf(candidate, name, nameMax)) {
-      continue;
+      return;
     }
     // A live run holds its temporary's lock.
     const std::string path = Join(folder, candidate);
-    const HANDLE h = OpenForLock(path);
-    if (h == INVALID_HANDLE_VALUE) continue;
-    OVERLAPPED at = TemporaryLockByte();
-    const bool leftover =
-        ::LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at) != 0;
+    HANDLE h = INVALID_HANDLE_VALUE;
+    if (ClaimLeftover(path, h) != Claim::kTaken) return;
     ::CloseHandle(h);
-    if (leftover) ::DeleteFileW(Wide(path).c_str());
-  } while (::FindNextFileW(search, &found));
-  ::FindClose(search);
+    ::DeleteFileW(Wide(path).c_str());
+  });
 }
 
 bool RemoveLeftoverFolder(const std::string& path, const std::string& markName,
@@ -427,18 +439,10 @@ bool RemoveLeftoverFolder(const std::string& path, const std::string& markName,
         !IsTemporaryNameOf(name, markName, nameMax)) {
       return;
     }
-    const HANDLE h = OpenForLock(Join(path, name));
-    if (h == INVALID_HANDLE_VALUE) {
-      held = ::GetLastError() != ERROR_FILE_NOT_FOUND;
-      return;
-    }
-    OVERLAPPED at = TemporaryLockByte();
-    if (::LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) {
-      marks.push_back(h);
-    } else {
-      ::CloseHandle(h);
-      held = true;
-    }
+    HANDLE h = INVALID_HANDLE_VALUE;
+    const Claim claim = ClaimLeftover(Join(path, name), h);
+    if (claim == Claim::kTaken) marks.push_back(h);
+    held = claim == Claim::kHeld;
   });
   bool leftover = !held && !marks.empty();
   if (!held && marks.empty()) {

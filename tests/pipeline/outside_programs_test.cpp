@@ -51,7 +51,7 @@ TEST(RunCgpsmapper, OnlyRunFoldersNoLiveRunHoldsAreRemoved) {
   const Case cases[] = {
       {".pomvelt-mkgmap-0123456789ab", false, true},
       {".pomvelt-mkgmap-fedcba987654", true, false},
-      {".pomvelt-mkgmap-0123456789AB", false, false},
+      {".pomvelt-mkgmap-ABCDEF012345", false, false},
       {".pomvelt-mkgmap-0123456789a", false, false},
       {".pomvelt-mkgmap-0123456789abc", false, false},
       {".pomvelt-mkgmap-0123456789ag", false, false},
