@@ -43,8 +43,8 @@ struct TypeRuleCounts {
 // rules in order, as they would go through the single commands run one after another.
 TypeRuleCounts ApplyTypeRules(LineReader& in, LineWriter& out, const std::vector<TypeRule>& rules);
 
-// Where the lines leave a scan. A line that is still where the reader put it, right behind the
-// lines passed on before it, only lengthens the run that goes to the writer in one piece.
+// Where the lines leave a scan. A line that is still where the reader put it is not copied: it
+// goes to the writer in place, in one piece with the lines passed on right before it.
 class ScanOutput {
  public:
   explicit ScanOutput(LineWriter& out) : out_(out) {}
