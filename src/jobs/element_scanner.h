@@ -222,9 +222,11 @@ class KeyScanner {
     std::uint64_t mask[2] = {};
 
     Key(std::string_view t, unsigned f);
-    bool Matches(const std::uint64_t (&word)[2], const char* p) const {
+    // `left`: the bytes from p to the run's end, at least 16.
+    bool Matches(const std::uint64_t (&word)[2], const char* p, std::size_t left) const {
       return (word[0] & mask[0]) == head[0] && (word[1] & mask[1]) == head[1] &&
-             (text.size() <= 16 || std::memcmp(p + 16, text.data() + 16, text.size() - 16) == 0);
+             (text.size() <= 16 || (text.size() <= left &&
+                                    std::memcmp(p + 16, text.data() + 16, text.size() - 16) == 0));
     }
   };
   static constexpr std::size_t kChunk = 4096;
@@ -246,7 +248,7 @@ class KeyScanner {
       std::uint64_t word[2];
       std::memcpy(word, p, 16);
       for (const Key& k : bucket) {
-        if ((open & k.flag) != 0 && k.Matches(word, p)) found |= k.flag;
+        if ((open & k.flag) != 0 && k.Matches(word, p, left)) found |= k.flag;
       }
     } else {
       for (const Key& k : bucket) {

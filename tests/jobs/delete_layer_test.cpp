@@ -53,6 +53,16 @@ TEST(DeleteLayer, LayerElementsInMemory) {
   ExpectCases({
       {"level 0 vanishes", layer0, "a\r\n" + onLevel0 + "b\r\n", CrLf({"a", "b"}), {1, 0, 0}},
       {"level 1 kept unchanged", layer0, onLevel1, onLevel1, {0, 0, 0}},
+      // A key longer than the two words the scan compares first, also where the run ends
+      // before the key would.
+      {"a layer of 24 digits",
+       DataLayerKeys("123456789012345678901234"),
+       onLevel0 +
+           CrLf({"[POI]", "Type=0x1", "Data123456789012345678901234=(1,2)", "[END]", "[POI]",
+                 "Type=0x2"}) +
+           "Data12345678901234567890123",
+       onLevel0 + CrLf({"[POI]", "Type=0x2", "Data12345678901234567890123"}),
+       {1, 0, 0}},
       {"levels 0 and 1, layer 0", layer0, onBoth, "", {1, 0, 0}},
       {"levels 0 and 1, layer 1", layer1, onBoth, "", {1, 0, 0}},
       {"reduced form: last coordinates, city before direction, the rest dropped",
