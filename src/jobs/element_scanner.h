@@ -116,7 +116,7 @@ struct LineKey {
 
 // What becomes of a line that holds none of the keys a machine wants next.
 enum class Untouched : std::uint8_t {
-  kCopied,  // passed on as it is
+  kCopied,  // passed on in place (the writer ends it with CR LF, as every line)
   kDropped,
   kTaken,  // given to the machine all the same
 };
